@@ -1,0 +1,128 @@
+// Form1, the main window, as logic without a toolkit.
+//
+// Form1 holds the state of every control of the main window and runs its handlers. A
+// view (the Qt window, the Win32 window, or the headless command-line driver) draws that
+// state, shows message boxes and lets the message loop run while a long command yields;
+// it forwards every click to the handler of the same name.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace zorvane {
+
+inline constexpr char kAppTitle[] = "Zorvane";
+
+// One row of ListView1: the item text (title) and the three sub-items.
+struct ListViewRow {
+  std::string title;  // column 1, "タイトル"
+  std::string rate;   // column 2, "シチョーリツ"
+  std::string address;  // column 3, "URL"
+  std::string hits;   // column 4, "表示回数"
+  int small_icon = 0;  // 0 none, 1 cloud, 2 arrow, 3 sun
+};
+
+// One row of the entry-type selector Combo1.
+struct ComboRow {
+  std::string text;
+  std::uint32_t item_data = 0;
+};
+
+// Everything a view needs to draw the main window.
+struct Form1State {
+  std::string label1;
+  bool pbar_visible = false;
+  double pbar_max = 100;
+  double pbar_value = 0;
+  std::vector<std::string> list1;  // hidden: the folder list of the last catalogue build
+  std::string file1_path;          // hidden: the folder File1 lists
+  std::vector<ListViewRow> list_view1;
+  bool list_view1_visible = true;
+  int list_view1_view = 0;         // 3 = report view, set by Form_Load
+  std::vector<ComboRow> combo1;    // hidden entry-type selector
+  int combo1_list_index = -1;      // selected row, -1 none
+};
+
+// Whether a message box reports the normal end of a command or a failure. Every box
+// looks the same (OK only, no icon, caption "Zorvane"); the command-line driver turns
+// failures into its exit status.
+enum class MessageKind { kInformation, kFailure };
+
+class Form1View {
+ public:
+  virtual ~Form1View() = default;
+  // Draws the controls as `state` says, at once.
+  virtual void Refresh(const Form1State& state) = 0;
+  // Shows a message box with OK only and caption "Zorvane"; returns once acknowledged.
+  virtual void ShowMessage(const std::string& text, MessageKind kind) = 0;
+  // Lets the window process pending messages (repaint, clicks) and returns.
+  virtual void DoEvents() = 0;
+  // Unloads the main window.
+  virtual void CloseMainWindow() = 0;
+  // Shows the About box modeless and without owner, or brings it forward when open.
+  virtual void ShowAboutBox() = 0;
+};
+
+class Form1 {
+ public:
+  // `program_dir` holds url.dat and the settings file.
+  Form1(Platform& platform, std::string program_dir, Form1View& view);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  void Form_Load();
+
+  void Command1_Click();          // "ランキング": the ranking
+  void Command2_Click();          // "お気に入りデータの更新": the catalogue build
+  void Command3_Click();          // "終了"
+  void mnuFromFavotie_Click();    // "お気に入りからデータ取得"
+  void mnuRanking_Click();        // "ランキング" (menu)
+  void mnuAddFavorite_Click();    // "お気に入りに追加"
+  void mnuExit_Click();           // "E&XIT"
+  void mnuReadme_Click();         // "Readme"
+  void Homepage_Click();          // "Homepage"
+  void mnuVersion_Click();        // "Version"
+  void mnuMailSend_Click();       // "メールで投稿"
+  void ListView1_ColumnClick(int column_index);
+
+  const Form1State& state() const { return state_; }
+  Platform& platform() { return platform_; }
+  const std::string& program_dir() const { return program_dir_; }
+
+  // Whether a command is running (and yielding); a second start is then ignored.
+  bool busy() const { return busy_; }
+
+ private:
+  // Marks a command as running for its lifetime; `Acquired()` is false when another one
+  // already runs, in which case the new command must not start.
+  class CommandGuard {
+   public:
+    explicit CommandGuard(Form1& form) : form_(form), acquired_(!form.busy_) {
+      form_.busy_ = true;
+    }
+    ~CommandGuard() {
+      if (acquired_) form_.busy_ = false;
+    }
+    CommandGuard(const CommandGuard&) = delete;
+    CommandGuard& operator=(const CommandGuard&) = delete;
+    bool Acquired() const { return acquired_; }
+
+   private:
+    Form1& form_;
+    bool acquired_;
+  };
+
+  void Refresh() { view_.Refresh(state_); }
+
+  Platform& platform_;
+  std::string program_dir_;
+  Form1View& view_;
+  Form1State state_;
+  bool busy_ = false;
+};
+
+}  // namespace zorvane

@@ -1,0 +1,40 @@
+# Shared target settings: warnings, sanitizers and the test registration helper.
+
+function(zorvane_target_defaults target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  endif()
+  if(ZORVANE_SANITIZE)
+    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer
+                                            -fno-sanitize-recover=undefined)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# zorvane_library(NAME SOURCES... ) builds zorvane_NAME with alias zorvane::NAME.
+function(zorvane_library name)
+  add_library(zorvane_${name} STATIC ${ARGN})
+  add_library(zorvane::${name} ALIAS zorvane_${name})
+  target_include_directories(zorvane_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  zorvane_target_defaults(zorvane_${name})
+endfunction()
+
+# zorvane_test(NAME SOURCES... LIBS libs...) builds one GoogleTest program and registers
+# its tests with CTest, with the environment every test needs (offscreen Qt, no user
+# registry or cache leaking in).
+function(zorvane_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  zorvane_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  if(CMAKE_CROSSCOMPILING AND WIN32)
+    set(launcher ${PROJECT_SOURCE_DIR}/tests/wine/run-under-wine.sh)
+    add_test(NAME ${name} COMMAND ${launcher} $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    TIMEOUT 600)
+endfunction()

@@ -1,0 +1,102 @@
+// A platform that hands every call to another one. Tests derive from it and override
+// the one operation they want to observe or break.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace zorvane {
+
+class ForwardingPlatform : public Platform {
+ public:
+  explicit ForwardingPlatform(Platform* target) : target_(target) {}
+
+  long RegOpenKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
+                  RegHandle* key) override {
+    return target_->RegOpenKey(root, sub_key, access, key);
+  }
+  long RegCreateKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
+                    RegHandle* key) override {
+    return target_->RegCreateKey(root, sub_key, access, key);
+  }
+  long RegQueryValue(RegHandle key, const std::string& name, std::uint32_t* type,
+                     std::uint8_t* buffer, std::uint32_t* size) override {
+    return target_->RegQueryValue(key, name, type, buffer, size);
+  }
+  long RegSetValue(RegHandle key, const std::string& name, std::uint32_t type,
+                   const std::uint8_t* data, std::uint32_t size) override {
+    return target_->RegSetValue(key, name, type, data, size);
+  }
+  long RegDeleteKey(RegHandle key, const std::string& sub_key) override {
+    return target_->RegDeleteKey(key, sub_key);
+  }
+  long RegDeleteValue(RegHandle key, const std::string& name) override {
+    return target_->RegDeleteValue(key, name);
+  }
+  long RegEnumValue(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                    std::string* name) override {
+    return target_->RegEnumValue(key, index, name_buffer_size, name);
+  }
+  long RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                  std::string* name) override {
+    return target_->RegEnumKey(key, index, name_buffer_size, name);
+  }
+  long RegCloseKey(RegHandle key) override { return target_->RegCloseKey(key); }
+
+  std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                      const std::string& default_value, std::uint32_t size,
+                                      const std::string& file) override {
+    return target_->GetPrivateProfileString(section, key, default_value, size, file);
+  }
+  bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                                 const std::string& value, const std::string& file) override {
+    return target_->WritePrivateProfileString(section, key, value, file);
+  }
+  bool WritePrivateProfileStrings(const std::string& section,
+                                  const std::vector<std::pair<std::string, std::string>>& entries,
+                                  const std::string& file) override {
+    return target_->WritePrivateProfileStrings(section, entries, file);
+  }
+
+  std::uint32_t GetFileAttributes(const std::string& path) override {
+    return target_->GetFileAttributes(path);
+  }
+  bool ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) override {
+    return target_->ListDirectory(dir, entries);
+  }
+  bool ReadFile(const std::string& path, std::string* bytes) override {
+    return target_->ReadFile(path, bytes);
+  }
+  bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
+    return target_->WriteFileAtomic(path, bytes);
+  }
+  bool CreateDirectory(const std::string& path) override { return target_->CreateDirectory(path); }
+
+  std::string ToAnsi(std::string_view utf8) override { return target_->ToAnsi(utf8); }
+  std::string FromAnsi(std::string_view ansi) override { return target_->FromAnsi(ansi); }
+  std::string ExpandEnvironmentStrings(const std::string& text) override {
+    return target_->ExpandEnvironmentStrings(text);
+  }
+
+  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+    target_->EnumerateUrlCache(visit);
+  }
+
+  bool ShellOpen(const std::string& operation, const std::string& file) override {
+    return target_->ShellOpen(operation, file);
+  }
+  bool StartProgram(const std::string& command_line) override {
+    return target_->StartProgram(command_line);
+  }
+  std::string ProgramDirectory() override { return target_->ProgramDirectory(); }
+
+  char PathSeparator() const override { return target_->PathSeparator(); }
+  bool FileNamesIgnoreCase() const override { return target_->FileNamesIgnoreCase(); }
+
+ protected:
+  Platform* target() const { return target_; }
+
+ private:
+  Platform* target_;
+};
+
+}  // namespace zorvane

@@ -1,0 +1,174 @@
+// The one seam between Zorvane and the operating system.
+//
+// Everything the program asks of the system goes through `Platform`: the registry, the
+// profile (INI) functions, files and folders, the URL cache, code-page conversion, the
+// shell and the program's own location. `platform/posix/` and `platform/win32/` each
+// implement it in one file; tests use `platform/memory/` or a `ForwardingPlatform` that
+// fails one operation on purpose.
+//
+// Text crosses this interface as UTF-8. Sizes that limit text (profile buffers, registry
+// buffers, enumeration name buffers) count bytes of the text's ANSI form (code page 932),
+// as the Windows "A" functions do. Registry *data* of string types is handed over in its
+// ANSI form, byte for byte, as RegQueryValueExA/RegSetValueExA see it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zorvane {
+
+// Windows error codes; every platform reports registry results with these.
+inline constexpr long kErrorSuccess = 0;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr long kErrorWriteFault = 29;
+inline constexpr long kErrorInvalidParameter = 87;
+inline constexpr long kErrorMoreData = 234;
+inline constexpr long kErrorNoMoreItems = 259;
+
+// Predefined registry roots.
+inline constexpr std::uint32_t kHkeyCurrentUser = 0x80000001;
+inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
+
+// Registry value types.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+// File attribute bits (Windows values; the POSIX platform maps onto them).
+inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kFileAttributeHidden = 0x2;
+inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+
+// An open registry key; 0 is never a valid handle.
+using RegHandle = std::uintptr_t;
+
+// One entry of a folder listing.
+struct DirEntry {
+  std::string name;          // the entry's name, without its folder
+  std::uint32_t attributes;  // kFileAttribute* bits
+};
+
+// One entry of the browser's URL cache, as the cache enumeration yields it.
+struct UrlCacheEntry {
+  std::uint32_t type = 0;       // entry-type bits (0x1 normal, 0x100000 cookie, ...)
+  std::string_view address;     // the source address in the ANSI code page, no NUL
+  std::uint32_t hit_rate = 0;   // the entry's hit count
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // ---- Registry (the nine operations of the ANSI registry API) -------------------------
+  // Each returns kErrorSuccess or a Windows error code. `access` is passed through; a
+  // platform without access control ignores it.
+
+  // Opens an existing key. kErrorFileNotFound when it does not exist.
+  virtual long RegOpenKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
+                          RegHandle* key) = 0;
+  // Opens a key, creating it and every missing key above it.
+  virtual long RegCreateKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
+                            RegHandle* key) = 0;
+  // Reads a value into `buffer` of `*size` bytes. On success `*type` and `*size` hold the
+  // stored type and byte count; string data gets a NUL appended when there is room.
+  // kErrorMoreData (buffer untouched or partly written) when the data does not fit;
+  // kErrorFileNotFound when there is no such value.
+  virtual long RegQueryValue(RegHandle key, const std::string& name, std::uint32_t* type,
+                             std::uint8_t* buffer, std::uint32_t* size) = 0;
+  // Stores `size` bytes under `name` with `type`.
+  virtual long RegSetValue(RegHandle key, const std::string& name, std::uint32_t type,
+                           const std::uint8_t* data, std::uint32_t size) = 0;
+  // Deletes a sub-key that has no sub-keys of its own (kErrorAccessDenied otherwise).
+  virtual long RegDeleteKey(RegHandle key, const std::string& sub_key) = 0;
+  virtual long RegDeleteValue(RegHandle key, const std::string& name) = 0;
+  // Names the value or sub-key at `index`. kErrorMoreData when the ANSI name plus its NUL
+  // needs more than `name_buffer_size` bytes; kErrorNoMoreItems past the last one.
+  virtual long RegEnumValue(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                            std::string* name) = 0;
+  virtual long RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                          std::string* name) = 0;
+  virtual long RegCloseKey(RegHandle key) = 0;
+
+  // ---- Profile files -------------------------------------------------------------------
+
+  // The value of `key` in `section` of `file` (names compared without regard to case), or
+  // `default_value` when the file, section or key is missing; at most `size` - 1 ANSI
+  // bytes, never half a double-byte character. Size 0 gives "".
+  virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                              const std::string& default_value,
+                                              std::uint32_t size, const std::string& file) = 0;
+  // Sets `key` in `section` of `file`, creating both as needed. False when the file cannot
+  // be written; the file is then unchanged.
+  virtual bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                                         const std::string& value, const std::string& file) = 0;
+  // Sets several keys of one section; the result is what one write per entry, in order,
+  // would leave. Platforms that can do it in one replacement of the file override this.
+  virtual bool WritePrivateProfileStrings(
+      const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries,
+      const std::string& file);
+
+  // ---- Files and folders -------------------------------------------------------------
+
+  // The attribute bits of `path`, or kInvalidFileAttributes when it cannot be queried.
+  virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
+  // Lists the entries of folder `dir` ("." and ".." excluded) in the order the system
+  // returns them. False when the folder cannot be opened.
+  virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) = 0;
+  // Reads a whole file. False when it cannot be read.
+  virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;
+  // Replaces `path` with `bytes` whole: the old file stays if anything fails.
+  virtual bool WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
+  // Creates one folder; its parent must exist. False on failure (also when it exists).
+  virtual bool CreateDirectory(const std::string& path) = 0;
+
+  // ---- Text ----------------------------------------------------------------------------
+
+  // UTF-8 to the ANSI code page; characters it cannot hold become "?".
+  virtual std::string ToAnsi(std::string_view utf8) = 0;
+  // ANSI code page to UTF-8; invalid bytes are decoded as Windows decodes them.
+  virtual std::string FromAnsi(std::string_view ansi) = 0;
+  // Replaces %NAME% references with the environment's values; unknown names stay.
+  virtual std::string ExpandEnvironmentStrings(const std::string& text) = 0;
+
+  // ---- URL cache -----------------------------------------------------------------------
+
+  // Calls `visit` for each cache entry in enumeration order until it returns false or the
+  // entries end. An enumeration that cannot start yields no entries.
+  virtual void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) = 0;
+
+  // ---- Shell, processes, program -------------------------------------------------------
+
+  // Hands `file` (a document, an address, a mailto: request) to the desktop's handler for
+  // `operation` ("open"). False when nothing took it.
+  virtual bool ShellOpen(const std::string& operation, const std::string& file) = 0;
+  // Starts a program by its command line without waiting. False when it cannot start.
+  virtual bool StartProgram(const std::string& command_line) = 0;
+  // The folder that holds the running program, without a final separator.
+  virtual std::string ProgramDirectory() = 0;
+
+  // ---- Path rules ----------------------------------------------------------------------
+
+  // The separator the paths of this platform use.
+  virtual char PathSeparator() const = 0;
+  // Whether the file system compares names without regard to case.
+  virtual bool FileNamesIgnoreCase() const = 0;
+};
+
+// The platform the program runs on: POSIX or Win32, chosen at build time.
+std::unique_ptr<Platform> CreateDefaultPlatform();
+
+}  // namespace zorvane

@@ -1,0 +1,89 @@
+#include "platform/text.h"
+
+namespace zorvane::text {
+namespace {
+
+// Length of the well-formed UTF-8 sequence that starts at s[i], or 1 for a stray byte.
+std::size_t SequenceLength(std::string_view s, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(s[i]);
+  std::size_t length = 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+  } else {
+    return 1;
+  }
+  if (i + length > s.size()) return 1;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+  }
+  const auto second = static_cast<unsigned char>(s[i + 1]);
+  if (lead == 0xE0 && second < 0xA0) return 1;   // overlong
+  if (lead == 0xED && second > 0x9F) return 1;   // surrogate
+  if (lead == 0xF0 && second < 0x90) return 1;   // overlong
+  if (lead == 0xF4 && second > 0x8F) return 1;   // beyond U+10FFFF
+  return length;
+}
+
+// Byte offsets at which the last `n` characters begin.
+std::size_t OffsetOfLast(std::string_view s, std::size_t n) {
+  // Walk forward once, remembering where each of the last n characters starts.
+  std::size_t count = CharCount(s);
+  if (n >= count) return 0;
+  std::size_t skip = count - n;
+  std::size_t i = 0;
+  while (skip > 0) {
+    i += SequenceLength(s, i);
+    --skip;
+  }
+  return i;
+}
+
+}  // namespace
+
+std::size_t CharCount(std::string_view s) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < s.size(); i += SequenceLength(s, i)) ++count;
+  return count;
+}
+
+std::string_view FirstChars(std::string_view s, std::size_t n) {
+  std::size_t i = 0;
+  while (n > 0 && i < s.size()) {
+    i += SequenceLength(s, i);
+    --n;
+  }
+  return s.substr(0, i);
+}
+
+std::string_view LastChars(std::string_view s, std::size_t n) {
+  return s.substr(OffsetOfLast(s, n));
+}
+
+std::string_view DropLastChars(std::string_view s, std::size_t n) {
+  const std::size_t count = CharCount(s);
+  if (n >= count) return {};
+  return FirstChars(s, count - n);
+}
+
+std::string AsciiLower(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t length = SequenceLength(s, i);
+    if (length == 1 && static_cast<unsigned char>(s[i]) >= 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+}  // namespace zorvane::text

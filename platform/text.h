@@ -1,0 +1,26 @@
+// Counting text by characters. Text is UTF-8 throughout the program; where the program
+// speaks of "characters" (the last three of a name, the first eight of an address) it
+// means Unicode code points, never bytes. Malformed UTF-8 counts one byte per character,
+// so these helpers never split or lose bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zorvane::text {
+
+// Number of characters in `s`.
+std::size_t CharCount(std::string_view s);
+// The first `n` characters of `s` (all of it when it is shorter).
+std::string_view FirstChars(std::string_view s, std::size_t n);
+// The last `n` characters of `s` (all of it when it is shorter).
+std::string_view LastChars(std::string_view s, std::size_t n);
+// `s` without its last `n` characters ("" when it has no more than `n`).
+std::string_view DropLastChars(std::string_view s, std::size_t n);
+// `s` with A-Z turned into a-z; other bytes unchanged.
+std::string AsciiLower(std::string_view s);
+// Whether `s` is well-formed UTF-8.
+bool IsValidUtf8(std::string_view s);
+
+}  // namespace zorvane::text
