@@ -204,7 +204,10 @@ std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name) 
   if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
     attributes |= kFileAttributeHidden;
   }
-  if (::faccessat(dir_fd, path, W_OK, AT_EACCESS) != 0) attributes |= kFileAttributeReadOnly;
+  // Read-only when writing is refused; a link that leads nowhere is not read-only.
+  if (::faccessat(dir_fd, path, W_OK, AT_EACCESS) != 0 && (errno == EACCES || errno == EROFS)) {
+    attributes |= kFileAttributeReadOnly;
+  }
   return attributes == 0 ? kFileAttributeNormal : attributes;
 }
 
