@@ -11,7 +11,9 @@ namespace {
 // The buffer the settings reads use: 127 bytes of value and the final NUL.
 constexpr std::uint32_t kSettingBufferSize = 128;
 
-bool HoldsLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HoldsLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 }  // namespace
 
@@ -56,8 +58,7 @@ bool WriteSettings(const ProgramFiles& files, const std::string& section,
   }
   const bool all_kept = kept.size() == entries.size();
   if (kept.empty()) return all_kept;
-  return files.platform->WritePrivateProfileStrings(section, kept,
-                                                    SettingsFilePath(files, true)) &&
+  return files.platform->WritePrivateProfileStrings(section, kept, SettingsFilePath(files, true)) &&
          all_kept;
 }
 

@@ -85,8 +85,8 @@ bool EqualNames(std::string_view a, std::string_view b) {
 // A value as the reader returns it: trimmed, then one outer pair of equal quotes removed.
 std::string_view Unquote(std::string_view raw) {
   const std::string_view value = Trim(raw);
-  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-      value.back() == value[0] && LastCharStart(value) == value.size() - 1) {
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0] &&
+      LastCharStart(value) == value.size() - 1) {
     return value.substr(1, value.size() - 2);
   }
   return value;

@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 constexpr int kWriters = 2;
 constexpr int kWritesEach = 200;
 
-std::string KeyOf(int writer, int n) { return "w" + std::to_string(writer) + "-" + std::to_string(n); }
+std::string KeyOf(int writer, int n) {
+  return "w" + std::to_string(writer) + "-" + std::to_string(n);
+}
 
 TEST(ProfileAccessProcessesTest, ConcurrentWritersLoseNothing) {
   std::random_device random;

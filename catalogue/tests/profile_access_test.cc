@@ -124,8 +124,7 @@ TEST_F(ProfileAccessTest, ValuesReadBackAsAtMost127Bytes) {
     ASSERT_TRUE(WriteSetting(files(), "ShortcutTitle", "k", c.written));
     EXPECT_EQ(ReadSetting(files(), "ShortcutTitle", "k", ""), c.read);
   }
-  EXPECT_EQ(ReadSetting(files(), "RANK", "missing", std::string(130, 'd')),
-            std::string(127, 'd'));
+  EXPECT_EQ(ReadSetting(files(), "RANK", "missing", std::string(130, 'd')), std::string(127, 'd'));
 }
 
 TEST_F(ProfileAccessTest, AddressesAndTitlesThatTheFormatBendsReadBack) {
@@ -135,7 +134,8 @@ TEST_F(ProfileAccessTest, AddressesAndTitlesThatTheFormatBendsReadBack) {
       {"", "empty"},
       {"http://日本.example/", "  spaced  "},
   };
-  for (const auto& [key, title] : entries) ASSERT_TRUE(WriteSetting(files(), "ShortcutTitle", key, title));
+  for (const auto& [key, title] : entries)
+    ASSERT_TRUE(WriteSetting(files(), "ShortcutTitle", key, title));
   for (const auto& [key, title] : entries) {
     SCOPED_TRACE(key);
     EXPECT_EQ(ReadSetting(files(), "ShortcutTitle", key, "<none>"), title);

@@ -128,8 +128,8 @@ std::optional<std::string> WriteTarget(const std::string& path) {
 bool ReplaceFile(const std::string& target, std::string_view bytes) {
   struct stat st;
   const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK,
-                                                     AT_EACCESS) != 0)) {
+  if (exists &&
+      (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
     return false;
   }
   static std::atomic<unsigned> counter{0};

@@ -22,8 +22,8 @@ long PosixRegistry::RegQueryValue(RegHandle, const std::string&, std::uint32_t*,
                                   std::uint32_t*) {
   return kErrorFileNotFound;
 }
-long PosixRegistry::RegSetValue(RegHandle, const std::string&, std::uint32_t,
-                                const std::uint8_t*, std::uint32_t) {
+long PosixRegistry::RegSetValue(RegHandle, const std::string&, std::uint32_t, const std::uint8_t*,
+                                std::uint32_t) {
   return kErrorFileNotFound;
 }
 long PosixRegistry::RegDeleteKey(RegHandle, const std::string&) { return kErrorFileNotFound; }

@@ -173,8 +173,8 @@ TEST_F(PosixPlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) 
 
 TEST_F(PosixPlatformTest, WriteFileAtomicKeepsPermissionsAndLinks) {
   Put("target", "old");
-  fs::permissions(dir_ / "target", fs::perms::owner_read | fs::perms::owner_write |
-                                       fs::perms::group_read);
+  fs::permissions(dir_ / "target",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   fs::create_symlink(dir_ / "target", dir_ / "link");
   ASSERT_TRUE(platform_->WriteFileAtomic(Path("link"), "new"));
   EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
@@ -213,8 +213,8 @@ TEST_F(PosixPlatformTest, ProfileWritesRefuseLineBreaksAndKeepTheFile) {
   Put("s.ini", "[A]\r\nk=old\r\n");
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "x\r\n[B]\r\ny=1", Path("s.ini")));
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k\n", "x", Path("s.ini")));
-  EXPECT_FALSE(platform_->WritePrivateProfileStrings("A", {{"k", "1"}, {"j", "\n"}},
-                                                     Path("s.ini")));
+  EXPECT_FALSE(
+      platform_->WritePrivateProfileStrings("A", {{"k", "1"}, {"j", "\n"}}, Path("s.ini")));
   EXPECT_EQ(Get("s.ini"), "[A]\r\nk=old\r\n");
 }
 
@@ -222,8 +222,7 @@ TEST_F(PosixPlatformTest, ProfileArgumentsEndAtTheirFirstNul) {
   ASSERT_TRUE(platform_->WritePrivateProfileString("A", std::string("k\0x", 3),
                                                    std::string("v\0w", 3), Path("s.ini")));
   EXPECT_EQ(Get("s.ini"), "[A]\r\nk=v\r\n");
-  EXPECT_EQ(platform_->GetPrivateProfileString(std::string("A\0B", 3), "k", "", 10,
-                                               Path("s.ini")),
+  EXPECT_EQ(platform_->GetPrivateProfileString(std::string("A\0B", 3), "k", "", 10, Path("s.ini")),
             "v");
 }
 
@@ -305,8 +304,7 @@ TEST_F(PosixPlatformTest, ShellOpenHandsMailToXdgEmailAndTheRestToXdgOpen) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path_folder);
     ScopedVariable path("PATH", Path(c.path_folder));
-    EXPECT_EQ(platform_->ShellOpen("open", "mailto:someone@example.com?subject=x"),
-              c.mail_taken);
+    EXPECT_EQ(platform_->ShellOpen("open", "mailto:someone@example.com?subject=x"), c.mail_taken);
     EXPECT_EQ(platform_->ShellOpen("open", "https://example.com/"), c.page_taken);
   }
   ScopedVariable path("PATH", Path("open-only"));

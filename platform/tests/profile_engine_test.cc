@@ -13,11 +13,11 @@ namespace {
 using namespace std::string_literals;  // NUL bytes inside literals
 
 // Code page 932 bytes of a few characters whose trail byte is an ASCII sign.
-const std::string kHyou = "\x95\x5C";  // 表, trail "\"
-const std::string kKou = "\x8D\x5D";   // 江, trail "]"
-const std::string kNichi = "\x93\xFA";  // 日
-const std::string kHon = "\x96\x7B";    // 本, trail "{"
-const std::string kKataA = "\x83\x41";  // ア, trail "A"
+const std::string kHyou = "\x95\x5C";     // 表, trail "\"
+const std::string kKou = "\x8D\x5D";      // 江, trail "]"
+const std::string kNichi = "\x93\xFA";    // 日
+const std::string kHon = "\x96\x7B";      // 本, trail "{"
+const std::string kKataA = "\x83\x41";    // ア, trail "A"
 const std::string kKataTsu = "\x83\x61";  // ツ, trail "a"
 
 struct LookupCase {
@@ -65,8 +65,7 @@ TEST(ProfileEngineTest, FindsValuesAsTheProfileFunctionsDo) {
       {"NUL bytes are kept", "[a]\r\nk=v\0w\r\n"s, "a", "k", "v\0w"s},
       {"UTF-8 byte-order mark hides the first header", "\xEF\xBB\xBF[a]\r\nk=v\r\n", "a", "k",
        std::nullopt},
-      {"double-byte section name with trail bracket", "[" + kKou + "]\r\nk=v\r\n", kKou, "k",
-       "v"},
+      {"double-byte section name with trail bracket", "[" + kKou + "]\r\nk=v\r\n", kKou, "k", "v"},
       {"double-byte name with trail backslash", "[" + kHyou + "]\r\n" + kHyou + "=v\r\n", kHyou,
        kHyou, "v"},
       {"trail bytes are not case-folded", "[a]\r\n" + kKataA + "=v\r\n", "a", kKataTsu,
@@ -77,8 +76,8 @@ TEST(ProfileEngineTest, FindsValuesAsTheProfileFunctionsDo) {
       {"trail byte that looks like a blank", "[a]\r\nk=x\x81 \r\n", "a", "k", "x\x81 "},
       {"key holding equals sign", "[a]\r\nhttp://h/?id=3=Title\r\n", "a", "http://h/?id=3",
        "Title"},
-      {"key holding equals sign, blanks", "[a]\r\nHTTP://h/?id=3 \t= T \r\n", "a",
-       "http://h/?id=3", "T"},
+      {"key holding equals sign, blanks", "[a]\r\nHTTP://h/?id=3 \t= T \r\n", "a", "http://h/?id=3",
+       "T"},
       {"key holding equals sign is a prefix only up to =", "[a]\r\nx=bc=T\r\n", "a", "x=b",
        std::nullopt},
       {"plain key on a line written for a key with =", "[a]\r\nx=b=T\r\n", "a", "x", "b=T"},
@@ -114,8 +113,7 @@ TEST(ProfileEngineTest, ReadStringCutsAndFallsBackToTheDefault) {
       {"default of spaces", "", "   ", 10, ""},
       {"default is cut too", "", "default", 4, "def"},
       {"found empty value is not the default", "[s]\r\nk=\r\n", "d", 10, ""},
-      {"cut before a double-byte character", "[s]\r\nk=" + kNichi + kHon + "\r\n", "", 4,
-       kNichi},
+      {"cut before a double-byte character", "[s]\r\nk=" + kNichi + kHon + "\r\n", "", 4, kNichi},
       {"double-byte characters fit", "[s]\r\nk=" + kNichi + kHon + "\r\n", "", 5, kNichi + kHon},
       {"no room for one", "[s]\r\nk=" + kNichi + "\r\n", "", 2, ""},
       {"single byte then double", "[s]\r\nk=a" + kNichi + "\r\n", "", 3, "a"},
@@ -149,8 +147,8 @@ TEST(ProfileEngineTest, WritesAsTheProfileFunctionsDo) {
        "[a]\r\nk=9\r\nk=2\r\n"},
       {"new key after the last key of its section", "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n", "a", "z",
        "3", "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\n"},
-      {"new key before a trailing comment", "; top\r\n[a]\r\n  key = v \r\n;c\r\n", "a", "new",
-       "1", "; top\r\n[a]\r\n  key = v \r\nnew=1\r\n;c\r\n"},
+      {"new key before a trailing comment", "; top\r\n[a]\r\n  key = v \r\n;c\r\n", "a", "new", "1",
+       "; top\r\n[a]\r\n  key = v \r\nnew=1\r\n;c\r\n"},
       {"new key in an empty section", "[a]\r\n[b]\r\n", "a", "k", "v", "[a]\r\nk=v\r\n[b]\r\n"},
       {"header without line end", "[a]", "a", "k", "v", "[a]\r\nk=v\r\n"},
       {"key line without line end", "[a]\r\nx=1", "a", "k", "v", "[a]\r\nx=1\r\nk=v\r\n"},
@@ -159,8 +157,7 @@ TEST(ProfileEngineTest, WritesAsTheProfileFunctionsDo) {
       {"new section at the end", "[a]\r\nx=1\r\n", "b", "k", "v", "[a]\r\nx=1\r\n[b]\r\nk=v\r\n"},
       {"new section after a last line without end", "[a]\r\nx=1", "b", "k", "v",
        "[a]\r\nx=1\r\n[b]\r\nk=v\r\n"},
-      {"new section after a last line ending in CR", "[a]\r", "b", "k", "v",
-       "[a]\r[b]\r\nk=v\r\n"},
+      {"new section after a last line ending in CR", "[a]\r", "b", "k", "v", "[a]\r[b]\r\nk=v\r\n"},
       {"text before the first section kept", "junk", "a", "k", "v", "junk\r\n[a]\r\nk=v\r\n"},
       {"other line ends kept", "[a]\nx=1\n; note\n\n[b]\ny=2", "a", "x", "9",
        "[a]\nx=9\r\n; note\n\n[b]\ny=2"},
@@ -214,9 +211,25 @@ TEST(ProfileEngineTest, RefusesWhatWouldNotReadBack) {
 
 TEST(ProfileEngineTest, WrittenValuesReadBackUnchanged) {
   const std::string values[] = {
-      "plain",  "  v  ",       "\tv",         "v\v",  "\"q\"", "'q'", "'q\"", "\"",
-      "\"\"",   "",            "a;b",         "x=y",  kHyou,   kKou,  "\x81\x40", "\x81 ",
-      kNichi + " ", "=", "\"" + kHyou + "\"",
+      "plain",
+      "  v  ",
+      "\tv",
+      "v\v",
+      "\"q\"",
+      "'q'",
+      "'q\"",
+      "\"",
+      "\"\"",
+      "",
+      "a;b",
+      "x=y",
+      kHyou,
+      kKou,
+      "\x81\x40",
+      "\x81 ",
+      kNichi + " ",
+      "=",
+      "\"" + kHyou + "\"",
   };
   std::string file = "[a]\r\n";
   for (const auto& value : values) {
@@ -249,7 +262,9 @@ TEST(ProfileEngineTest, BatchWriteEqualsSingleWritesInOrder) {
   const BatchCase cases[] = {
       {"new file", "", "RANK", {{"a", "1"}, {"b", "2"}, {"c", "3"}}},
       {"no entries", "[x]\r\nk=v", "RANK", {}},
-      {"mixed new and existing", "[RANK]\r\nb=9\r\n\r\n[T]\r\nz=1", "rank",
+      {"mixed new and existing",
+       "[RANK]\r\nb=9\r\n\r\n[T]\r\nz=1",
+       "rank",
        {{"a", "1"}, {"B", "2"}, {"c", "3"}}},
       {"same key twice", "[RANK]\r\na=0\r\n", "RANK", {{"a", "1"}, {"x", "2"}, {"A", "3"}}},
       {"new section after unterminated line", "[T]\r\nz=1", "RANK", {{"a", " 1 "}, {"b", "2"}}},
