@@ -240,15 +240,21 @@ bool CanWrite(std::string_view section, std::string_view key, std::string_view v
 
 std::optional<std::string> WriteString(std::string_view file, std::string_view section,
                                        std::string_view key, std::string_view value) {
+  if (!CanWrite(section, key, value)) return std::nullopt;
   return WriteStrings(file, section, {{std::string(key), std::string(value)}});
 }
 
-std::optional<std::string> WriteStrings(
-    std::string_view file, std::string_view section,
-    const std::vector<std::pair<std::string, std::string>>& entries) {
+std::string WriteStrings(std::string_view file, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& entries,
+                         bool* all_written) {
+  std::vector<std::pair<std::string_view, std::string_view>> writable;
+  writable.reserve(entries.size());
   for (const auto& [key, value] : entries) {
-    if (!CanWrite(section, key, value)) return std::nullopt;
+    if (CanWrite(section, key, value)) writable.emplace_back(key, value);
   }
+  if (all_written != nullptr) *all_written = writable.size() == entries.size();
+  if (writable.empty()) return std::string(file);
+
   const std::string_view wanted_section = Trim(section);
   std::vector<Line> lines = SplitLines(file);
   std::deque<std::string> written;  // text of the lines this write makes; never moves
@@ -266,13 +272,13 @@ std::optional<std::string> WriteStrings(
       break;
     }
   }
-  if (header == lines.size() && !entries.empty()) {
+  if (header == lines.size()) {
     if (!lines.empty()) terminate(lines.size() - 1);
     written.push_back("[" + std::string(wanted_section) + "]");
     lines.push_back({written.back(), kCrLf});
   }
 
-  for (const auto& [raw_key, value] : entries) {
+  for (const auto& [raw_key, value] : writable) {
     const std::string_view key = Trim(raw_key);
     std::size_t last_entry = header;
     std::optional<KeyMatch> match;
@@ -296,7 +302,7 @@ std::optional<std::string> WriteStrings(
   }
 
   std::string result;
-  result.reserve(file.size() + 64 * entries.size() + 32);
+  result.reserve(file.size() + 64 * writable.size() + 32);
   for (const Line& line : lines) {
     result.append(line.text);
     result.append(line.eol);

@@ -63,12 +63,12 @@ bool CanWrite(std::string_view section, std::string_view key, std::string_view v
 std::optional<std::string> WriteString(std::string_view file, std::string_view section,
                                        std::string_view key, std::string_view value);
 
-// The file bytes after setting every entry (key, value) of `entries` in `section`, the
-// same bytes as one WriteString per entry in order would give, in one pass. nullopt when
-// any entry cannot be written; then no entry is.
-std::optional<std::string> WriteStrings(
-    std::string_view file, std::string_view section,
-    const std::vector<std::pair<std::string, std::string>>& entries);
+// The file bytes after setting every entry (key, value) of `entries` in `section`, in
+// one pass: the same bytes as one WriteString per entry in order would leave, so entries
+// that CanWrite refuses are left out. `*all_written`, when given, tells whether none was.
+std::string WriteStrings(std::string_view file, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& entries,
+                         bool* all_written = nullptr);
 
 // The longest prefix of `text` of at most `max_bytes` bytes that does not end in the
 // middle of a double-byte character; returns its length.

@@ -359,10 +359,11 @@ class PosixPlatform final : public Platform {
       ansi_entries.emplace_back(ToAnsi(CString(key)), ToAnsi(CString(value)));
     }
     const std::string ansi_section = ToAnsi(CString(section));
+    bool all_writable = true;
     for (const auto& [key, value] : ansi_entries) {
-      if (!profile::CanWrite(ansi_section, key, value)) return false;
+      all_writable &= profile::CanWrite(ansi_section, key, value);
     }
-    if (entries.empty()) return true;  // nothing to set: the file stays as it is
+    if (entries.empty() || (!all_writable && entries.size() == 1)) return all_writable;
 
     const std::optional<std::string> target = WriteTarget(std::string(CString(file)));
     if (!target) return false;
@@ -371,11 +372,11 @@ class PosixPlatform final : public Platform {
     std::string before;
     const ReadResult read = ReadWholeFile(*target, &before);
     if (read == ReadResult::kFailed) return false;
-    const std::optional<std::string> after =
-        profile::WriteStrings(before, ansi_section, ansi_entries);
-    if (!after) return false;
-    if (read == ReadResult::kRead && *after == before) return true;
-    return ReplaceFile(*target, *after);
+    const std::string after = profile::WriteStrings(before, ansi_section, ansi_entries);
+    // Nothing changed (every entry refused, or all already so): the file stays, and a
+    // missing one is not created.
+    if (after == before) return all_writable;
+    return ReplaceFile(*target, after) && all_writable;
   }
 
   std::uint32_t GetFileAttributes(const std::string& path) override {

@@ -209,13 +209,17 @@ TEST_F(PosixPlatformTest, CreateDirectoryMakesOneFolder) {
   EXPECT_FALSE(platform_->CreateDirectory(""));
 }
 
-TEST_F(PosixPlatformTest, ProfileWritesRefuseLineBreaksAndKeepTheFile) {
+TEST_F(PosixPlatformTest, ProfileWritesRefuseLineBreaks) {
   Put("s.ini", "[A]\r\nk=old\r\n");
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "x\r\n[B]\r\ny=1", Path("s.ini")));
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k\n", "x", Path("s.ini")));
+  EXPECT_EQ(Get("s.ini"), "[A]\r\nk=old\r\n");
+  // A batch sets what it can, as one write per entry would, and says it fell short.
   EXPECT_FALSE(
       platform_->WritePrivateProfileStrings("A", {{"k", "1"}, {"j", "\n"}}, Path("s.ini")));
-  EXPECT_EQ(Get("s.ini"), "[A]\r\nk=old\r\n");
+  EXPECT_EQ(Get("s.ini"), "[A]\r\nk=1\r\n");
+  EXPECT_FALSE(platform_->WritePrivateProfileStrings("A", {{"[k", "1"}}, Path("new.ini")));
+  EXPECT_EQ(Get("new.ini"), "<missing>");
 }
 
 TEST_F(PosixPlatformTest, ProfileArgumentsEndAtTheirFirstNul) {

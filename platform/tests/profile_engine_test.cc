@@ -203,7 +203,13 @@ TEST(ProfileEngineTest, RefusesWhatWouldNotReadBack) {
     SCOPED_TRACE(r.name);
     EXPECT_FALSE(CanWrite(r.section, r.key, r.value));
     EXPECT_FALSE(WriteString(before, r.section, r.key, r.value).has_value());
-    EXPECT_FALSE(WriteStrings(before, r.section, {{"ok", "1"}, {r.key, r.value}}).has_value());
+    // A batch leaves out what it cannot write and keeps the rest.
+    bool all_written = true;
+    const std::string batch =
+        WriteStrings(before, r.section, {{"ok", "1"}, {r.key, r.value}}, &all_written);
+    EXPECT_FALSE(all_written);
+    const auto ok_only = WriteString(before, r.section, "ok", "1");
+    EXPECT_EQ(batch, ok_only ? *ok_only : before);
   }
   EXPECT_TRUE(CanWrite("[a", "a=b", "v\x81\x40"));
   EXPECT_TRUE(CanWrite("", "", ""));
@@ -268,16 +274,21 @@ TEST(ProfileEngineTest, BatchWriteEqualsSingleWritesInOrder) {
        {{"a", "1"}, {"B", "2"}, {"c", "3"}}},
       {"same key twice", "[RANK]\r\na=0\r\n", "RANK", {{"a", "1"}, {"x", "2"}, {"A", "3"}}},
       {"new section after unterminated line", "[T]\r\nz=1", "RANK", {{"a", " 1 "}, {"b", "2"}}},
+      {"refused entry in the middle", "", "RANK", {{"a", "1"}, {"[b", "2"}, {"c", "3"}}},
+      {"every entry refused", "[T]\r\nz=1", "RANK", {{";a", "1"}, {"b", "\n"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string expected = c.before;
+    bool expected_all = true;
     for (const auto& [key, value] : c.entries) {
-      expected = *WriteString(expected, c.section, key, value);
+      const auto after = WriteString(expected, c.section, key, value);
+      expected_all &= after.has_value();
+      if (after) expected = *after;
     }
-    const auto batch = WriteStrings(c.before, c.section, c.entries);
-    ASSERT_TRUE(batch.has_value());
-    EXPECT_EQ(*batch, expected);
+    bool all_written = !expected_all;
+    EXPECT_EQ(WriteStrings(c.before, c.section, c.entries, &all_written), expected);
+    EXPECT_EQ(all_written, expected_all);
   }
 }
 
