@@ -1,6 +1,7 @@
 #include "platform/profile_engine.h"
 
 #include <deque>
+#include <unordered_map>
 
 // Sections of this file: walking code page 932 text; lines and their kinds; reading;
 // writing.
@@ -80,6 +81,16 @@ bool EqualNames(std::string_view a, std::string_view b) {
     }
   }
   return true;
+}
+
+// `name` with A-Z turned into a-z outside double-byte characters: equal for two names
+// exactly when EqualNames holds.
+std::string FoldName(std::string_view name) {
+  std::string folded(name);
+  for (std::size_t i = 0; i < folded.size(); i += CharLength(folded, i)) {
+    folded[i] = AsciiFold(folded[i]);
+  }
+  return folded;
 }
 
 // A value as the reader returns it: trimmed, then one outer pair of equal quotes removed.
@@ -259,11 +270,6 @@ std::string WriteStrings(std::string_view file, std::string_view section,
   std::vector<Line> lines = SplitLines(file);
   std::deque<std::string> written;  // text of the lines this write makes; never moves
 
-  // A line is about to follow lines[i]: give it a terminator if it has none.
-  const auto terminate = [&lines](std::size_t i) {
-    if (lines[i].eol.empty()) lines[i].eol = kCrLf;
-  };
-
   std::size_t header = lines.size();
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const ParsedLine parsed = Parse(lines[i].text);
@@ -273,40 +279,63 @@ std::string WriteStrings(std::string_view file, std::string_view section,
     }
   }
   if (header == lines.size()) {
-    if (!lines.empty()) terminate(lines.size() - 1);
+    if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = kCrLf;
     written.push_back("[" + std::string(wanted_section) + "]");
     lines.push_back({written.back(), kCrLf});
   }
 
-  for (const auto& [raw_key, value] : writable) {
-    const std::string_view key = Trim(raw_key);
-    std::size_t last_entry = header;
-    std::optional<KeyMatch> match;
-    std::size_t i = header + 1;
-    for (; i < lines.size(); ++i) {
-      const ParsedLine parsed = Parse(lines[i].text);
-      if (parsed.kind == LineKind::kSection) break;
-      if (parsed.kind != LineKind::kEntry) continue;
-      last_entry = i;
-      if ((match = MatchKey(parsed.body, key))) break;
-    }
-    if (match) {
-      written.push_back(std::string(match->spelling) + "=" + EncodeValue(value));
-      lines[i] = {written.back(), kCrLf};
-    } else {
-      terminate(last_entry);
-      written.push_back(std::string(key) + "=" + EncodeValue(value));
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last_entry + 1),
-                   {written.back(), kCrLf});
+  // The section's entry lines, grouped by the folded text before their first "=": the
+  // only lines that a key can match (a key holding "=" matches a line that begins with
+  // it, so that line's text before its first "=" is the key's). Each group keeps section
+  // order, new lines last, so its first match is the section's first.
+  struct LineRef {
+    bool added;  // in `added`, else in `lines`
+    std::size_t index;
+  };
+  std::unordered_map<std::string, std::vector<LineRef>> groups;
+  std::vector<Line> added;  // new keys, to go after the section's last entry
+  std::size_t last_entry = header;
+  for (std::size_t i = header + 1; i < lines.size(); ++i) {
+    const ParsedLine parsed = Parse(lines[i].text);
+    if (parsed.kind == LineKind::kSection) break;
+    if (parsed.kind != LineKind::kEntry) continue;
+    last_entry = i;
+    const std::size_t equals = FindChar(parsed.body, '=');
+    if (equals != std::string_view::npos) {
+      groups[FoldName(Trim(parsed.body.substr(0, equals)))].push_back({false, i});
     }
   }
 
+  for (const auto& [raw_key, value] : writable) {
+    const std::string_view key = Trim(raw_key);
+    std::vector<LineRef>& group = groups[FoldName(Trim(key.substr(0, FindChar(key, '='))))];
+    bool replaced = false;
+    for (const LineRef& ref : group) {
+      Line& line = ref.added ? added[ref.index] : lines[ref.index];
+      if (const auto match = MatchKey(Parse(line.text).body, key)) {
+        written.push_back(std::string(match->spelling) + "=" + EncodeValue(value));
+        line = {written.back(), kCrLf};
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) {
+      written.push_back(std::string(key) + "=" + EncodeValue(value));
+      group.push_back({true, added.size()});
+      added.push_back({written.back(), kCrLf});
+    }
+  }
+
+  if (!added.empty() && lines[last_entry].eol.empty()) lines[last_entry].eol = kCrLf;
   std::string result;
   result.reserve(file.size() + 64 * writable.size() + 32);
-  for (const Line& line : lines) {
+  const auto append = [&result](const Line& line) {
     result.append(line.text);
     result.append(line.eol);
-  }
+  };
+  for (std::size_t i = 0; i <= last_entry; ++i) append(lines[i]);
+  for (const Line& line : added) append(line);
+  for (std::size_t i = last_entry + 1; i < lines.size(); ++i) append(lines[i]);
   return result;
 }
 

@@ -374,8 +374,11 @@ class PosixPlatform final : public Platform {
     if (read == ReadResult::kFailed) return false;
     const std::string after = profile::WriteStrings(before, ansi_section, ansi_entries);
     // Nothing changed (every entry refused, or all already so): the file stays, and a
-    // missing one is not created.
-    if (after == before) return all_writable;
+    // missing one is not created; a file that could not be written still says so.
+    if (after == before) {
+      return all_writable && (read == ReadResult::kMissing ||
+                              ::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) == 0);
+    }
     return ReplaceFile(*target, after) && all_writable;
   }
 
