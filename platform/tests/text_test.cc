@@ -12,9 +12,7 @@ TEST(TextTest, CountsCharactersNotBytes) {
   EXPECT_EQ(CharCount("abc"), 3u);
   EXPECT_EQ(CharCount("日本語.url"), 7u);
   // A stray byte counts as one character, so nothing is ever split or lost.
-  EXPECT_EQ(CharCount("a\xff"
-                      "b"),
-            3u);
+  EXPECT_EQ(CharCount("a\xff" "b"), 3u);
   EXPECT_EQ(CharCount("\xe6\x97"), 2u);  // a truncated sequence
 }
 
@@ -30,9 +28,7 @@ TEST(TextTest, TakesAndDropsWholeCharacters) {
       {"ニュース.url", 4, "ニュース", ".url", "ニュース"},
       {"url", 4, "url", "url", ""},
       {"", 2, "", "", ""},
-      {"a\xff"
-       "bc",
-       2, "a\xff", "bc", "a\xff"},
+      {"a\xff" "bc", 2, "a\xff", "bc", "a\xff"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
@@ -42,13 +38,15 @@ TEST(TextTest, TakesAndDropsWholeCharacters) {
   }
 }
 
-TEST(TextTest, LowersAsciiOnly) { EXPECT_EQ(AsciiLower("HTTP://Cookie:Ä"), "http://cookie:Ä"); }
+TEST(TextTest, LowersAsciiOnly) {
+  EXPECT_EQ(AsciiLower("HTTP://Cookie:Ä"), "http://cookie:Ä");
+}
 
 TEST(TextTest, RecognisesWellFormedUtf8) {
   EXPECT_TRUE(IsValidUtf8("お気に入りZorvane"));
-  EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));      // overlong
-  EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));  // surrogate
-  EXPECT_FALSE(IsValidUtf8("\x82\xa0"));      // CP932 bytes
+  EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));       // overlong
+  EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));   // surrogate
+  EXPECT_FALSE(IsValidUtf8("\x82\xa0"));       // CP932 bytes
 }
 
 }  // namespace
