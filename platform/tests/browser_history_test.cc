@@ -290,13 +290,14 @@ TEST_F(BrowserHistoryTest, ReadsChromiumUrlsVisibleVisitedRows) {
   EXPECT_EQ(SnapshotDatabase(db), before);
 }
 
-TEST_F(BrowserHistoryTest, StopsWhenTheVisitorSaysSo) {
+TEST_F(BrowserHistoryTest, RemovesTheCopyBeforeVisitingAndStopsWhenAsked) {
   fs::path db = root() / "History";
   RunSql(db, std::string(kChromiumSchema) +
                  ChromiumInserts({{"https://a.example/", 2, 0}, {"https://b.example/", 3, 0}}));
   int visits = 0;
   bool completed = EnumerateBrowserHistory(db.string(), [&](const UrlCacheEntry&) {
     ++visits;
+    EXPECT_TRUE(fs::is_empty(copies())) << "the copy outlives the read";
     return false;
   });
   EXPECT_FALSE(completed);

@@ -262,7 +262,8 @@ const char* HistoryQuery(sqlite3* db, bool* ok) {
   bool chromium = false;
   int rc;
   while ((rc = sqlite3_step(tables.get())) == SQLITE_ROW) {
-    std::string_view name(reinterpret_cast<const char*>(sqlite3_column_text(tables.get(), 0)));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(tables.get(), 0));
+    std::string_view name = text != nullptr ? text : "";
     if (name == "moz_places") firefox = true;
     if (name == "urls") chromium = true;
   }
