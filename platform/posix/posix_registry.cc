@@ -70,7 +70,9 @@ Path SplitKeyPath(std::string_view sub_key) {
 }
 
 // The store file keeps one name per line: names with line breaks cannot be stored.
-bool Storable(std::string_view name) { return name.find_first_of("\r\n") == std::string_view::npos; }
+bool Storable(std::string_view name) {
+  return name.find_first_of("\r\n") == std::string_view::npos;
+}
 
 bool Storable(const Path& path) {
   for (const std::string& name : path) {
@@ -154,8 +156,8 @@ std::vector<regtree::DefaultValue> PlatformDefaults(const std::string& home_dir)
   if (home_dir.empty()) return {};
   regtree::DefaultValue favorites;
   favorites.root = Root::kCurrentUser;
-  favorites.path = {"Software", "Microsoft", "Windows", "CurrentVersion", "Explorer",
-                    "User Shell Folders"};
+  favorites.path = {"Software",       "Microsoft", "Windows",
+                    "CurrentVersion", "Explorer",  "User Shell Folders"};
   favorites.name = "Favorites";
   favorites.type = kRegExpandSz;
   favorites.data = utf16::FromUtf8(paths::JoinEnsuringSeparator(home_dir, "Favorites", '/'));
@@ -231,7 +233,8 @@ class PosixRegistry::Impl {
     if (old != nullptr && !old->from_default && old->type == type && old->data == stored) {
       return kErrorSuccess;  // nothing changes
     }
-    return Commit([&] { tree_.SetValue(where.root, where.path, visible, type, std::move(stored)); });
+    return Commit(
+        [&] { tree_.SetValue(where.root, where.path, visible, type, std::move(stored)); });
   }
 
   long DeleteKey(RegHandle handle, const std::string& sub_key) {
@@ -353,7 +356,7 @@ std::string PosixRegistry::DefaultStorePath() {
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
     config = xdg;
   } else {
-    config = HomeDirectory() + "/.config";
+    config = paths::JoinEnsuringSeparator(HomeDirectory(), ".config", '/');
   }
   return paths::JoinEnsuringSeparator(config, "zorvane/registry.reg", '/');
 }
@@ -386,8 +389,8 @@ long PosixRegistry::RegDeleteValue(RegHandle key, const std::string& name) {
   return impl_->DeleteValue(key, name);
 }
 
-long PosixRegistry::RegEnumValue(RegHandle key, std::uint32_t index,
-                                 std::uint32_t name_buffer_size, std::string* name) {
+long PosixRegistry::RegEnumValue(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                                 std::string* name) {
   return impl_->EnumName(key, true, index, name_buffer_size, name);
 }
 

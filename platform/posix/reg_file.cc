@@ -190,7 +190,10 @@ class Parser {
       return;
     }
     Fail(number, "missing header \"Windows Registry Editor Version 5.00\"");
-    BodyLine(line, number);
+    // A headless file is still read from its first key or value line on.
+    if (trimmed.front() == '[' || trimmed.front() == '"' || trimmed.front() == '@') {
+      BodyLine(line, number);
+    }
   }
 
   void BodyLine(std::string_view raw, int number) {

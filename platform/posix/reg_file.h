@@ -22,8 +22,8 @@ enum class Root { kCurrentUser, kLocalMachine };
 
 // One value line.
 struct Value {
-  std::string name;       // UTF-8; "" is the key's default value, written `@`
-  bool deleted = false;   // a `"name"=-` line: removes the value
+  std::string name;      // UTF-8; "" is the key's default value, written `@`
+  bool deleted = false;  // a `"name"=-` line: removes the value
   std::uint32_t type = 0;
   std::string data;
 };

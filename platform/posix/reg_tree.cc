@@ -12,11 +12,11 @@ char16_t UpperCase(char16_t c) {
   if (c >= u'a' && c <= u'z') return c - 0x20;
   if (c >= 0x00E0 && c <= 0x00FE && c != 0x00F7) return c - 0x20;  // Latin-1
   if (c == 0x00FF) return 0x0178;
-  if (c == 0x03C2) return 0x03A3;                                   // final sigma
+  if (c == 0x03C2) return 0x03A3;  // final sigma
   if ((c >= 0x03B1 && c <= 0x03C1) || (c >= 0x03C3 && c <= 0x03C9)) return c - 0x20;
-  if (c >= 0x0430 && c <= 0x044F) return c - 0x20;                  // Cyrillic
+  if (c >= 0x0430 && c <= 0x044F) return c - 0x20;  // Cyrillic
   if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
-  if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;                  // full-width Latin
+  if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;  // full-width Latin
   return c;
 }
 
@@ -31,7 +31,8 @@ bool SamePath(const Path& a, const Path& b) {
 // Whether `prefix` names `path` or a key above it.
 bool IsPrefix(const Path& prefix, const Path& path) {
   if (prefix.size() > path.size()) return false;
-  return SamePath(prefix, Path(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(prefix.size())));
+  return SamePath(prefix,
+                  Path(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(prefix.size())));
 }
 
 // Appends the blocks for `key` and its sub-keys, depth first. A key that exists only
@@ -96,15 +97,18 @@ const Value* Key::ValueAt(std::size_t index) const {
 
 Key* Key::FindSubKey(std::string_view key_name) const {
   const std::string wanted = FoldName(key_name);
-  const auto found = std::lower_bound(
-      sub_keys.begin(), sub_keys.end(), wanted,
-      [](const std::unique_ptr<Key>& key, const std::string& folded) { return key->folded < folded; });
+  const auto found =
+      std::lower_bound(sub_keys.begin(), sub_keys.end(), wanted,
+                       [](const std::unique_ptr<Key>& key, const std::string& folded) {
+                         return key->folded < folded;
+                       });
   return found != sub_keys.end() && (*found)->folded == wanted ? found->get() : nullptr;
 }
 
 KeyTree::KeyTree(std::vector<DefaultValue> defaults)
     : defaults_(std::move(defaults)),
-      roots_{Key(regfile::RootName(Root::kCurrentUser)), Key(regfile::RootName(Root::kLocalMachine))} {
+      roots_{Key(regfile::RootName(Root::kCurrentUser)),
+             Key(regfile::RootName(Root::kLocalMachine))} {
   ApplyDefaults();
 }
 
@@ -157,9 +161,11 @@ Key* KeyTree::Walk(Root root, const Path& path, bool create, bool from_default) 
       auto fresh = std::make_unique<Key>(name);
       fresh->from_default = from_default;
       next = fresh.get();
-      const auto at = std::lower_bound(
-          key->sub_keys.begin(), key->sub_keys.end(), next->folded,
-          [](const std::unique_ptr<Key>& k, const std::string& folded) { return k->folded < folded; });
+      const auto at =
+          std::lower_bound(key->sub_keys.begin(), key->sub_keys.end(), next->folded,
+                           [](const std::unique_ptr<Key>& k, const std::string& folded) {
+                             return k->folded < folded;
+                           });
       key->sub_keys.insert(at, std::move(fresh));
     } else if (!from_default) {
       next->from_default = false;
@@ -219,7 +225,8 @@ void KeyTree::RemoveKey(Root root, const Path& path) {
   Key* parent = Find(root, Path(path.begin(), path.end() - 1));
   if (parent == nullptr) return;
   const std::string folded = FoldName(path.back());
-  std::erase_if(parent->sub_keys, [&](const std::unique_ptr<Key>& k) { return k->folded == folded; });
+  std::erase_if(parent->sub_keys,
+                [&](const std::unique_ptr<Key>& k) { return k->folded == folded; });
 }
 
 // Whether a default lies in the key at `path` or below it; with `name`, whether the
@@ -234,9 +241,9 @@ bool KeyTree::DefaultAtOrBelow(Root root, const Path& path, const std::string* n
 
 void KeyTree::ApplyDefaults() {
   for (const DefaultValue& d : defaults_) {
-    const bool key_deleted = std::any_of(deleted_keys_.begin(), deleted_keys_.end(), [&](const auto& k) {
-      return k.first == d.root && IsPrefix(k.second, d.path);
-    });
+    const bool key_deleted =
+        std::any_of(deleted_keys_.begin(), deleted_keys_.end(),
+                    [&](const auto& k) { return k.first == d.root && IsPrefix(k.second, d.path); });
     if (key_deleted) continue;
     Key* key = Walk(d.root, d.path, true, true);
     if (key->FindEntry(d.name) != nullptr) continue;
