@@ -83,8 +83,11 @@ Value* Key::FindEntry(std::string_view value_name) {
 }
 
 const Value* Key::FindValue(std::string_view value_name) const {
-  const Value* entry = const_cast<Key*>(this)->FindEntry(value_name);
-  return entry != nullptr && !entry->deleted ? entry : nullptr;
+  const std::string wanted = FoldName(value_name);
+  for (const Value& value : values) {
+    if (!value.deleted && FoldName(value.name) == wanted) return &value;
+  }
+  return nullptr;
 }
 
 const Value* Key::ValueAt(std::size_t index) const {
