@@ -1,8 +1,9 @@
 // The contract of the nine registry operations of `Platform`, as a test suite that any
 // platform can run: the POSIX store here, the Win32 platform against a real registry
 // (under Wine) there. The tests use nothing but the `Platform` interface, pass as keys
-// only handles the platform gave out (a predefined root is only ever a root), and work below
-// HKEY_CURRENT_USER\Software\ZorvaneTest\<test name>, which they remove before and after.
+// only handles the platform gave out (a predefined root is only ever a root), and work
+// below HKEY_CURRENT_USER\Software\ZorvaneTest\<test name>, which they remove before and
+// after.
 //
 // Instantiate it with the factories to check:
 //   INSTANTIATE_TEST_SUITE_P(Posix, RegistryContractTest,
