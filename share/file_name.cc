@@ -30,11 +30,11 @@ bool IsForbidden(char c, FileNameRule rule) {
 // The names Windows opens as devices whatever folder they are in. Lower case; the
 // superscript digits are UTF-8 and have no case.
 constexpr std::string_view kWindowsDeviceNames[] = {
-    "con",  "prn",  "aux",  "nul",  "conin$", "conout$",  //
-    "com0", "com1", "com2", "com3", "com4",   "com5",    "com6",      "com7",      "com8",
-    "com9", "com\u00b9", "com\u00b2", "com\u00b3",  //
-    "lpt0", "lpt1", "lpt2", "lpt3", "lpt4",   "lpt5",    "lpt6",      "lpt7",      "lpt8",
-    "lpt9", "lpt\u00b9", "lpt\u00b2", "lpt\u00b3",
+    "con",  "prn",  "aux",  "nul",       "conin$",    "conout$",  //
+    "com0", "com1", "com2", "com3",      "com4",      "com5",      "com6",
+    "com7", "com8", "com9", "com\u00b9", "com\u00b2", "com\u00b3",  //
+    "lpt0", "lpt1", "lpt2", "lpt3",      "lpt4",      "lpt5",      "lpt6",
+    "lpt7", "lpt8", "lpt9", "lpt\u00b9", "lpt\u00b2", "lpt\u00b3",
 };
 
 // Whether Windows takes `name` for a device: the part before the first dot, without the

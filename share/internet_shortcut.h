@@ -26,9 +26,9 @@ struct FavoriteShortcut {
 };
 
 enum class AddToFavoritesResult {
-  kAdded,               // the subfolder exists and every file was written
-  kNoFavoritesFolder,   // the Favorites path is empty; nothing was touched
-  kFailed,              // the subfolder could not be made or a file not written
+  kAdded,              // the subfolder exists and every file was written
+  kNoFavoritesFolder,  // the Favorites path is empty; nothing was touched
+  kFailed,             // the subfolder could not be made or a file not written
 };
 
 // Makes sure `favorites_folder` + separator + kFavoritesSubfolder is a folder (creating

@@ -142,9 +142,9 @@ TEST_F(Form1ShareTest, RowsOfTheSameTitleLeaveOneFileWithTheLaterAddress) {
   Rank({{"Same", "http://first.example/", 30}, {"Same", "http://second.example/", 10}});
   form_->mnuAddFavorite_Click();
   ExpectOnlyMessage("追加されました", MessageKind::kInformation);
-  EXPECT_EQ(ShortcutFiles(), (std::map<std::string, std::string>{
-                                 {std::string(kSubfolder) + "/Same.url",
-                                  ShortcutBytes("http://second.example/")}}));
+  EXPECT_EQ(ShortcutFiles(),
+            (std::map<std::string, std::string>{
+                {std::string(kSubfolder) + "/Same.url", ShortcutBytes("http://second.example/")}}));
 }
 
 TEST_F(Form1ShareTest, EmptyListStillCreatesTheSubfolder) {

@@ -20,8 +20,7 @@ TEST(Cp932ShortcutTest, DoubleByteTitleAndAddress) {
   ASSERT_EQ(AddToFavorites(platform, "/fav", rows), AddToFavoritesResult::kAdded);
   // The file name stays UTF-8; only the content is in the ANSI code page.
   const std::string& bytes = platform.files["/fav/お気に入りZorvane/天気予報.url"];
-  EXPECT_EQ(bytes,
-            "[InternetShortcut]\r\nURL=http://\x97\xe1.jp/\x93\x56\x8b\x43\r\n");
+  EXPECT_EQ(bytes, "[InternetShortcut]\r\nURL=http://\x97\xe1.jp/\x93\x56\x8b\x43\r\n");
 }
 
 }  // namespace

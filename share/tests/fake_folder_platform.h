@@ -16,7 +16,8 @@ namespace zorvane::share {
 
 class FakeFolderPlatform final : public ForwardingPlatform {
  public:
-  explicit FakeFolderPlatform(char separator) : ForwardingPlatform(nullptr), separator_(separator) {}
+  explicit FakeFolderPlatform(char separator)
+      : ForwardingPlatform(nullptr), separator_(separator) {}
 
   std::uint32_t GetFileAttributes(const std::string& path) override {
     if (folders.count(path) != 0) return kFileAttributeDirectory;

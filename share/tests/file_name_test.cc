@@ -21,10 +21,9 @@ void ExpectSafeNames(const std::vector<NameCase>& cases, FileNameRule rule) {
 
 TEST(SafeFileNameTest, ValidNamesStayUnchangedUnderBothRules) {
   const std::vector<std::string> valid = {
-      "Zorvane",         "ニュース速報",       "a b c",        "Yahoo! JAPAN",   "x.y.z",
-      ".hidden",         "...a",             "name (2)",     "100% 天気",       "a;b,c=d+e",
-      "[news] #1",       "ＣＯＮ",             "con1",         "coma",           "lpt10",
-      "console",         "nul-byte",         "auxiliary.txt", " leading space", "é~'@$",
+      "Zorvane",  "ニュース速報", "a b c",     "Yahoo! JAPAN",  "x.y.z",          ".hidden", "...a",
+      "name (2)", "100% 天気",    "a;b,c=d+e", "[news] #1",     "ＣＯＮ",         "con1",    "coma",
+      "lpt10",    "console",      "nul-byte",  "auxiliary.txt", " leading space", "é~'@$",
   };
   for (const std::string& name : valid) {
     SCOPED_TRACE("name \"" + name + "\"");
@@ -101,8 +100,8 @@ TEST(SafeFileNameTest, PosixRule) {
 }
 
 TEST(SafeFileNameTest, ResultIsNeverADirectoryReferenceOrPath) {
-  const std::vector<std::string> hostile = {"", ".", "..", "/", "\\", "../..", "..\\..",
-                                            "./", "a/../..", "C:", "\\\\server\\share"};
+  const std::vector<std::string> hostile = {
+      "", ".", "..", "/", "\\", "../..", "..\\..", "./", "a/../..", "C:", "\\\\server\\share"};
   for (FileNameRule rule : {FileNameRule::kWindows, FileNameRule::kPosix}) {
     for (const std::string& name : hostile) {
       SCOPED_TRACE("name \"" + name + "\"");

@@ -118,7 +118,7 @@ TEST_F(AddToFavoritesTest, FolderOfTheTitlesNameFails) {
 
 TEST_F(AddToFavoritesTest, HostileTitlesStayInsideTheSubfolder) {
   const std::vector<FavoriteShortcut> rows = {
-      {"../x", "http://1/"}, {"a/b", "http://2/"}, {"..", "http://3/"},
+      {"../x", "http://1/"}, {"a/b", "http://2/"},         {"..", "http://3/"},
       {"", "http://4/"},     {"/etc/passwd", "http://5/"},
   };
   EXPECT_EQ(Add(rows), AddToFavoritesResult::kAdded);

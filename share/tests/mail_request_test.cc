@@ -21,8 +21,7 @@ TEST(MailRequestTest, BodyHoldsFourFieldsPerRowEachEndedBySemicolon) {
       {"天気", "12.5%", "http://tenki.example/", "40"},
       {"News", "3%", "http://news.example/", "9"},
   };
-  EXPECT_EQ(MailBody(rows),
-            "天気;12.5%;http://tenki.example/;40;News;3%;http://news.example/;9;");
+  EXPECT_EQ(MailBody(rows), "天気;12.5%;http://tenki.example/;40;News;3%;http://news.example/;9;");
 }
 
 TEST(MailRequestTest, EmptyFieldsStillGetTheirSeparator) {
