@@ -106,8 +106,8 @@ bool ToTenThousandths(const Decimal& d, std::int64_t* result) {
     const long keep = static_cast<long>(d.digits.size()) + scale;
     if (keep > 0) whole = d.digits.substr(0, static_cast<std::size_t>(keep));
     if (keep >= 0) {
-      const std::string_view dropped = std::string_view(d.digits).substr(
-          static_cast<std::size_t>(keep));
+      const std::string_view dropped =
+          std::string_view(d.digits).substr(static_cast<std::size_t>(keep));
       const char first = dropped.front();
       const bool rest_nonzero = dropped.find_first_not_of('0', 1) != std::string_view::npos;
       const bool odd = !whole.empty() && ((whole.back() - '0') % 2 == 1);
@@ -167,8 +167,8 @@ std::int64_t DaysFromCivil(long y, int m, int d) {
 }
 
 // Reads 1 to `max_digits` digits at `*pos`.
-bool ReadField(std::string_view s, std::size_t* pos, std::size_t min_digits,
-               std::size_t max_digits, long* value) {
+bool ReadField(std::string_view s, std::size_t* pos, std::size_t min_digits, std::size_t max_digits,
+               long* value) {
   std::size_t i = *pos;
   long v = 0;
   while (i < s.size() && IsDigit(s[i]) && i - *pos < max_digits) v = v * 10 + (s[i++] - '0');
@@ -197,8 +197,8 @@ bool ParseTime(std::string_view s, std::size_t* pos, std::int64_t* seconds) {
 // Orders `index[lo, hi)` with `compare(first, second)`; a positive answer puts the
 // second row first, as the list control does.
 template <typename Compare>
-void MergeSort(std::vector<std::size_t>& index, std::vector<std::size_t>& scratch,
-               std::size_t lo, std::size_t hi, const Compare& compare) {
+void MergeSort(std::vector<std::size_t>& index, std::vector<std::size_t>& scratch, std::size_t lo,
+               std::size_t hi, const Compare& compare) {
   if (hi - lo < 2) return;
   const std::size_t mid = lo + (hi - lo) / 2;
   MergeSort(index, scratch, lo, mid, compare);
@@ -223,11 +223,20 @@ void MergeSort(std::vector<std::size_t>& index, std::vector<std::size_t>& scratc
 std::string ReadCellText(Platform& platform, const ListViewRow& row, std::int32_t lngSubItem) {
   const std::string* cell = nullptr;
   switch (lngSubItem) {
-    case 0: cell = &row.title; break;
-    case 1: cell = &row.rate; break;
-    case 2: cell = &row.address; break;
-    case 3: cell = &row.hits; break;
-    default: return std::string();
+    case 0:
+      cell = &row.title;
+      break;
+    case 1:
+      cell = &row.rate;
+      break;
+    case 2:
+      cell = &row.address;
+      break;
+    case 3:
+      cell = &row.hits;
+      break;
+    default:
+      return std::string();
   }
   std::string ansi = platform.ToAnsi(*cell);
   if (ansi.size() > kCellTextBytes) {
@@ -361,14 +370,21 @@ std::int32_t CompareCellsAsDates(std::string_view a, std::string_view b, std::in
 
 // ---- The sort ------------------------------------------------------------------------
 
-void SortListByColumn(Platform& platform, std::vector<ListViewRow>* objList,
-                      std::int32_t lngColumn, std::int32_t lngKind, std::int32_t lngOrder) {
+void SortListByColumn(Platform& platform, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
+                      std::int32_t lngKind, std::int32_t lngOrder) {
   std::int32_t (*callback)(std::string_view, std::string_view, std::int32_t) = nullptr;
   switch (lngKind) {
-    case kCompareAsText: callback = &CompareCellsAsText; break;
-    case kCompareAsNumbers: callback = &CompareCellsAsNumbers; break;
-    case kCompareAsDates: callback = &CompareCellsAsDates; break;
-    default: return;
+    case kCompareAsText:
+      callback = &CompareCellsAsText;
+      break;
+    case kCompareAsNumbers:
+      callback = &CompareCellsAsNumbers;
+      break;
+    case kCompareAsDates:
+      callback = &CompareCellsAsDates;
+      break;
+    default:
+      return;
   }
   std::vector<ListViewRow>& rows = *objList;
   if (rows.size() < 2) return;

@@ -121,11 +121,11 @@ TEST(CompareCellsTest, AnswersZeroOneTwo) {
     std::int32_t ascending, descending;
   };
   const Case text_cases[] = {
-      {"a", "b", 0, 2}, {"b", "a", 2, 0}, {"a", "a", 1, 1},
-      {"B", "a", 0, 2},    // binary: upper case first
-      {"", "a", 0, 2},     // the end of text sorts first
-      {"10", "3", 0, 2},   // text, not numbers
-      {"ｱ", "日", 2, 0},   // code point order (U+FF71 after U+65E5)
+      {"a", "b", 0, 2},  {"b", "a", 2, 0},
+      {"a", "a", 1, 1},  {"B", "a", 0, 2},  // binary: upper case first
+      {"", "a", 0, 2},                      // the end of text sorts first
+      {"10", "3", 0, 2},                    // text, not numbers
+      {"ｱ", "日", 2, 0},                    // code point order (U+FF71 after U+65E5)
   };
   for (const Case& c : text_cases) {
     SCOPED_TRACE(c.a + " vs " + c.b);
@@ -134,11 +134,18 @@ TEST(CompareCellsTest, AnswersZeroOneTwo) {
     EXPECT_EQ(CompareCellsAsText(c.a, c.b, -7), c.descending);  // any non-zero order
   }
   const Case number_cases[] = {
-      {"2", "10", 0, 2}, {"10", "2", 2, 0}, {"7", "7", 1, 1},  {"7", "7.00001", 1, 1},
+      {"2", "10", 0, 2},
+      {"10", "2", 2, 0},
+      {"7", "7", 1, 1},
+      {"7", "7.00001", 1, 1},
       {"1,000", "999", 2, 0},
       // "Less" uses the whole text, "equal" the number at its start.
-      {"1", "1,000", 0, 2}, {"1,000", "1", 1, 1},
-      {"-5", "3", 0, 2},    {"", "0", 0, 2},   {"abc", "-100", 0, 2}, {"", "abc", 1, 1},
+      {"1", "1,000", 0, 2},
+      {"1,000", "1", 1, 1},
+      {"-5", "3", 0, 2},
+      {"", "0", 0, 2},
+      {"abc", "-100", 0, 2},
+      {"", "abc", 1, 1},
       {"12 apples", "3", 0, 2},  // not a number as a whole: sorts first
   };
   for (const Case& c : number_cases) {
@@ -150,7 +157,7 @@ TEST(CompareCellsTest, AnswersZeroOneTwo) {
       {"2024-01-02", "2024/01/10", 0, 2},
       {"2024-01-02 10:00", "2024-01-02 09:59:59", 2, 0},
       {"2024-01-02", "2024-01-02 00:00:00", 1, 1},
-      {"12:00", "1900-01-01", 0, 2},    // a time alone lies on 1899-12-30
+      {"12:00", "1900-01-01", 0, 2},       // a time alone lies on 1899-12-30
       {"2024-02-30", "0001-01-01", 0, 2},  // no such day: not a date
       {"yesterday", "", 1, 1},
   };
@@ -176,7 +183,7 @@ TEST(CellConversionTest, Currency) {
       {"¥100", true, 1000000},
       {"\\100", true, 1000000},  // the yen sign as code page 932 decodes it
       {"1e3", true, 10000000},
-      {"1.00005", true, 10000},   // half to even
+      {"1.00005", true, 10000},  // half to even
       {"1.00015", true, 10002},
       {"1.000051", true, 10001},
       {"0.00004", true, 0},
@@ -207,9 +214,17 @@ TEST(CellConversionTest, LeadingNumber) {
     std::int64_t value;
   };
   const Case cases[] = {
-      {"  12abc", 120000}, {"abc", 0},        {"1,000", 10000}, {"-2.5", -25000},
-      {".5", 5000},        {"1e2x", 1000000}, {"1e", 10000},    {"", 0},
-      {"\t7", 70000},      {"0.00015", 2},    {"99999999999999999999", 9223372036854775807},
+      {"  12abc", 120000},
+      {"abc", 0},
+      {"1,000", 10000},
+      {"-2.5", -25000},
+      {".5", 5000},
+      {"1e2x", 1000000},
+      {"1e", 10000},
+      {"", 0},
+      {"\t7", 70000},
+      {"0.00015", 2},
+      {"99999999999999999999", 9223372036854775807},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

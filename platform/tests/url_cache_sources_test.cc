@@ -24,8 +24,7 @@ struct Entry {
 };
 
 void PrintTo(const Entry& e, std::ostream* os) {
-  *os << "{0x" << std::hex << e.type << std::dec << ", \"" << e.address << "\", " << e.hits
-      << "}";
+  *os << "{0x" << std::hex << e.type << std::dec << ", \"" << e.address << "\", " << e.hits << "}";
 }
 
 // Collects entries; stops after `limit` of them.
@@ -63,7 +62,8 @@ class TempFolder final {
   std::string Write(const std::string& name, std::string_view bytes) const {
     const std::string file = (fs::path(path_) / name).string();
     fs::create_directories(fs::path(file).parent_path());
-    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;
   }
   const std::string& path() const { return path_; }
@@ -126,9 +126,9 @@ TEST(CacheListTest, WholeText) {
       "0x1\t9\thttp://last/";  // no final line break
   Collector all;
   EXPECT_TRUE(EnumerateCacheList(text, all.Visit()));
-  EXPECT_EQ(all.entries, (std::vector<Entry>{{0x1, "http://first/", 4},
-                                             {0x8, "http://second/", 7},
-                                             {0x1, "http://last/", 9}}));
+  EXPECT_EQ(all.entries,
+            (std::vector<Entry>{
+                {0x1, "http://first/", 4}, {0x8, "http://second/", 7}, {0x1, "http://last/", 9}}));
   Collector two;
   two.limit = 2;
   EXPECT_FALSE(EnumerateCacheList(text, two.Visit()));
@@ -143,7 +143,8 @@ TEST(CacheListTest, WholeText) {
 TEST(CacheListTest, LargeFileReadInPieces) {
   TempFolder dir;
   std::string text;
-  for (int i = 0; i < 5000; ++i) text += "0x1\t" + std::to_string(i) + "\thttp://e/" + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 5000; ++i)
+    text += "0x1\t" + std::to_string(i) + "\thttp://e/" + std::to_string(i) + "\r\n";
   text += "0x1\t1\thttp://" + std::string(kMaxCacheListLine, 'x') + "\n";  // too long
   text += "0x1\t2\thttp://after-long/\n";
   const std::string file = dir.Write("cache.txt", text);
@@ -171,7 +172,10 @@ TEST(UrlCacheSourcesTest, RecognisesKindsByContent) {
       {std::string("SQLite format 3\0\x10\0", 18), UrlCacheSourceKind::kSqlite},
       {"0x1\t1\thttp://a/\n", UrlCacheSourceKind::kCacheList},
       {"", UrlCacheSourceKind::kCacheList},
-      {std::string("\x7f" "ELF\2\1\1\0", 8), UrlCacheSourceKind::kUnknown},
+      {std::string("\x7f"
+                   "ELF\2\1\1\0",
+                   8),
+       UrlCacheSourceKind::kUnknown},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes.substr(0, 16));
@@ -191,8 +195,8 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
   const std::string list = dir.Write("list.txt", "0x1\t3\thttp://from-list/\n");
   const std::string binary = dir.Write("binary", std::string("\0\1\2\3", 4));
   dir.Write("ie/index.dat", ReadAll(TestData("wine-history-index.dat")));
-  const std::string sources = list + ":" + binary + ":" + dir.path() + "/missing:" +
-                              dir.path() + "/ie:" + list;
+  const std::string sources =
+      list + ":" + binary + ":" + dir.path() + "/missing:" + dir.path() + "/ie:" + list;
   Collector c;
   EnumerateUrlCacheSources(sources.c_str(), "/nonexistent", c.Visit());
   EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://from-list/", 3},
@@ -311,8 +315,8 @@ TEST(IeCacheIndexTest, DamagedRecordsAreSkipped) {
   // A freed block is not read even though its record is still there.
   std::string freed = original;
   freed[0x250 + 4] = 0;  // blocks 32 to 39: the first four URL records
-  EXPECT_EQ(ReadIndex(freed), std::vector<Entry>(WineContentEntries().begin() + 4,
-                                                 WineContentEntries().end()));
+  EXPECT_EQ(ReadIndex(freed),
+            std::vector<Entry>(WineContentEntries().begin() + 4, WineContentEntries().end()));
 
   // A header that claims a smaller file ends the index there.
   std::string short_header = original;

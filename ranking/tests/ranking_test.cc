@@ -24,8 +24,12 @@ std::vector<std::string> Addresses(const std::vector<ListViewRow>& rows) {
 
 TEST(FormatCountLabelTest, GroupsDigitsByThrees) {
   const std::pair<std::int32_t, std::string> cases[] = {
-      {0, "0"},         {7, "7"},           {999, "999"},
-      {1000, "1,000"},  {12345, "12,345"},  {1234567, "1,234,567"},
+      {0, "0"},
+      {7, "7"},
+      {999, "999"},
+      {1000, "1,000"},
+      {12345, "12,345"},
+      {1234567, "1,234,567"},
       {2147483647, "2,147,483,647"},
   };
   for (const auto& [count, digits] : cases) {
@@ -41,13 +45,13 @@ TEST(ReadCatalogueEntriesTest, OneEntryPerWholeLine) {
   };
   const Case cases[] = {
       {"", {}},
-      {"\r\n", {""}},                                   // only the final blank line
+      {"\r\n", {""}},  // only the final blank line
       {"http://a/\r\nhttp://b/\r\n\r\n", {"http://a/", "http://b/", ""}},
       {"http://a/?x=1,2\r\n\r\n", {"http://a/?x=1,2", ""}},  // a comma stays in the address
-      {"\"http://q/\"\r\n", {"\"http://q/\""}},         // quotes too
-      {"  http://s/  \r\n", {"  http://s/  "}},         // and blanks
-      {"a\nb", {"a", "b"}},                             // LF, no final line break
-      {"a\rb\r", {"a", "b"}},                           // CR alone
+      {"\"http://q/\"\r\n", {"\"http://q/\""}},              // quotes too
+      {"  http://s/  \r\n", {"  http://s/  "}},              // and blanks
+      {"a\nb", {"a", "b"}},                                  // LF, no final line break
+      {"a\rb\r", {"a", "b"}},                                // CR alone
       {"a\r\n\r\n\r\n", {"a", "", ""}},
       {"\n\n", {"", ""}},
   };
@@ -112,13 +116,13 @@ std::vector<ListViewRow> MatchPairwise(const std::vector<std::string>& catalogue
 }
 
 TEST(MatchCatalogueTest, EdgeCases) {
-  const std::vector<std::string> catalogue =
-      ReadCatalogueEntries("http://fav/\r\nhttp://twice/\r\nhttp://twice/\r\nhttp://a/?x=1,2\r\n\r\n");
+  const std::vector<std::string> catalogue = ReadCatalogueEntries(
+      "http://fav/\r\nhttp://twice/\r\nhttp://twice/\r\nhttp://a/?x=1,2\r\n\r\n");
   const std::map<std::string, std::string> titles = {
       {"http://fav/", "Fav"}, {"http://twice/", "Twice"}, {"http://a/?x=1,2", "Comma"}};
   std::vector<ListViewRow> rows = {
-      Row("http://FAV/", "9"),      // letter case differs
-      Row("http://fav", "9"),       // no trailing slash
+      Row("http://FAV/", "9"),  // letter case differs
+      Row("http://fav", "9"),   // no trailing slash
       Row("http://fav/", "9"),
       Row("http://twice/", "8"),    // listed twice in the catalogue: still one row
       Row("http://fav/", "7"),      // the same address twice in the cache: both stay
@@ -146,10 +150,12 @@ TEST(MatchCatalogueTest, EdgeCases) {
 
 TEST(MatchCatalogueTest, OnlyTheFinalBlankLineMatchesNothing) {
   std::vector<ListViewRow> rows = {Row("http://a/", "5"), Row("http://b/", "3")};
-  MatchCatalogue(ReadCatalogueEntries("\r\n"), [](const std::string&) { return "t"; }, &rows);
+  MatchCatalogue(
+      ReadCatalogueEntries("\r\n"), [](const std::string&) { return "t"; }, &rows);
   EXPECT_TRUE(rows.empty());
   rows = {Row("http://a/", "5")};
-  MatchCatalogue(ReadCatalogueEntries(""), [](const std::string&) { return "t"; }, &rows);
+  MatchCatalogue(
+      ReadCatalogueEntries(""), [](const std::string&) { return "t"; }, &rows);
   EXPECT_TRUE(rows.empty());
 }
 
@@ -199,13 +205,22 @@ TEST(FormatRateTest, OneDecimalHalfAwayFromZero) {
     std::string rate;
   };
   const Case cases[] = {
-      {5, 40, "12.5%"},     {1, 300, "0.3%"},     {10, 1000, "1.0%"},
-      {1, 3, "33.3%"},      {2, 3, "66.7%"},      {1, 16, "6.3%"},   // 6.25 rounds up
-      {1, 2000, "0.1%"},    {1, 2001, "0.0%"},    {3, 7, "42.9%"},
-      {40, 40, "100.0%"},   {0, 5, "0.0%"},       {2, 2, "100.0%"},
+      {5, 40, "12.5%"},
+      {1, 300, "0.3%"},
+      {10, 1000, "1.0%"},
+      {1, 3, "33.3%"},
+      {2, 3, "66.7%"},
+      {1, 16, "6.3%"},  // 6.25 rounds up
+      {1, 2000, "0.1%"},
+      {1, 2001, "0.0%"},
+      {3, 7, "42.9%"},
+      {40, 40, "100.0%"},
+      {0, 5, "0.0%"},
+      {2, 2, "100.0%"},
       {2147483647, 4294967294, "50.0%"},
       {4611686018427387904, 9223372036854775807, "50.0%"},
-      {5, 0, ""},           {5, -10, ""},
+      {5, 0, ""},
+      {5, -10, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.hits) + "/" + std::to_string(c.total));
@@ -219,8 +234,8 @@ TEST(RankingStepsTest, DroppedRowsStillCountInTheDivisor) {
                                    Row("Visited: u@http://fav/", "4"), Row("http://one/", "1")};
   const std::int64_t total = TotalHits(rows);
   DropHistoryAndSingleHits(&rows);
-  MatchCatalogue(ReadCatalogueEntries("http://fav/\r\n\r\n"),
-                 [](const std::string&) { return "Fav"; }, &rows);
+  MatchCatalogue(
+      ReadCatalogueEntries("http://fav/\r\n\r\n"), [](const std::string&) { return "Fav"; }, &rows);
   SetRates(total, &rows);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].rate, "1.0%");

@@ -78,10 +78,14 @@ TEST(SortAndKeepTopTenTest, TiesAtTheCutFollowTheSortOrder) {
 
 TEST(ParseStoredPlaceTest, LeadingNumberRoundedAndClamped) {
   const std::pair<std::string, std::int16_t> cases[] = {
-      {"3", 3},         {"10", 10},       {" 7x", 7},       {"abc", 0},
-      {"", 0},          {"-2", -2},       {"+4", 4},        {"2.5", 2},
-      {"3.5", 4},       {"2.51", 3},      {"40000", 32767}, {"-40000", -32768},
-      {"32767", 32767}, {"99999999999999999999", 32767},    {".4", 0},
+      {"3", 3},         {"10", 10},
+      {" 7x", 7},       {"abc", 0},
+      {"", 0},          {"-2", -2},
+      {"+4", 4},        {"2.5", 2},
+      {"3.5", 4},       {"2.51", 3},
+      {"40000", 32767}, {"-40000", -32768},
+      {"32767", 32767}, {"99999999999999999999", 32767},
+      {".4", 0},
   };
   for (const auto& [text, place] : cases) {
     SCOPED_TRACE(text);
@@ -96,8 +100,8 @@ TEST(TrendIconTest, ComparesWithThePreviousPlace) {
     int icon;
   };
   const Case cases[] = {
-      {11, 1, kIconSun},  {11, 10, kIconSun}, {11, 11, kIconSun},  // 11 always shows the sun
-      {4, 4, kIconArrow}, {5, 2, kIconSun},   {2, 5, kIconCloud},
+      {11, 1, kIconSun},  {11, 10, kIconSun},  {11, 11, kIconSun},  // 11 always shows the sun
+      {4, 4, kIconArrow}, {5, 2, kIconSun},    {2, 5, kIconCloud},
       {0, 1, kIconCloud}, {-3, 1, kIconCloud}, {32767, 10, kIconSun},
   };
   for (const Case& c : cases) {

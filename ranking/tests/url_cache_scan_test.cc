@@ -27,9 +27,9 @@ TEST(ScanUrlCacheTest, EmptyCacheGivesNoRows) {
 
 TEST(ScanUrlCacheTest, TypeMask) {
   FakePlatform platform;
-  platform.cache = {{0x1, "http://normal/", 2},           {0x5, "http://sticky/", 2},
-                    {0x8, "http://edited/", 2},           {0x200001, "Visited: u@http://h/", 2},
-                    {0x100000, "http://x/", 2},           {0x0, "http://untyped/", 2}};
+  platform.cache = {{0x1, "http://normal/", 2}, {0x5, "http://sticky/", 2},
+                    {0x8, "http://edited/", 2}, {0x200001, "Visited: u@http://h/", 2},
+                    {0x100000, "http://x/", 2}, {0x0, "http://untyped/", 2}};
   struct Case {
     std::uint32_t mask;
     std::vector<std::string> addresses;
@@ -52,9 +52,9 @@ TEST(ScanUrlCacheTest, TypeMask) {
 
 TEST(ScanUrlCacheTest, SkipsCookieAddressesInAnyCase) {
   FakePlatform platform;
-  platform.cache = {{0x1, "Cookie:user@example.com/", 3},   {0x1, "http://x/COOKIE:y", 3},
-                    {0x1, "http://x/a?cOoKiE:", 3},         {0x1, "http://x/cookie", 3},
-                    {0x1, "http://x/cookie%3A", 3},         {0x1, "cookie :x", 3}};
+  platform.cache = {{0x1, "Cookie:user@example.com/", 3}, {0x1, "http://x/COOKIE:y", 3},
+                    {0x1, "http://x/a?cOoKiE:", 3},       {0x1, "http://x/cookie", 3},
+                    {0x1, "http://x/cookie%3A", 3},       {0x1, "cookie :x", 3}};
   std::vector<ListViewRow> rows;
   EXPECT_EQ(ScanUrlCache(platform, 0x1, &rows), 3);
   EXPECT_EQ(Addresses(rows),

@@ -28,8 +28,9 @@ constexpr std::size_t kHitsField = 84;
 constexpr std::size_t kUrlFieldsEnd = 88;
 
 std::uint32_t ReadLe32(std::string_view bytes, std::size_t offset) {
-  const auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(
-                                          static_cast<unsigned char>(bytes[offset + i])); };
+  const auto b = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i]));
+  };
   return b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24);
 }
 
@@ -39,8 +40,7 @@ bool IsAllocated(std::string_view bytes, std::size_t block) {
 }
 
 bool IsRecordSignature(std::string_view signature) {
-  return signature == "URL " || signature == "LEAK" || signature == "REDR" ||
-         signature == "HASH";
+  return signature == "URL " || signature == "LEAK" || signature == "REDR" || signature == "HASH";
 }
 
 // Reads the fields of one URL record (`record` holds exactly its blocks, or what of

@@ -14,10 +14,10 @@ namespace zorvane {
 
 // The kinds of file a source can be.
 enum class UrlCacheSourceKind {
-  kCacheList,       // our text format (cache_list.h)
-  kIeCacheIndex,    // an index.dat (ie_index.h)
-  kSqlite,          // a SQLite database: a browser's history
-  kUnknown,         // anything else with a NUL byte in its first bytes
+  kCacheList,     // our text format (cache_list.h)
+  kIeCacheIndex,  // an index.dat (ie_index.h)
+  kSqlite,        // a SQLite database: a browser's history
+  kUnknown,       // anything else with a NUL byte in its first bytes
 };
 
 // How many leading bytes RecognizeUrlCacheSource looks at.
