@@ -1,25 +1,25 @@
 #include "platform/posix/url_cache/url_cache_sources.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "platform/posix/url_cache/browser_discovery.h"
+#include "platform/posix/url_cache/browser_history.h"
 #include "platform/posix/url_cache/cache_list.h"
 #include "platform/posix/url_cache/ie_index.h"
 
 namespace zorvane {
 namespace {
 
-constexpr std::string_view kSqliteSignature{"SQLite format 3\0", 16};
 constexpr char kIndexFileName[] = "index.dat";
 
 }  // namespace
 
 UrlCacheSourceKind RecognizeUrlCacheSource(std::string_view first_bytes) {
   if (IsIeCacheIndex(first_bytes)) return UrlCacheSourceKind::kIeCacheIndex;
-  if (first_bytes.substr(0, kSqliteSignature.size()) == kSqliteSignature) {
-    return UrlCacheSourceKind::kSqlite;
-  }
+  if (IsSqliteDatabase(first_bytes)) return UrlCacheSourceKind::kSqlite;
   if (first_bytes.find('\0') != std::string_view::npos) return UrlCacheSourceKind::kUnknown;
   return UrlCacheSourceKind::kCacheList;
 }
@@ -36,10 +36,8 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources) {
   return paths;
 }
 
-std::vector<std::string> DiscoverUrlCacheSources(const std::string& /*home_dir*/) {
-  // Hook for the browser profiles (Firefox places.sqlite, Chromium History) under the
-  // home folder; until they are looked for, an unset variable means an empty cache.
-  return {};
+std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir) {
+  return DiscoverBrowserHistories(home_dir, std::getenv("XDG_CONFIG_HOME"));
 }
 
 bool EnumerateUrlCacheSource(const std::string& path,
@@ -64,8 +62,7 @@ bool EnumerateUrlCacheSource(const std::string& path,
     case UrlCacheSourceKind::kIeCacheIndex:
       return EnumerateIeCacheIndexFile(file, visit);
     case UrlCacheSourceKind::kSqlite:
-      // Browser history databases are read by the browser-history source (to come).
-      return true;
+      return EnumerateBrowserHistory(file, visit);
     case UrlCacheSourceKind::kUnknown:
       return true;
   }
