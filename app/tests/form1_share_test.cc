@@ -94,7 +94,7 @@ class Form1ShareTest : public ::testing::Test {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root_.path())) {
       if (!entry.is_regular_file()) continue;
-      const std::string relative = fs::relative(entry.path(), root_.path()).generic_u8string();
+      const std::string relative = fs::relative(entry.path(), root_.path()).generic_string();
       if (relative == "registry.reg" || relative.rfind("program/", 0) == 0) continue;
       files[relative] = root_.Read(relative);
     }
@@ -206,7 +206,7 @@ TEST_F(Form1ShareTest, HostileTitlesNeverLeaveTheSubfolder) {
   EXPECT_EQ(files.size(), 5u);
   for (const auto& [relative, bytes] : files) {
     SCOPED_TRACE(relative);
-    EXPECT_EQ(fs::path(relative).parent_path().generic_u8string(), kSubfolder);
+    EXPECT_EQ(fs::path(relative).parent_path().generic_string(), kSubfolder);
   }
   EXPECT_EQ(files.at(std::string(kSubfolder) + "/.._x.url"), ShortcutBytes("http://1.example/"));
   EXPECT_EQ(files.at(std::string(kSubfolder) + "/a_b.url"), ShortcutBytes("http://2.example/"));
