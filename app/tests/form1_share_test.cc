@@ -194,6 +194,21 @@ TEST_F(Form1ShareTest, UnwritableSubfolderIsAFailure) {
   EXPECT_TRUE(ShortcutFiles().empty());
 }
 
+TEST_F(Form1ShareTest, AShortcutThatCannotBeWrittenIsAFailure) {
+  // A folder where one shortcut file should go: no user can replace it with a file.
+  fs::create_directories(subfolder() / "B.url");
+  Rank({{"A", "http://a.example/", 30},
+        {"B", "http://b.example/", 20},
+        {"C", "http://c.example/", 10}});
+  form_->mnuAddFavorite_Click();
+  ExpectOnlyMessage("お気に入りへの追加に失敗", MessageKind::kFailure);
+  EXPECT_TRUE(fs::is_directory(subfolder() / "B.url"));
+  EXPECT_EQ(ShortcutFiles(),
+            (std::map<std::string, std::string>{
+                {std::string(kSubfolder) + "/A.url", ShortcutBytes("http://a.example/")},
+                {std::string(kSubfolder) + "/C.url", ShortcutBytes("http://c.example/")}}));
+}
+
 TEST_F(Form1ShareTest, HostileTitlesNeverLeaveTheSubfolder) {
   Rank({{"../x", "http://1.example/", 50},
         {"a/b", "http://2.example/", 40},
