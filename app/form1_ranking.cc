@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/catalogue_file.h"
@@ -60,10 +61,16 @@ void Form1::Command1_Click() {
   rows.clear();
   state_.list_view1_visible = false;
 
-  const std::int32_t scanned = ScanUrlCache(platform_, mask, &rows);
-  state_.label1 = FormatCountLabel(scanned);
-  const std::int64_t total_hits = TotalHits(rows);
-  DropHistoryAndSingleHits(&rows);
+  // The scan counts and sums every row it accepts but appends only those that pass the
+  // pre-filter: the list after it is the one the pre-filter leaves of a full scan.
+  const ScanCount scanned = ScanUrlCacheKeeping(
+      platform_, mask,
+      [](std::string_view address, std::int32_t hits) {
+        return !IsHistoryOrSingleHit(address, hits);
+      },
+      &rows);
+  state_.label1 = FormatCountLabel(scanned.rows);
+  const std::int64_t total_hits = scanned.total_hits;
 
   // The catalogue may have gone since the test above; it then has no entries.
   std::string catalogue_bytes;

@@ -224,11 +224,15 @@ std::optional<std::string_view> FindValue(std::string_view file, std::string_vie
   return std::nullopt;
 }
 
-std::string ReadString(std::string_view file, std::string_view section, std::string_view key,
-                       std::string_view default_value, std::uint32_t size) {
+namespace {
+
+// What the profile functions leave in a buffer of `size` bytes for a lookup that found
+// `value`, or none.
+std::string BufferText(std::optional<std::string_view> value, std::string_view default_value,
+                       std::uint32_t size) {
   if (size == 0) return std::string();
   std::string_view text;
-  if (const auto value = FindValue(file, section, key)) {
+  if (value) {
     text = *value;
   } else {
     // The default loses its trailing spaces (only spaces), as the profile functions do.
@@ -236,6 +240,61 @@ std::string ReadString(std::string_view file, std::string_view section, std::str
         0, LengthWithoutTrailing(default_value, [](char c) { return c == ' '; }));
   }
   return std::string(text.substr(0, CutAtCharBoundary(text, std::size_t{size} - 1)));
+}
+
+// The group a trimmed `key` belongs to: its folded text before its first "=".
+std::string KeyGroup(std::string_view key) {
+  return FoldName(Trim(key.substr(0, FindChar(key, '='))));
+}
+
+}  // namespace
+
+std::string ReadString(std::string_view file, std::string_view section, std::string_view key,
+                       std::string_view default_value, std::uint32_t size) {
+  if (size == 0) return std::string();
+  return BufferText(FindValue(file, section, key), default_value, size);
+}
+
+ParsedFile::ParsedFile(std::string file) : file_(std::move(file)) {
+  const std::string_view bytes = file_;
+  KeyGroups* current = nullptr;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    const ParsedLine parsed = Parse(bytes.substr(start, end - start));
+    if (parsed.kind == LineKind::kSection) {
+      const auto [found, inserted] = sections_.try_emplace(FoldName(parsed.name));
+      current = inserted ? &found->second : nullptr;
+    } else if (parsed.kind == LineKind::kEntry && current != nullptr &&
+               FindChar(parsed.body, '=') != std::string_view::npos) {
+      (*current)[KeyGroup(parsed.body)].push_back(parsed.body);
+    }
+    // Past the line end: CR LF, LF or CR.
+    start = end;
+    if (start < bytes.size()) {
+      start += bytes[start] == '\r' && start + 1 < bytes.size() && bytes[start + 1] == '\n' ? 2 : 1;
+    }
+  }
+}
+
+std::optional<std::string_view> ParsedFile::FindValue(std::string_view section,
+                                                      std::string_view key) const {
+  const auto found_section = sections_.find(FoldName(Trim(section)));
+  if (found_section == sections_.end()) return std::nullopt;
+  const std::string_view wanted_key = Trim(key);
+  const auto group = found_section->second.find(KeyGroup(wanted_key));
+  if (group == found_section->second.end()) return std::nullopt;
+  for (const std::string_view body : group->second) {
+    if (const auto match = MatchKey(body, wanted_key)) return Unquote(match->raw_value);
+  }
+  return std::nullopt;
+}
+
+std::string ParsedFile::ReadString(std::string_view section, std::string_view key,
+                                   std::string_view default_value, std::uint32_t size) const {
+  if (size == 0) return std::string();
+  return BufferText(FindValue(section, key), default_value, size);
 }
 
 // ---- Writing -------------------------------------------------------------------------

@@ -1,5 +1,8 @@
 #include "platform/text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace zorvane::text {
 namespace {
 
@@ -84,6 +87,19 @@ bool IsValidUtf8(std::string_view s) {
     i += length;
   }
   return true;
+}
+
+std::size_t AsciiPrefixLength(std::string_view s) {
+  // Eight bytes at a time while none has its high bit set.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, sizeof(word));
+    if ((word & kHighBits) != 0) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
 }
 
 }  // namespace zorvane::text

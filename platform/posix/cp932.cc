@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace zorvane::cp932 {
 namespace {
 
@@ -180,12 +182,12 @@ std::string ToUtf8(std::string_view in) {
   out.reserve(in.size());
   const Table* table = nullptr;
   for (std::size_t i = 0; i < in.size();) {
+    // ASCII is the same in both: copy each run of it whole.
+    const std::size_t run = text::AsciiPrefixLength(in.substr(i));
+    out.append(in, i, run);
+    i += run;
+    if (i == in.size()) break;
     const auto byte = static_cast<unsigned char>(in[i]);
-    if (byte < 0x80) {
-      out.push_back(static_cast<char>(byte));
-      ++i;
-      continue;
-    }
     if (table == nullptr) table = &Table::Get();
     if (!IsLeadByte(byte)) {
       const char32_t cp = table->Single(byte);
@@ -211,12 +213,10 @@ std::string FromUtf8(std::string_view in) {
   out.reserve(in.size());
   const Table* table = nullptr;
   for (std::size_t i = 0; i < in.size();) {
-    const auto byte = static_cast<unsigned char>(in[i]);
-    if (byte < 0x80) {
-      out.push_back(static_cast<char>(byte));
-      ++i;
-      continue;
-    }
+    const std::size_t run = text::AsciiPrefixLength(in.substr(i));
+    out.append(in, i, run);
+    i += run;
+    if (i == in.size()) break;
     if (table == nullptr) table = &Table::Get();
     const char32_t cp = NextCodePoint(in, &i);
     const std::uint16_t code = cp == kUnassigned ? 0 : table->Encode(cp);

@@ -32,6 +32,7 @@
 
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_registry.h"
+#include "platform/posix/profile_cache.h"
 #include "platform/posix/url_cache/url_cache_sources.h"
 #include "platform/profile_engine.h"
 #include "platform/text.h"
@@ -339,10 +340,9 @@ class PosixPlatform final : public Platform {
                                       const std::string& file) override {
     // A file that is missing or cannot be read holds nothing: every lookup gives the
     // default, and nothing is created.
-    std::string bytes;
-    if (ReadWholeFile(std::string(CString(file)), &bytes) != ReadResult::kRead) bytes.clear();
-    return FromAnsi(profile::ReadString(bytes, ToAnsi(CString(section)), ToAnsi(CString(key)),
-                                        ToAnsi(CString(default_value)), size));
+    return FromAnsi(profile_reads_.Read(std::string(CString(file)), ToAnsi(CString(section)),
+                                        ToAnsi(CString(key)), ToAnsi(CString(default_value)),
+                                        size));
   }
 
   bool WritePrivateProfileString(const std::string& section, const std::string& key,
@@ -353,6 +353,7 @@ class PosixPlatform final : public Platform {
   bool WritePrivateProfileStrings(const std::string& section,
                                   const std::vector<std::pair<std::string, std::string>>& entries,
                                   const std::string& file) override {
+    profile_reads_.Clear();
     std::vector<std::pair<std::string, std::string>> ansi_entries;
     ansi_entries.reserve(entries.size());
     for (const auto& [key, value] : entries) {
@@ -415,6 +416,7 @@ class PosixPlatform final : public Platform {
   }
 
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
+    profile_reads_.Clear();
     const std::optional<std::string> target = WriteTarget(path);
     return target && ReplaceFile(*target, bytes);
   }
@@ -500,6 +502,7 @@ class PosixPlatform final : public Platform {
   const std::string home_;
   PosixRegistry registry_;
   Children children_;
+  ProfileReadCache profile_reads_;
 };
 
 }  // namespace

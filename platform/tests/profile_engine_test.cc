@@ -89,6 +89,40 @@ TEST(ProfileEngineTest, FindsValuesAsTheProfileFunctionsDo) {
     if (value) {
       EXPECT_EQ(*value, *c.expected);
     }
+    const ParsedFile parsed(c.file);
+    const auto parsed_value = parsed.FindValue(c.section, c.key);
+    ASSERT_EQ(parsed_value.has_value(), c.expected.has_value());
+    if (parsed_value) {
+      EXPECT_EQ(*parsed_value, *c.expected);
+    }
+  }
+}
+
+// A parsed file answers every lookup as a walk of the same bytes does: each lookup of
+// the table above, asked of each file of the table.
+TEST(ProfileEngineTest, ParsedFileAnswersAsTheWalkDoes) {
+  const std::string files[] = {
+      "[Sec]\r\nkey=value\r\n[sec]\r\nkey=other\r\n",
+      "k=v\r\n[a]\r\nK=1\r\nk=2\r\nx=b=T\r\nx=bc=U\r\n  x = 3\r\n;k=c\r\n[b]\r\nk=4",
+      "[a]\r\nhttp://h/?id=3 = T\r\nHTTP://H/?ID=3=U\r\nhttp://h/=V\r\n[A]\r\nz=1\r\n",
+      "[" + kKou + "]\r\n" + kKataA + "=v\r\n" + kKataTsu + "=w\r\n" + kHyou + "=x\r\n",
+      "\r\n[a\r\n=empty\r\nk\r\nk=\"q\"\r\n[ a ]\r\nk=later",
+      "",
+  };
+  const std::pair<std::string, std::string> lookups[] = {
+      {"sec", "key"}, {"a", "k"},      {"a", "x"},         {"a", "x=b"},
+      {"a", "X=BC"},  {"a", ""},       {"b", "k"},         {"", "k"},
+      {"a", "http://h/?id=3"},         {"a", "http://h/"}, {" A ", " z "},
+      {kKou, kKataA}, {kKou, kKataTsu}, {kKou, kHyou},     {"a", ";k"},
+  };
+  for (const std::string& file : files) {
+    const ParsedFile parsed(file);
+    for (const auto& [section, key] : lookups) {
+      SCOPED_TRACE(file + " / " + section + " / " + key);
+      EXPECT_EQ(parsed.FindValue(section, key), FindValue(file, section, key));
+      EXPECT_EQ(parsed.ReadString(section, key, "dflt  ", 3),
+                ReadString(file, section, key, "dflt  ", 3));
+    }
   }
 }
 
@@ -124,6 +158,7 @@ TEST(ProfileEngineTest, ReadStringCutsAndFallsBackToTheDefault) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ReadString(c.file, "S", "K", c.default_value, c.size), c.expected);
+    EXPECT_EQ(ParsedFile(c.file).ReadString("S", "K", c.default_value, c.size), c.expected);
   }
 }
 
