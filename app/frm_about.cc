@@ -10,8 +10,6 @@
 namespace zorvane {
 namespace {
 
-constexpr char kCaptionSuffix[] = "のﾊﾞｰｼﾞｮﾝ情報";
-constexpr char kVersionPrefix[] = "ﾊﾞｰｼﾞｮﾝ ";
 constexpr char kDescription[] = "お気に入りの閲覧率ランキングを表示します";
 constexpr char kDisclaimer[] = "警告: ...";
 constexpr char kOkCaption[] = "OK";
@@ -23,11 +21,6 @@ constexpr std::uint32_t kNotNormalFile =
 
 }  // namespace
 
-std::string VersionLabelText() {
-  return std::string(kVersionPrefix) + std::to_string(kVersionMajor) + "." +
-         std::to_string(kVersionMinor) + "." + std::to_string(kVersionRevision);
-}
-
 frmAbout::frmAbout(Platform& platform, FrmAboutView& view) : platform_(platform), view_(view) {
   state_.lbl_description = kDescription;
   state_.lbl_disclaimer = kDisclaimer;
@@ -36,8 +29,8 @@ frmAbout::frmAbout(Platform& platform, FrmAboutView& view) : platform_(platform)
 }
 
 void frmAbout::Form_Load() {
-  state_.caption = std::string(kAppTitle) + kCaptionSuffix;
-  state_.lbl_version = VersionLabelText();
+  state_.caption = AboutCaption();
+  state_.lbl_version = AboutVersionLabel();
   state_.lbl_title = kAppTitle;
   Refresh();
 }

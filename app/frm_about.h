@@ -9,14 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/version.h"
 #include "platform/platform.h"
 
 namespace zorvane {
-
-// The program's version: major, minor, revision.
-inline constexpr int kVersionMajor = 0;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 2;
 
 // Registry locations of the System Information program, looked up in this order under
 // HKEY_LOCAL_MACHINE: the program's full path, then the folder that holds it.
@@ -92,8 +88,5 @@ class frmAbout {
   FrmAboutView& view_;
   FrmAboutState state_;
 };
-
-// "ﾊﾞｰｼﾞｮﾝ " and the version numbers, "ﾊﾞｰｼﾞｮﾝ 0.0.2".
-std::string VersionLabelText();
 
 }  // namespace zorvane

@@ -1,0 +1,122 @@
+// Form1::Command2_Click: the catalogue build. Walks the Favorites folder tree, reads the
+// address of every Internet shortcut, stores each title under its address in the
+// settings file and writes url.dat once at the end.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/form1.h"
+#include "catalogue/catalogue_file.h"
+#include "catalogue/file_listing.h"
+#include "catalogue/folder_walk.h"
+#include "catalogue/profile_access.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "registry/favorites_folder.h"
+
+namespace zorvane {
+namespace {
+
+constexpr char kShortcutSection[] = "InternetShortcut";
+constexpr char kShortcutKey[] = "URL";
+constexpr char kTitleSection[] = "ShortcutTitle";
+
+// Reads the whole address of a shortcut: starts with a buffer that fits nearly every
+// address and doubles it while the value fills the buffer, so no address is ever cut.
+std::string ReadShortcutAddress(Platform& platform, const std::string& path) {
+  constexpr std::uint32_t kFirstSize = 2048;
+  constexpr std::uint32_t kLargestSize = 1u << 30;
+  std::uint32_t size = kFirstSize;
+  while (true) {
+    std::string address = ReadIniString(platform, kShortcutSection, kShortcutKey, size, path);
+    // A value cut at a double-byte character ends one byte short of the buffer.
+    if (platform.ToAnsi(address).size() + 2 < size || size >= kLargestSize) return address;
+    size *= 2;
+  }
+}
+
+bool HoldsLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+
+}  // namespace
+
+void Form1::Command2_Click() {
+  CommandGuard guard(*this);
+  if (!guard.Acquired()) return;
+
+  const std::string favorites = ReadFavoritesFolder(platform_);
+  if (favorites.empty()) {
+    view_.ShowMessage("Favoritesフォルダのパス取得に失敗", MessageKind::kFailure);
+    return;
+  }
+
+  FolderWalk walk(platform_);
+  const std::int32_t upper = walk.GetFolderList(favorites);
+  state_.list1.clear();
+  if (upper >= 0) state_.list1 = walk.strFolderList();
+  if (upper == -1) {
+    Refresh();
+    view_.ShowMessage("お気にいりフォルダ一覧の取得に失敗", MessageKind::kFailure);
+    return;
+  }
+
+  // Each folder is listed once, up front: the listings give the progress bar an exact
+  // maximum, and the loop below visits exactly these names.
+  std::vector<std::vector<std::string>> listings;
+  listings.reserve(state_.list1.size());
+  double file_count = 0;
+  for (const std::string& folder : state_.list1) {
+    listings.push_back(ListFolderFiles(platform_, folder));
+    file_count += static_cast<double>(listings.back().size());
+  }
+
+  state_.pbar_visible = true;
+  state_.pbar_max = file_count;
+  state_.pbar_value = 0;
+  state_.label1 = "お気に入りデータ作成中...";
+  Refresh();
+
+  const char separator = platform_.PathSeparator();
+  CatalogueText catalogue;
+  std::vector<std::pair<std::string, std::string>> titles;
+  for (std::size_t i = 0; i < state_.list1.size(); ++i) {
+    const std::string& folder = state_.list1[i];
+    state_.file1_path = folder;
+    for (const std::string& name : listings[i]) {
+      if (state_.pbar_max > state_.pbar_value) state_.pbar_value += 1;
+      // The last three characters, compared exactly: "url" in lower case, with or
+      // without a dot before them.
+      if (text::LastChars(name, 3) == "url") {
+        const std::string path = paths::JoinAlways(folder, name, separator);
+        const std::string title(text::DropLastChars(name, 4));
+        std::string address = ReadShortcutAddress(platform_, path);
+        view_.DoEvents();
+        // A title holding a line break cannot be stored as one profile entry; the
+        // address is still catalogued.
+        if (!HoldsLineBreak(title)) titles.emplace_back(address, title);
+        catalogue.AppendRecord(platform_.ToAnsi(address));
+        Refresh();
+        view_.DoEvents();
+      }
+      view_.DoEvents();
+    }
+  }
+
+  // The title entries reach the disk before url.dat, so a catalogue never names an
+  // address whose title is missing; url.dat is replaced whole or not at all.
+  const ProgramFiles files{&platform_, program_dir_};
+  const bool saved =
+      WriteSettings(files, kTitleSection, titles) &&
+      platform_.WriteFileAtomic(paths::JoinEnsuringSeparator(program_dir_, kCatalogueFileName,
+                                                             separator),
+                                catalogue.FileBytes());
+  state_.pbar_visible = false;
+  Refresh();
+  if (!saved) {
+    view_.ShowMessage("お気に入りデータの保存に失敗", MessageKind::kFailure);
+    return;
+  }
+  view_.ShowMessage("終了しました", MessageKind::kInformation);
+}
+
+}  // namespace zorvane

@@ -1,0 +1,17 @@
+// zorvane-cli: the headless driver of the main window's commands (see cli/driver.h).
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/driver.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+
+int main(int argc, char** argv) {
+  zorvane::PrepareStandardStreams();
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::unique_ptr<zorvane::Platform> platform = zorvane::CreateDefaultPlatform();
+  return zorvane::RunCli(args, *platform,
+                         {std::cout, std::cerr, zorvane::StandardErrorIsTerminal()});
+}
