@@ -12,7 +12,8 @@
 namespace {
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // The file name without folder and extension, as the XPM's C name.
@@ -47,9 +48,8 @@ int main(int argc, char** argv) {
     std::cerr << input << ": " << error << "\n";
     return 1;
   }
-  const std::string bytes = EndsWith(output, ".ico")
-                                ? zorvane::icons::EncodeIco(art)
-                                : zorvane::icons::EncodeXpm(art, Stem(output));
+  const std::string bytes = EndsWith(output, ".ico") ? zorvane::icons::EncodeIco(art)
+                                                     : zorvane::icons::EncodeXpm(art, Stem(output));
   std::ofstream out(output, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out.flush()) {

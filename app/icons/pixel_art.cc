@@ -82,9 +82,9 @@ std::string EncodeIco(const PixelArt& art) {
   std::string out;
   // Icon directory with one entry.
   PutU16(out, 0);
-  PutU16(out, 1);  // icon
-  PutU16(out, 1);  // one image
-  out.push_back(static_cast<char>(art.width & 0xFF));   // 256 is written as 0
+  PutU16(out, 1);                                      // icon
+  PutU16(out, 1);                                      // one image
+  out.push_back(static_cast<char>(art.width & 0xFF));  // 256 is written as 0
   out.push_back(static_cast<char>(art.height & 0xFF));
   out.push_back(16);  // colours
   out.push_back(0);
@@ -121,7 +121,8 @@ std::string EncodeIco(const PixelArt& art) {
   for (int y = art.height - 1; y >= 0; --y) {
     std::string row(and_row, '\0');
     for (int x = 0; x < art.width; ++x) {
-      if (art.at(x, y) == kMaskIndex) row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+      if (art.at(x, y) == kMaskIndex)
+        row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
     }
     out += row;
   }
@@ -134,7 +135,8 @@ std::string EncodeXpm(const PixelArt& art, std::string_view name) {
   for (int i = 0; i < 16; ++i) {
     char colour[16];
     std::snprintf(colour, sizeof colour, "#%06X", static_cast<unsigned>(kPalette[i]));
-    out += "\"" + std::string(1, kLetters[i]) + " c " + (i == kMaskIndex ? "None" : colour) + "\",\n";
+    out +=
+        "\"" + std::string(1, kLetters[i]) + " c " + (i == kMaskIndex ? "None" : colour) + "\",\n";
   }
   for (int y = 0; y < art.height; ++y) {
     out += "\"";

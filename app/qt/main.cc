@@ -57,21 +57,21 @@ int main(int argc, char** argv) {
       QStringLiteral("DIR"));
   const QCommandLineOption build(QStringLiteral("build"),
                                  QStringLiteral("Run the catalogue build at start."));
-  const QCommandLineOption rank(QStringLiteral("rank"), QStringLiteral("Run the ranking at start."));
+  const QCommandLineOption rank(QStringLiteral("rank"),
+                                QStringLiteral("Run the ranking at start."));
   const QCommandLineOption about(QStringLiteral("about"),
                                  QStringLiteral("Show the About box at start."));
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                       QStringLiteral("Save the main window to FILE and quit."),
                                       QStringLiteral("FILE"));
-  const QCommandLineOption about_screenshot(
-      QStringLiteral("about-screenshot"), QStringLiteral("Save the About box to FILE and quit."),
-      QStringLiteral("FILE"));
+  const QCommandLineOption about_screenshot(QStringLiteral("about-screenshot"),
+                                            QStringLiteral("Save the About box to FILE and quit."),
+                                            QStringLiteral("FILE"));
   parser.addOptions({program_dir, build, rank, about, screenshot, about_screenshot});
   if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
-    const QString error = parser.errorText().isEmpty()
-                              ? QStringLiteral("unexpected argument ") +
-                                    parser.positionalArguments().value(0)
-                              : parser.errorText();
+    const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected argument ") +
+                                                             parser.positionalArguments().value(0)
+                                                       : parser.errorText();
     std::fprintf(stderr, "zorvane: %s\n", error.toLocal8Bit().constData());
     return 2;
   }
@@ -87,9 +87,8 @@ int main(int argc, char** argv) {
 
   const bool taking_pictures = parser.isSet(screenshot) || parser.isSet(about_screenshot);
   if (taking_pictures) {
-    zorvane::SetMessageBoxHook([](const QString& text) {
-      std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    });
+    zorvane::SetMessageBoxHook(
+        [](const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
   }
   int status = 0;
   QTimer::singleShot(0, &window, [&] {

@@ -3,8 +3,8 @@
 #include "app/qt/main_window.h"
 
 #include <algorithm>
-#include <cmath>
 #include <climits>
+#include <cmath>
 
 #include <QAction>
 #include <QComboBox>
@@ -80,9 +80,10 @@ bool SameRows(const std::vector<ListViewRow>& a, const std::vector<ListViewRow>&
 }
 
 bool SameSelector(const std::vector<ComboRow>& a, const std::vector<ComboRow>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ComboRow& x, const ComboRow& y) {
-    return x.text == y.text && x.item_data == y.item_data;
-  });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const ComboRow& x, const ComboRow& y) {
+                      return x.text == y.text && x.item_data == y.item_data;
+                    });
 }
 
 // The progress bar counts in whole numbers; the logic's maximum and value are rounded

@@ -21,8 +21,7 @@ void ShowMessageBox(QWidget* parent, const QString& text) {
     Hook()(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok,
-                  parent);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }

@@ -62,7 +62,7 @@ TEST(PixelArtTest, IcoHasOneFourBitImageWithPaletteAndMask) {
   EXPECT_EQ(Byte(ico, 8), 16);          // colours
   EXPECT_EQ(U32(ico, 14), 40u + 64 + 16 + 8);
   EXPECT_EQ(U32(ico, 18), 22u);
-  EXPECT_EQ(U32(ico, 22 + 8), 4u);           // bitmap height: colours and mask
+  EXPECT_EQ(U32(ico, 22 + 8), 4u);                    // bitmap height: colours and mask
   EXPECT_EQ(U32(ico, 22 + 40 + 9 * 4), 0x00FF0000u);  // palette entry 9, red, as B G R 0
   const std::size_t colour = 22 + 40 + 64;
   // Bottom row first: yellow (11) everywhere.

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <memory>
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/qt/tests/qt_test_support.h"
 #include "app/qt/twips.h"
@@ -35,8 +35,8 @@ class SysInfoPlatform final : public ForwardingPlatform {
     *key = 1;
     return kErrorSuccess;
   }
-  long RegQueryValue(RegHandle, const std::string& name, std::uint32_t* type,
-                     std::uint8_t* buffer, std::uint32_t* size) override {
+  long RegQueryValue(RegHandle, const std::string& name, std::uint32_t* type, std::uint8_t* buffer,
+                     std::uint32_t* size) override {
     if (name != "PATH" || path.size() >= *size) return kErrorFileNotFound;
     std::memcpy(buffer, path.c_str(), path.size() + 1);
     *type = kRegSz;
@@ -87,7 +87,9 @@ class AboutBoxTest : public ::testing::Test {
   }
 
   // Runs the deletions that closing the box scheduled.
-  static void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  static void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
 
   SysInfoPlatform platform_;
   MessageBoxRecorder messages_;
@@ -176,8 +178,7 @@ TEST_F(AboutBoxTest, OkEnterAndEscCloseAndUnloadTheBox) {
   } kWays[] = {
       {"OK clicked",
        [](AboutBox* box) {
-         QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdOK")),
-                           Qt::LeftButton);
+         QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
        }},
       {"Enter", [](AboutBox* box) { QTest::keyClick(box, Qt::Key_Return); }},
       {"Esc", [](AboutBox* box) { QTest::keyClick(box, Qt::Key_Escape); }},

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -24,7 +25,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 #include "app/qt/about_box.h"
 #include "app/qt/icons.h"
@@ -189,7 +189,8 @@ TEST_F(MainWindowTest, EtchedRuleUnderTheMenuBar) {
   QWidget* line1 = Child<QWidget>("Line1");
   QWidget* line2 = Child<QWidget>("Line2");
   EXPECT_EQ(line1->geometry(), QRect(scale.X(120), 0, scale.X(5760) - scale.X(120) + 1, 1));
-  EXPECT_EQ(line2->geometry(), QRect(scale.X(120), scale.Y(15), scale.X(5760) - scale.X(120) + 1, 1));
+  EXPECT_EQ(line2->geometry(),
+            QRect(scale.X(120), scale.Y(15), scale.X(5760) - scale.X(120) + 1, 1));
   EXPECT_EQ(line2->palette().color(QPalette::Window), QColor(Qt::white));
   EXPECT_NE(line1->palette().color(QPalette::Window), QColor(Qt::white));
 }
