@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFontDatabase>
 #include <QPixmap>
 #include <QTimer>
 
@@ -28,6 +29,21 @@
 #include "platform/platform.h"
 
 namespace {
+
+// The window's texts are Japanese: a Japanese desktop font renders them as one face,
+// where a Western default font would mix its own glyphs with a fallback's.
+void UseJapaneseUiFont() {
+  const QStringList installed = QFontDatabase::families();
+  for (const char* family :
+       {"Noto Sans CJK JP", "IPAPGothic", "IPAGothic", "VL PGothic", "TakaoPGothic"}) {
+    if (installed.contains(QString::fromLatin1(family))) {
+      QFont font = QApplication::font();
+      font.setFamily(QString::fromLatin1(family));
+      QApplication::setFont(font);
+      return;
+    }
+  }
+}
 
 bool SavePicture(QWidget* widget, const QString& file) {
   if (widget == nullptr || !widget->grab().save(file)) {
@@ -47,6 +63,7 @@ int main(int argc, char** argv) {
                                           .arg(zorvane::kVersionMinor)
                                           .arg(zorvane::kVersionRevision));
   QApplication::setWindowIcon(zorvane::ProgramIcon());
+  UseJapaneseUiFont();
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Ranks your Favorites by their viewing rate."));
