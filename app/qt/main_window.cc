@@ -266,14 +266,23 @@ void MainWindow::SetTabOrder() {
 // ---- Form1View --------------------------------------------------------------------------
 
 void MainWindow::Refresh(const Form1State& state) {
-  label1_->setText(Text(state.label1));
+  // The logic expects the window to show the state at once, even when the command goes
+  // on without yielding (the label before a long scan): changed controls are repainted
+  // here, not when the event loop next runs.
+  const QString label = Text(state.label1);
+  const bool label_changed = label1_->text() != label;
+  if (label_changed) label1_->setText(label);
 
   const int maximum = ProgressMaximum(state.pbar_max);
+  const int value = ProgressValue(state.pbar_value, maximum);
+  const bool pbar_changed = pbar_->maximum() != maximum || pbar_->value() != value ||
+                            pbar_->isVisibleTo(this) != state.pbar_visible;
   pbar_->setRange(0, maximum);
-  pbar_->setValue(ProgressValue(state.pbar_value, maximum));
+  pbar_->setValue(value);
   pbar_->setVisible(state.pbar_visible);
 
-  if (!SameRows(state.list_view1, shown_rows_)) ShowRows(state.list_view1);
+  const bool rows_changed = !SameRows(state.list_view1, shown_rows_);
+  if (rows_changed) ShowRows(state.list_view1);
   list_view1_->setVisible(state.list_view1_visible);
 
   if (!SameSelector(state.combo1, shown_selector_) ||
@@ -287,6 +296,11 @@ void MainWindow::Refresh(const Form1State& state) {
     shown_list1_ = state.list1;
   }
   file1_->setProperty("path", Text(state.file1_path));
+
+  // repaint() does nothing for a control that is not on screen.
+  if (label_changed) label1_->repaint();
+  if (pbar_changed) pbar_->repaint();
+  if (rows_changed) list_view1_->viewport()->repaint();
 }
 
 void MainWindow::ShowRows(const std::vector<ListViewRow>& rows) {

@@ -318,6 +318,31 @@ TEST_F(MainWindowTest, RankingFillsTheListWithTitlesRatesAndTrendIcons) {
   EXPECT_EQ(RowIcons(), (std::vector<int>{2, 2, 2, 2}));
 }
 
+// Counts the paint events of one widget and remembers its text at the last one.
+class PaintRecorder final : public QObject {
+ public:
+  explicit PaintRecorder(QLabel* label) : label_(label) { label->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == label_ && event->type() == QEvent::Paint) painted_text = label_->text();
+    return false;
+  }
+  QString painted_text;
+
+ private:
+  QLabel* label_;
+};
+
+TEST_F(MainWindowTest, RankingPaintsTheScanningLabelBeforeTheScan) {
+  Click("Command2");
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  PaintRecorder recorder(Child<QLabel>("Label1"));
+  QString painted_at_scan;
+  platform_->on_cache_scan = [&] { painted_at_scan = recorder.painted_text; };
+  Click("Command1");
+  platform_->on_cache_scan = nullptr;
+  EXPECT_EQ(painted_at_scan, U("調査中 ..."));
+}
+
 TEST_F(MainWindowTest, ColumnClickLeavesTheRowsInTheirOrder) {
   Click("Command2");
   Click("Command1");

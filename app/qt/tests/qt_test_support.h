@@ -20,8 +20,9 @@ namespace zorvane::testing {
 void EnsureQApplication();
 
 // Forwards everything except the shell and program starts, which it records and answers
-// with `accept_starts` / true. `on_profile_read` runs on every profile read, so a test can
-// look at the window while a long command is in the middle of its work.
+// with `accept_starts` / true. `on_profile_read` runs on every profile read and
+// `on_cache_scan` when a cache enumeration starts, so a test can look at the window while
+// a long command is in the middle of its work.
 class RecordingPlatform final : public ForwardingPlatform {
  public:
   explicit RecordingPlatform(Platform* target) : ForwardingPlatform(target) {}
@@ -34,6 +35,10 @@ class RecordingPlatform final : public ForwardingPlatform {
     started.push_back(command_line);
     return accept_starts;
   }
+  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+    if (on_cache_scan) on_cache_scan();
+    ForwardingPlatform::EnumerateUrlCache(visit);
+  }
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& default_value, std::uint32_t size,
                                       const std::string& file) override {
@@ -45,6 +50,7 @@ class RecordingPlatform final : public ForwardingPlatform {
   std::vector<std::string> started;
   bool accept_starts = true;
   std::function<void(const std::string& section)> on_profile_read;
+  std::function<void()> on_cache_scan;
 };
 
 // Routes every message box to a list for the lifetime of the object.
