@@ -21,8 +21,8 @@ function(zorvane_library name)
 endfunction()
 
 # zorvane_test(NAME SOURCES... LIBS libs...) builds one GoogleTest program and registers
-# its tests with CTest, with the environment every test needs (offscreen Qt, no user
-# registry or cache leaking in).
+# its tests with CTest, with the environment every test needs: offscreen Qt, and a home
+# folder of its own so no test reads or writes the user's registry store or browsers.
 function(zorvane_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -35,6 +35,6 @@ function(zorvane_test name)
     add_test(NAME ${name} COMMAND ${name})
   endif()
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;HOME=${CMAKE_BINARY_DIR}/test-home;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/.config"
     TIMEOUT 600)
 endfunction()
