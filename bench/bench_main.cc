@@ -385,12 +385,12 @@ bool BenchmarkRank(const Options& options, Workspace& workspace, std::uint64_t n
   return true;
 }
 
-// The window probe prints the monotonic clock at its first shown frame; the start-up is
-// that moment less the moment just before the process was started.
+// The window prints the monotonic clock at its first shown frame (--first-frame); the
+// start-up is that moment less the moment just before the process was started.
 bool BenchmarkWindow(const Options& options, Workspace& workspace,
                      std::vector<Measurement>* results) {
   if (options.window.empty()) {
-    std::fprintf(stderr, "window: no probe built (the Qt window is not part of this build)\n");
+    std::fprintf(stderr, "window: not measured (the Qt window is not part of this build)\n");
     return true;
   }
   const std::string program = options.work + "/window-program";
@@ -402,13 +402,14 @@ bool BenchmarkWindow(const Options& options, Workspace& workspace,
     const std::string out = options.work + "/window.txt";
     const ProcessResult result =
         MeasureProcess(options.helper, options.work + "/result.txt",
-                       {options.window, "--program-dir", program}, environment, out, "");
+                       {options.window, "--program-dir", program, "--first-frame"}, environment,
+                       out, "");
     unsigned long long frame_ns = 0;
     const std::string output = ReadWholeFile(out);
     if (result.exit_status != 0 ||
         std::sscanf(output.c_str(), "first-frame %llu", &frame_ns) != 1 ||
         frame_ns < result.start_ns) {
-      std::fprintf(stderr, "window: the probe failed: %s\n", output.c_str());
+      std::fprintf(stderr, "window: no first frame reported: %s\n", output.c_str());
       return false;
     }
     if (i == 0) continue;
