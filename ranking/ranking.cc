@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/text.h"
+
 
 namespace zorvane {
 
@@ -61,7 +63,7 @@ std::vector<std::string> ReadCatalogueEntries(std::string_view text) {
   std::vector<std::string> entries;
   std::size_t start = 0;
   while (start < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", start);
+    const std::size_t end = text::FindLineBreak(text, start);
     if (end == std::string_view::npos) {
       entries.emplace_back(text.substr(start));
       break;

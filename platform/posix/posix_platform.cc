@@ -186,27 +186,41 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// What a folder listing already tells of an entry, which spares asking for it again.
+enum class KnownKind {
+  kUnknown,  // a link, or a file system that does not say
+  kFolder,
+  kOther,  // neither a folder nor a link
+};
+
 // The attribute bits of `path` relative to folder `dir_fd`; `name` decides "hidden". A
 // symbolic link is a reparse point, and a folder too when it leads to one; it is never
-// followed otherwise.
-std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name) {
-  struct stat st;
-  if (::fstatat(dir_fd, path, &st, AT_SYMLINK_NOFOLLOW) != 0) return kInvalidFileAttributes;
+// followed otherwise. kInvalidFileAttributes when it cannot be queried. The read-only
+// bit costs a system call of its own and is only asked for when `read_only` is set.
+std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name,
+                           KnownKind kind = KnownKind::kUnknown, bool read_only = true) {
   std::uint32_t attributes = 0;
-  if (S_ISLNK(st.st_mode)) {
-    attributes |= kFileAttributeReparsePoint;
-    struct stat target;
-    if (::fstatat(dir_fd, path, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
+  if (kind == KnownKind::kFolder) {
+    attributes |= kFileAttributeDirectory;
+  } else if (kind == KnownKind::kUnknown) {
+    struct stat st;
+    if (::fstatat(dir_fd, path, &st, AT_SYMLINK_NOFOLLOW) != 0) return kInvalidFileAttributes;
+    if (S_ISLNK(st.st_mode)) {
+      attributes |= kFileAttributeReparsePoint;
+      struct stat target;
+      if (::fstatat(dir_fd, path, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
+        attributes |= kFileAttributeDirectory;
+      }
+    } else if (S_ISDIR(st.st_mode)) {
       attributes |= kFileAttributeDirectory;
     }
-  } else if (S_ISDIR(st.st_mode)) {
-    attributes |= kFileAttributeDirectory;
   }
   if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
     attributes |= kFileAttributeHidden;
   }
   // Read-only when writing is refused; a link that leads nowhere is not read-only.
-  if (::faccessat(dir_fd, path, W_OK, AT_EACCESS) != 0 && (errno == EACCES || errno == EROFS)) {
+  if (read_only && ::faccessat(dir_fd, path, W_OK, AT_EACCESS) != 0 &&
+      (errno == EACCES || errno == EROFS)) {
     attributes |= kFileAttributeReadOnly;
   }
   return attributes == 0 ? kFileAttributeNormal : attributes;
@@ -402,7 +416,13 @@ class PosixPlatform final : public Platform {
       }
       const std::string_view name(entry->d_name);
       if (name == "." || name == "..") continue;
-      const std::uint32_t attributes = AttributesAt(::dirfd(stream), entry->d_name, name);
+      // The entry's type from the listing spares a stat of every plain file and folder;
+      // the read-only bit is not asked for (see Platform::ListDirectory).
+      KnownKind kind = KnownKind::kOther;
+      if (entry->d_type == DT_DIR) kind = KnownKind::kFolder;
+      if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) kind = KnownKind::kUnknown;
+      const std::uint32_t attributes =
+          AttributesAt(::dirfd(stream), entry->d_name, name, kind, /*read_only=*/false);
       if (attributes == kInvalidFileAttributes) continue;  // gone since it was listed
       entries->push_back({std::string(name), attributes});
     }
