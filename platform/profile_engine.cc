@@ -44,6 +44,11 @@ bool EndsInLoneLeadByte(std::string_view s) {
 
 // The first single-byte character `c` of `s`, or npos.
 std::size_t FindChar(std::string_view s, char c) {
+  // The first byte `c`, when nothing before it can start a double-byte character (all
+  // ASCII), is the answer without the walk; no byte `c` at all means no character `c`.
+  const std::size_t first = s.find(c);
+  if (first == std::string_view::npos) return first;
+  if (text::AsciiPrefixLength(s.substr(0, first)) == first) return first;
   for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) {
     if (s[i] == c && CharLength(s, i) == 1) return i;
   }

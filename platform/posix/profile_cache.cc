@@ -31,6 +31,16 @@ bool SameTime(const timespec& a, const timespec& b) {
 
 }  // namespace
 
+ProfileReadCache::Identity ProfileReadCache::IdentityOf(const struct stat& st) {
+  Identity identity;
+  identity.device = static_cast<std::uint64_t>(st.st_dev);
+  identity.inode = static_cast<std::uint64_t>(st.st_ino);
+  identity.size = static_cast<std::int64_t>(st.st_size);
+  identity.modified = st.st_mtim;
+  identity.changed = st.st_ctim;
+  return identity;
+}
+
 bool ProfileReadCache::Identity::operator==(const Identity& other) const {
   return device == other.device && inode == other.inode && size == other.size &&
          SameTime(modified, other.modified) && SameTime(changed, other.changed);
@@ -40,27 +50,19 @@ std::string ProfileReadCache::Read(const std::string& path, const std::string& s
                                    const std::string& key, const std::string& default_value,
                                    std::uint32_t size) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // The file read last: one question to the system tells whether it is still the same.
   struct stat st;
+  if (path == path_ && ::stat(path.c_str(), &st) == 0 && IdentityOf(st) == identity_) {
+    if (!parsed_) parsed_ = std::make_unique<profile::ParsedFile>(std::exchange(bytes_, {}));
+    return parsed_->ReadString(section, key, default_value, size);
+  }
+  ClearLocked();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     // Missing, unreadable or no regular file: nothing in it, so the default.
     if (fd >= 0) ::close(fd);
     return profile::ReadString("", section, key, default_value, size);
   }
-  Identity identity;
-  identity.device = static_cast<std::uint64_t>(st.st_dev);
-  identity.inode = static_cast<std::uint64_t>(st.st_ino);
-  identity.size = static_cast<std::int64_t>(st.st_size);
-  identity.modified = st.st_mtim;
-  identity.changed = st.st_ctim;
-
-  if (path == path_ && identity == identity_) {
-    ::close(fd);
-    if (!parsed_) parsed_ = std::make_unique<profile::ParsedFile>(std::exchange(bytes_, {}));
-    return parsed_->ReadString(section, key, default_value, size);
-  }
-
-  ClearLocked();
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(st.st_size));
   const bool read = ReadAll(fd, &bytes);
@@ -68,9 +70,9 @@ std::string ProfileReadCache::Read(const std::string& path, const std::string& s
   if (!read) return profile::ReadString("", section, key, default_value, size);
   std::string value = profile::ReadString(bytes, section, key, default_value, size);
   // A file whose size says nothing of its content (those of /proc) is never kept.
-  if (static_cast<std::int64_t>(bytes.size()) != identity.size) return value;
+  if (static_cast<std::int64_t>(bytes.size()) != st.st_size) return value;
   path_ = path;
-  identity_ = identity;
+  identity_ = IdentityOf(st);
   bytes_ = std::move(bytes);
   return value;
 }

@@ -1,7 +1,7 @@
 // Profile reads through a cache of the last file read, so that many reads of one large
 // file (the settings file, read once per ranked address and row) walk it once.
 //
-// Every read still opens the file and asks the system about it; the cached form answers
+// Every read still asks the system about the file; the cached form answers
 // only when the file is the same one, unchanged: same path, device, inode, size,
 // modification and change time as when its bytes were read. Anything else reads it
 // anew. (The profile functions of Windows keep their last file the same way, trusting
@@ -19,6 +19,8 @@
 #include <string>
 
 #include "platform/profile_engine.h"
+
+struct stat;
 
 namespace zorvane {
 
@@ -47,6 +49,7 @@ class ProfileReadCache final {
     bool operator==(const Identity& other) const;
   };
 
+  static Identity IdentityOf(const struct stat& st);
   void ClearLocked();
 
   std::mutex mutex_;
