@@ -198,8 +198,8 @@ bool ParseTime(std::string_view s, std::size_t* pos, std::int64_t* seconds) {
 // and compares the results.
 
 struct NumberCell {
-  bool number = false;      // the whole text converts
-  std::int64_t value = 0;   // ParseCellCurrency
+  bool number = false;       // the whole text converts
+  std::int64_t value = 0;    // ParseCellCurrency
   std::int64_t leading = 0;  // LeadingCellNumber
 };
 

@@ -169,8 +169,7 @@ struct CacheProfile {
 
 class Workspace final {
  public:
-  Workspace(const Options& options, Platform& platform)
-      : options_(options), platform_(platform) {}
+  Workspace(const Options& options, Platform& platform) : options_(options), platform_(platform) {}
 
   std::string Home() const { return options_.work + "/home"; }
 
@@ -210,8 +209,8 @@ class Workspace final {
     }
     {
       CacheGenerator generator(CacheFor(n, m), favourites);
-      cache.index_files = WriteIeIndexFiles(platform_, base + "-index", generator,
-                                            &cache.index_bytes);
+      cache.index_files =
+          WriteIeIndexFiles(platform_, base + "-index", generator, &cache.index_bytes);
     }
     return caches_.emplace(key, std::move(cache)).first->second;
   }
@@ -228,7 +227,7 @@ class Workspace final {
 struct Run {
   std::vector<std::string> argv;
   std::vector<std::pair<std::string, std::string>> environment;
-  std::function<void()> prepare;                      // before every run
+  std::function<void()> prepare;                         // before every run
   std::function<std::string(const std::string&)> check;  // "" when the output is right
 };
 
@@ -245,9 +244,8 @@ Figures Measure(const Options& options, const Run& run, const std::string& label
   Figures figures;
   for (int i = 0; i <= options.repeat; ++i) {  // run 0 warms the caches
     if (run.prepare) run.prepare();
-    const ProcessResult result =
-        MeasureProcess(options.helper, options.work + "/result.txt", run.argv, run.environment,
-                       out, err);
+    const ProcessResult result = MeasureProcess(options.helper, options.work + "/result.txt",
+                                                run.argv, run.environment, out, err);
     const std::string output = ReadWholeFile(out);
     std::string problem;
     if (!result.started) {
@@ -400,10 +398,9 @@ bool BenchmarkWindow(const Options& options, Workspace& workspace,
     std::vector<std::pair<std::string, std::string>> environment = BaseEnvironment(workspace);
     environment.emplace_back("QT_QPA_PLATFORM", "offscreen");
     const std::string out = options.work + "/window.txt";
-    const ProcessResult result =
-        MeasureProcess(options.helper, options.work + "/result.txt",
-                       {options.window, "--program-dir", program, "--first-frame"}, environment,
-                       out, "");
+    const ProcessResult result = MeasureProcess(
+        options.helper, options.work + "/result.txt",
+        {options.window, "--program-dir", program, "--first-frame"}, environment, out, "");
     unsigned long long frame_ns = 0;
     const std::string output = ReadWholeFile(out);
     if (result.exit_status != 0 ||
@@ -432,24 +429,21 @@ std::string Cell(std::optional<double> value, const char* format) {
 void PrintReport(const Options& options, const std::vector<Measurement>& results) {
   std::printf("\nZorvane benchmarks: whole-process wall time and peak RSS, median of %d run%s\n",
               options.repeat, options.repeat == 1 ? "" : "s");
-  std::printf("\n%-11s %9s %11s %9s %9s %7s %7s %9s %9s %9s %7s\n", "command", "N", "M",
-              "time s", "floor s", "xfloor", "growth", "peak MB", "floor MB", "source MB",
-              "xsource");
+  std::printf("\n%-11s %9s %11s %9s %9s %7s %7s %9s %9s %9s %7s\n", "command", "N", "M", "time s",
+              "floor s", "xfloor", "growth", "peak MB", "floor MB", "source MB", "xsource");
   for (const Measurement& row : results) {
-    std::printf("%-11s %9s %11s %9.3f %9s %7s %7s %9.1f %9s %9s %7s\n", row.group.c_str(),
-                row.n ? GroupDigits(row.n).c_str() : "-", row.m ? GroupDigits(row.m).c_str() : "-",
-                row.seconds, Cell(row.floor_seconds > 0 ? std::optional(row.floor_seconds)
-                                                        : std::nullopt,
-                                  "%.3f")
-                                 .c_str(),
-                Cell(Ratio(row.seconds, row.floor_seconds), "%.1f").c_str(),
-                Cell(Growth(results, row), "%.1f").c_str(), row.peak_mb,
-                Cell(row.floor_peak_mb > 0 ? std::optional(row.floor_peak_mb) : std::nullopt,
-                     "%.1f")
-                    .c_str(),
-                Cell(row.source_mb > 0 ? std::optional(row.source_mb) : std::nullopt, "%.1f")
-                    .c_str(),
-                Cell(Ratio(row.peak_mb, row.source_mb), "%.2f").c_str());
+    std::printf(
+        "%-11s %9s %11s %9.3f %9s %7s %7s %9.1f %9s %9s %7s\n", row.group.c_str(),
+        row.n ? GroupDigits(row.n).c_str() : "-", row.m ? GroupDigits(row.m).c_str() : "-",
+        row.seconds,
+        Cell(row.floor_seconds > 0 ? std::optional(row.floor_seconds) : std::nullopt, "%.3f")
+            .c_str(),
+        Cell(Ratio(row.seconds, row.floor_seconds), "%.1f").c_str(),
+        Cell(Growth(results, row), "%.1f").c_str(), row.peak_mb,
+        Cell(row.floor_peak_mb > 0 ? std::optional(row.floor_peak_mb) : std::nullopt, "%.1f")
+            .c_str(),
+        Cell(row.source_mb > 0 ? std::optional(row.source_mb) : std::nullopt, "%.1f").c_str(),
+        Cell(Ratio(row.peak_mb, row.source_mb), "%.2f").c_str());
   }
   if (options.quick) {
     std::printf("\nquick mode: sizes too small to judge the targets\n");
@@ -497,11 +491,13 @@ int Main(int argc, char** argv) {
   std::vector<Measurement> results;
   bool ok = true;
   if (Wanted(options, "build")) {
-    for (std::uint64_t n : sizes.build_n) ok = ok && BenchmarkBuild(options, workspace, n, &results);
+    for (std::uint64_t n : sizes.build_n)
+      ok = ok && BenchmarkBuild(options, workspace, n, &results);
   }
   if (Wanted(options, "rank")) {
     for (std::uint64_t n : sizes.rank_n) {
-      for (std::uint64_t m : sizes.rank_m) ok = ok && BenchmarkRank(options, workspace, n, m, &results);
+      for (std::uint64_t m : sizes.rank_m)
+        ok = ok && BenchmarkRank(options, workspace, n, m, &results);
     }
   }
   if (Wanted(options, "window")) ok = ok && BenchmarkWindow(options, workspace, &results);

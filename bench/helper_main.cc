@@ -79,8 +79,8 @@ void WalkTree(int dir_fd, Totals* totals) {
       type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_LNK;
     }
     if (type == DT_DIR) {
-      const int child = ::openat(::dirfd(dir), name.c_str(),
-                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      const int child =
+          ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       if (child >= 0) WalkTree(child, totals);
     } else if (type == DT_REG) {
       const int fd = ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_CLOEXEC);

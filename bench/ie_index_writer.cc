@@ -46,7 +46,8 @@ bool IeIndexWriter::Add(std::uint32_t type, std::uint32_t hits, std::string_view
   PutLe32(&bytes_, offset + kHitsField, hits);
   bytes_.replace(offset + kAddressOffset, ansi_address.size(), ansi_address);
   for (std::size_t b = blocks_; b < blocks_ + blocks; ++b) {
-    bytes_[kBitmapOffset + b / 8] = static_cast<char>(bytes_[kBitmapOffset + b / 8] | (1 << (b % 8)));
+    bytes_[kBitmapOffset + b / 8] =
+        static_cast<char>(bytes_[kBitmapOffset + b / 8] | (1 << (b % 8)));
   }
   blocks_ += blocks;
   ++records_;

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -62,8 +62,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 
   result.start_ns = MonotonicNanoseconds();
   pid_t pid = 0;
-  const int error =
-      ::posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+  const int error = ::posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
   ::posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return result;
   result.started = true;

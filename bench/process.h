@@ -12,8 +12,8 @@ namespace zorvane::bench {
 
 struct ProcessResult {
   bool started = false;
-  int exit_status = -1;       // the exit code, or -1 when the program did not exit normally
-  double seconds = 0;         // wall time
+  int exit_status = -1;  // the exit code, or -1 when the program did not exit normally
+  double seconds = 0;    // wall time
   std::int64_t peak_rss_kb = 0;
   std::uint64_t start_ns = 0;  // CLOCK_MONOTONIC just before the start
 };

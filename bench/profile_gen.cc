@@ -16,8 +16,8 @@ constexpr std::string_view kJapaneseWords[] = {
     "日本語",   "検索", "辞書", "株価", "東京", "大阪", "写真", "スポーツ",
 };
 constexpr std::string_view kAsciiWords[] = {
-    "news", "weather", "maps",   "recipes", "travel", "music", "movies", "bookmarks",
-    "index", "search", "wiki",   "stocks",  "tokyo",  "osaka", "photos", "sports",
+    "news",  "weather", "maps", "recipes", "travel", "music", "movies", "bookmarks",
+    "index", "search",  "wiki", "stocks",  "tokyo",  "osaka", "photos", "sports",
 };
 constexpr std::size_t kWordCount = std::size(kAsciiWords);
 static_assert(std::size(kJapaneseWords) == kWordCount);
@@ -132,10 +132,10 @@ FavoritesTree GenerateFavorites(Platform& platform, const FavoritesSpec& spec,
       break;
     }
     const Folder& parent = folders[parent_index];
-    const std::string name = random.Chance(spec.japanese_share)
-                                 ? std::string(kJapaneseWords[random.Below(kWordCount)]) +
-                                       "フォルダ" + std::to_string(f)
-                                 : "Folder " + std::to_string(f);
+    const std::string name =
+        random.Chance(spec.japanese_share)
+            ? std::string(kJapaneseWords[random.Below(kWordCount)]) + "フォルダ" + std::to_string(f)
+            : "Folder " + std::to_string(f);
     Folder folder{parent.path + separator + name, parent.depth + 1};
     platform.CreateDirectory(folder.path);
     if (folder.depth < spec.depth) parents.push_back(folders.size());
@@ -146,9 +146,9 @@ FavoritesTree GenerateFavorites(Platform& platform, const FavoritesSpec& spec,
   for (std::size_t i = 0; i < spec.shortcuts; ++i) {
     const bool japanese = random.Chance(spec.japanese_share);
     const std::size_t word = random.Below(kWordCount);
-    const std::string title = japanese ? std::string(kJapaneseWords[word]) + " " + std::to_string(i)
-                                       : "Site " + std::to_string(i) + " " +
-                                             std::string(kAsciiWords[word]);
+    const std::string title =
+        japanese ? std::string(kJapaneseWords[word]) + " " + std::to_string(i)
+                 : "Site " + std::to_string(i) + " " + std::string(kAsciiWords[word]);
     std::string address = MakeAddress(
         random, i, LogUniform(random, spec.min_address_bytes, spec.max_address_bytes), japanese);
     const std::string bytes = ShortcutBytes(platform, address, random.Chance(0.5));

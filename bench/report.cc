@@ -61,8 +61,8 @@ std::vector<Verdict> JudgeTargets(const std::vector<Measurement>& all) {
                           *floor_ratio <= kFloorFactor});
     }
     if (big_rank) {
-      verdicts.push_back({name + ": under 1 s", Fixed(row.seconds, 3) + " s",
-                          row.seconds < kRankSecondsLimit});
+      verdicts.push_back(
+          {name + ": under 1 s", Fixed(row.seconds, 3) + " s", row.seconds < kRankSecondsLimit});
       if (const auto memory = Ratio(row.peak_mb, row.source_mb)) {
         verdicts.push_back({name + ": peak memory under 3x the cache source",
                             Fixed(row.peak_mb, 0) + " MB = " + Fixed(*memory, 2) + "x",

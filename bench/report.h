@@ -13,7 +13,7 @@ double Median(std::vector<double> values);
 
 // One measured command and its floor, medians of the repeats.
 struct Measurement {
-  std::string group;   // "build", "rank list", "rank index", "window"
+  std::string group;    // "build", "rank list", "rank index", "window"
   std::uint64_t n = 0;  // shortcuts or favourites
   std::uint64_t m = 0;  // cache entries (0 for the build)
   double seconds = 0;

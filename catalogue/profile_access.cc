@@ -13,9 +13,7 @@ namespace {
 // The buffer the settings reads use: 127 bytes of value and the final NUL.
 constexpr std::uint32_t kSettingBufferSize = 128;
 
-bool HoldsLineBreak(std::string_view s) {
-  return text::FindLineBreak(s) != std::string_view::npos;
-}
+bool HoldsLineBreak(std::string_view s) { return text::FindLineBreak(s) != std::string_view::npos; }
 
 }  // namespace
 

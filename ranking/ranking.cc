@@ -7,7 +7,6 @@
 
 #include "platform/text.h"
 
-
 namespace zorvane {
 
 std::string FormatCountLabel(std::int32_t count) {
@@ -55,8 +54,9 @@ bool IsHistoryOrSingleHit(std::string_view address, std::int64_t hits) {
 }
 
 void DropHistoryAndSingleHits(std::vector<ListViewRow>* rows) {
-  std::erase_if(*rows,
-                [](const ListViewRow& row) { return IsHistoryOrSingleHit(row.address, RowHits(row)); });
+  std::erase_if(*rows, [](const ListViewRow& row) {
+    return IsHistoryOrSingleHit(row.address, RowHits(row));
+  });
 }
 
 std::vector<std::string> ReadCatalogueEntries(std::string_view text) {

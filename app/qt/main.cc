@@ -72,8 +72,8 @@ class FirstFrameReporter final : public QObject {
       seen_ = true;
       QTimer::singleShot(0, [] {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        std::printf("first-frame %lld\n", static_cast<long long>(
-                                              std::chrono::nanoseconds(now).count()));
+        std::printf("first-frame %lld\n",
+                    static_cast<long long>(std::chrono::nanoseconds(now).count()));
         std::fflush(stdout);
         QApplication::exit(0);
       });
@@ -137,7 +137,8 @@ int main(int argc, char** argv) {
 
   zorvane::MainWindow window(*platform, dir);
   FirstFrameReporter first_frame_reporter(&window);
-  if (parser.isSet(first_frame)) QApplication::instance()->installEventFilter(&first_frame_reporter);
+  if (parser.isSet(first_frame))
+    QApplication::instance()->installEventFilter(&first_frame_reporter);
   window.show();
 
   const bool taking_pictures = parser.isSet(screenshot) || parser.isSet(about_screenshot);

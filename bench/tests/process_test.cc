@@ -42,8 +42,8 @@ TEST_F(ProcessTest, ReportsAProgramThatCannotStart) {
 
 TEST_F(ProcessTest, PeakMemoryIsThatOfTheChild) {
   // A child that touches 64 MB reports at least that much; this process never did.
-  const ProcessResult result = RunProcess(
-      {"/usr/bin/env", "python3", "-c", "b = b'x' * (64 << 20)"}, {}, "", "");
+  const ProcessResult result =
+      RunProcess({"/usr/bin/env", "python3", "-c", "b = b'x' * (64 << 20)"}, {}, "", "");
   if (result.exit_status != 0) GTEST_SKIP() << "python3 not available";
   EXPECT_GE(result.peak_rss_kb, 64 * 1024);
 }

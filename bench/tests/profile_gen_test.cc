@@ -74,8 +74,8 @@ TEST_F(ProfileGenTest, AddressesHaveTheAskedLengthInTheCodePage) {
   const struct {
     std::size_t bytes;
     bool japanese;
-  } cases[] = {{20, false}, {21, true}, {37, true}, {100, false}, {255, true}, {500, true},
-               {5, false}};
+  } cases[] = {{20, false}, {21, true},  {37, true}, {100, false},
+               {255, true}, {500, true}, {5, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.bytes) + (c.japanese ? " japanese" : " ascii"));
     for (std::uint64_t serial = 0; serial < 20; ++serial) {
@@ -190,7 +190,8 @@ TEST_F(ProfileGenTest, CacheHoldsTheAskedSharesAndRepeatsNoFavouriteEarly) {
     EXPECT_GE(entry.hits, 1u);
     EXPECT_LE(entry.hits, spec.max_hits);
     if (entry.hits == 1) ++single_hits;
-    if (entry.address.rfind("https://fav.example/", 0) == 0) favourite_order.push_back(entry.address);
+    if (entry.address.rfind("https://fav.example/", 0) == 0)
+      favourite_order.push_back(entry.address);
     if (entry.address.rfind("Cookie:", 0) == 0) {
       ++cookies;
       EXPECT_NE(entry.type & kCookieEntry, 0u);

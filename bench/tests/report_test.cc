@@ -21,8 +21,10 @@ TEST(ReportTest, Median) {
 
 TEST(ReportTest, GrowthComparesWithTheTenfoldSmallerInputOfTheSameGroup) {
   const std::vector<Measurement> all = {
-      {"build", 1000, 0, 0.1}, {"build", 10000, 0, 0.8},
-      {"rank list", 1000, 10000, 0.05}, {"rank list", 1000, 100000, 0.5},
+      {"build", 1000, 0, 0.1},
+      {"build", 10000, 0, 0.8},
+      {"rank list", 1000, 10000, 0.05},
+      {"rank list", 1000, 100000, 0.5},
       {"rank list", 10000, 1000000, 9.0},  // no M=100,000 row for N=10,000
       {"rank index", 1000, 100000, 0.2},
   };
@@ -36,10 +38,10 @@ TEST(ReportTest, GrowthComparesWithTheTenfoldSmallerInputOfTheSameGroup) {
 
 TEST(ReportTest, JudgesEachTargetOnItsOwnFigure) {
   std::vector<Measurement> all = {
-      {"build", 1000, 0, 0.10, 0.01},                    // too small to judge against the floor
-      {"build", 10000, 0, 1.3, 0.6},                     // 2.2x: missed; growth 13x: missed
+      {"build", 1000, 0, 0.10, 0.01},  // too small to judge against the floor
+      {"build", 10000, 0, 1.3, 0.6},   // 2.2x: missed; growth 13x: missed
       {"rank list", 10000, 100000, 0.06, 0.01},
-      {"rank list", 10000, 1000000, 0.5, 0.3, 400, 0, 200},  // met, 8.3x growth, 2x memory
+      {"rank list", 10000, 1000000, 0.5, 0.3, 400, 0, 200},   // met, 8.3x growth, 2x memory
       {"rank index", 10000, 1000000, 1.2, 0.4, 700, 0, 200},  // 3x floor, 1.2 s, 3.5x memory
       {"window", 0, 0, 0.25},
   };

@@ -7,9 +7,10 @@
 // anew. (The profile functions of Windows keep their last file the same way, trusting
 // it while its last-write time stays the same.) A writer that changes the file in place,
 // keeping its size, within one tick of the file system's clock after a read is the one
-// change this cannot see; writers through any Zorvane platform replace the file whole. The first read of a file answers from its bytes; a second read of the same file
-// parses it into an index, so a file read once (an Internet shortcut) costs no index.
-// Writers through the platform call Clear(), so a process always reads its own writes.
+// change this cannot see; writers through any Zorvane platform replace the file whole. The first
+// read of a file answers from its bytes; a second read of the same file parses it into an index, so
+// a file read once (an Internet shortcut) costs no index. Writers through the platform call
+// Clear(), so a process always reads its own writes.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +56,7 @@ class ProfileReadCache final {
   std::mutex mutex_;
   std::string path_;
   Identity identity_;
-  std::string bytes_;                          // until the file is read a second time
+  std::string bytes_;                            // until the file is read a second time
   std::unique_ptr<profile::ParsedFile> parsed_;  // from the second read on
 };
 

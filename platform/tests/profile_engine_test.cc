@@ -110,10 +110,10 @@ TEST(ProfileEngineTest, ParsedFileAnswersAsTheWalkDoes) {
       "",
   };
   const std::pair<std::string, std::string> lookups[] = {
-      {"sec", "key"}, {"a", "k"},      {"a", "x"},         {"a", "x=b"},
-      {"a", "X=BC"},  {"a", ""},       {"b", "k"},         {"", "k"},
-      {"a", "http://h/?id=3"},         {"a", "http://h/"}, {" A ", " z "},
-      {kKou, kKataA}, {kKou, kKataTsu}, {kKou, kHyou},     {"a", ";k"},
+      {"sec", "key"},          {"a", "k"},         {"a", "x"},     {"a", "x=b"},
+      {"a", "X=BC"},           {"a", ""},          {"b", "k"},     {"", "k"},
+      {"a", "http://h/?id=3"}, {"a", "http://h/"}, {" A ", " z "}, {kKou, kKataA},
+      {kKou, kKataTsu},        {kKou, kHyou},      {"a", ";k"},
   };
   for (const std::string& file : files) {
     const ParsedFile parsed(file);
@@ -325,6 +325,57 @@ TEST(ProfileEngineTest, BatchWriteEqualsSingleWritesInOrder) {
     EXPECT_EQ(WriteStrings(c.before, c.section, c.entries, &all_written), expected);
     EXPECT_EQ(all_written, expected_all);
   }
+}
+
+// Many keys in one batch, among them the same key in other letter cases, keys holding
+// "=", double-byte keys whose trail bytes are letters, and keys already in the file:
+// the same bytes as one write per entry, and each key reads back its last value.
+TEST(ProfileEngineTest, LargeBatchEqualsOneWriteEach) {
+  const std::string before = "[T]\r\nk0=x\r\n[RANK]\r\nKEY3=old\r\nhttp://h/?a=1=old\r\n" + kKataA +
+                             "=old\r\n;KEY4=comment\r\n\r\n[rank]\r\nkey5=hidden\r\n";
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::vector<std::string> keys;
+  for (int i = 0; i < 300; ++i) {
+    std::string key;
+    switch (i % 6) {
+      case 0:
+        key = "key" + std::to_string(i % 40);
+        break;
+      case 1:
+        key = "KEY" + std::to_string(i % 40);
+        break;
+      case 2:
+        key = "http://h/?a=" + std::to_string(i % 7) + "&b=" + std::to_string(i % 5);
+        break;
+      case 3:
+        key = (i % 12 == 3 ? kKataA : kKataTsu) + std::to_string(i % 9);
+        break;
+      case 4:
+        key = " spaced " + std::to_string(i % 11) + " ";
+        break;
+      default:
+        key = kHyou + kKou + std::to_string(i % 13);
+        break;
+    }
+    entries.emplace_back(key, i % 10 == 0 ? " padded " : "v" + std::to_string(i));
+    keys.push_back(key);
+  }
+  std::string expected = before;
+  for (const auto& [key, value] : entries) expected = *WriteString(expected, "Rank", key, value);
+  const std::string batch = WriteStrings(before, "Rank", entries);
+  EXPECT_EQ(batch, expected);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    // The last entry whose key the lookup of this one finds.
+    std::string last;
+    for (const auto& [key, value] : entries) {
+      if (FindValue("[x]\r\n" + key + "=1\r\n", "x", entries[i].first)) last = value;
+    }
+    SCOPED_TRACE(entries[i].first);
+    const auto read = FindValue(batch, "RANK", entries[i].first);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, last);
+  }
+  EXPECT_EQ(*FindValue(batch, "T", "k0"), "x");
 }
 
 TEST(ProfileEngineTest, CutAtCharBoundaryNeverSplitsACharacter) {
