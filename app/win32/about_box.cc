@@ -107,7 +107,7 @@ void AboutBox::Refresh(const FrmAboutState& state) {
 }
 
 void AboutBox::ShowMessage(const std::string& text) {
-  ::MessageBoxW(hwnd_, Utf8ToWide(text).c_str(), Utf8ToWide(kAppTitle).c_str(), MB_OK);
+  app_.ShowMessageBox(hwnd_, text);
 }
 
 void AboutBox::CloseAboutBox() {

@@ -1,7 +1,9 @@
 #include "app/win32/application.h"
 
+#include "app/form1.h"
 #include "app/win32/about_box.h"
 #include "app/win32/main_window.h"
+#include "platform/win32/win32_text.h"
 
 namespace zorvane::win32 {
 namespace {
@@ -87,6 +89,14 @@ void Application::ShowAboutBox() {
   // A closed box is dropped and a new one loaded, so its texts are set anew.
   about_ = std::make_unique<AboutBox>(*this);
   about_->Create();
+}
+
+void Application::ShowMessageBox(HWND owner, const std::string& text) {
+  if (message_hook_) {
+    message_hook_(owner, text);
+    return;
+  }
+  ::MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(kAppTitle).c_str(), MB_OK);
 }
 
 bool Application::RouteDialogKeys(MSG* message) {

@@ -3,8 +3,10 @@
 // the task bar, and what every window shares (instance, screen resolution, font).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/win32/windows_include.h"
@@ -47,6 +49,13 @@ class Application final {
   // is not tied to the main window.
   HWND hidden_owner() const { return hidden_owner_; }
 
+  // Shows a message box with OK only, caption "Zorvane", owned by `owner`.
+  void ShowMessageBox(HWND owner, const std::string& text);
+  // Tests replace the message box, which would wait for a person.
+  void set_message_hook(std::function<void(HWND, const std::string&)> hook) {
+    message_hook_ = std::move(hook);
+  }
+
   MainWindow* main_window() { return main_.get(); }
   AboutBox* about_box() { return about_.get(); }
 
@@ -63,6 +72,7 @@ class Application final {
   bool quitting_ = false;
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<AboutBox> about_;
+  std::function<void(HWND, const std::string&)> message_hook_;
 };
 
 }  // namespace zorvane::win32

@@ -354,7 +354,7 @@ bool MainWindow::SortListView(std::vector<ListViewRow>* rows, std::int32_t colum
 }
 
 void MainWindow::ShowMessage(const std::string& text, MessageKind /*kind*/) {
-  ::MessageBoxW(hwnd_, Utf8ToWide(text).c_str(), Utf8ToWide(kAppTitle).c_str(), MB_OK);
+  app_.ShowMessageBox(hwnd_, text);
 }
 
 void MainWindow::DoEvents() { app_.DoEvents(); }

@@ -8,7 +8,8 @@
 # The prefix is new for every run, so no test sees what another left in the registry,
 # the profile files or the URL cache. The ANSI code page is 932: Wine takes it from the
 # locale, so ja_JP.UTF-8 must exist on the machine. The exit status is the test's.
-# Without wine the test is skipped (exit 0); anything else missing is an error.
+# Without wine the test is skipped (exit 0); anything else missing is an error. When no
+# display is set, the test gets an Xvfb server of its own (xvfb-run).
 set -uo pipefail
 
 if [ "$#" -lt 1 ]; then
@@ -49,11 +50,17 @@ if ! wineboot -i >"$prefix.boot.log" 2>&1; then
 fi
 rm -f "$prefix.boot.log"
 
+# Windows need a display: without one, a private X server for this run only.
+display=()
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1; then
+  display=(xvfb-run -a -s "-screen 0 1024x768x24")
+fi
+
 program=$1
 shift
 case "$program" in
-  *.sh) bash "$program" "$@" ;;
-  *) wine "$program" "$@" ;;
+  *.sh) "${display[@]}" bash "$program" "$@" ;;
+  *) "${display[@]}" wine "$program" "$@" ;;
 esac
 status=$?
 exit "$status"
