@@ -26,6 +26,15 @@ if ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
   exit 1
 fi
 
+# Windows need a display: without one, the whole run (the prefix's first start included,
+# since Wine's desktop process keeps the display it started with) gets an X server of its
+# own.
+if [ -z "${DISPLAY:-}" ] && [ -z "${ZORVANE_WINE_XVFB:-}" ] && command -v xvfb-run >/dev/null 2>&1
+then
+  export ZORVANE_WINE_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/zorvane-wine.XXXXXX") || exit 1
 export WINEPREFIX="$prefix"
 export WINEARCH=win64
@@ -50,17 +59,11 @@ if ! wineboot -i >"$prefix.boot.log" 2>&1; then
 fi
 rm -f "$prefix.boot.log"
 
-# Windows need a display: without one, a private X server for this run only.
-display=()
-if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1; then
-  display=(xvfb-run -a -s "-screen 0 1024x768x24")
-fi
-
 program=$1
 shift
 case "$program" in
-  *.sh) "${display[@]}" bash "$program" "$@" ;;
-  *) "${display[@]}" wine "$program" "$@" ;;
+  *.sh) bash "$program" "$@" ;;
+  *) wine "$program" "$@" ;;
 esac
 status=$?
 exit "$status"

@@ -29,6 +29,10 @@ class MainWindowTest : public ::testing::Test {
     INITCOMMONCONTROLSEX controls{sizeof(controls),
                                   ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
+    // The windows of earlier tests posted their end of program; start without it.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     app_ = std::make_unique<Application>(::GetModuleHandleW(nullptr), *platform_);
     app_->set_message_hook([this](HWND, const std::string& text) { messages_.push_back(text); });
     ASSERT_TRUE(app_->Start(SW_SHOWNORMAL));
