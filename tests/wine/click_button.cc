@@ -1,6 +1,7 @@
 // click_button.exe CAPTION [SECONDS]: waits up to SECONDS (default 60) for Zorvane's main
-// window, clicks its button with caption CAPTION (UTF-8) and returns when the click has
-// been handled. Prints the number of rows of the result list afterwards.
+// window, clicks its button with caption CAPTION and returns when the click has been
+// handled. Prints the number of rows of the result list afterwards, then the window's
+// place on the screen as WIDTHxHEIGHT+LEFT+TOP.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -65,6 +66,11 @@ int main(int argc, char** argv) {
   ::SendMessageW(search.found, BM_CLICK, 0, 0);
   HWND list = nullptr;
   ::EnumChildWindows(main_window, &FindList, reinterpret_cast<LPARAM>(&list));
-  std::printf("%d\n", list != nullptr ? static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : -1);
+  std::printf("%d\n",
+              list != nullptr ? static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : -1);
+  RECT rect{};
+  ::GetWindowRect(main_window, &rect);
+  std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left,
+              rect.top);
   return 0;
 }
