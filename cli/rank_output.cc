@@ -47,7 +47,7 @@ std::string FormatRankRows(const std::vector<ListViewRow>& rows, RankFormat form
       }
       break;
     case RankFormat::kJson: {
-      nlohmann::json array = nlohmann::json::array();
+      nlohmann::ordered_json array = nlohmann::ordered_json::array();
       for (std::size_t i = 0; i < rows.size(); ++i) {
         const ListViewRow& row = rows[i];
         array.push_back({{"rank", i + 1},
@@ -58,7 +58,7 @@ std::string FormatRankRows(const std::vector<ListViewRow>& rows, RankFormat form
                          {"hits", std::strtoll(row.hits.c_str(), nullptr, 10)}});
       }
       // Invalid UTF-8 (a file name in another encoding) is replaced, never an exception.
-      out = array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+      out = array.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
       break;
     }
   }

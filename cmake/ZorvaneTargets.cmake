@@ -21,10 +21,11 @@ function(zorvane_library name)
 endfunction()
 
 # zorvane_test(NAME [WINE] SOURCES... LIBS libs...) builds one GoogleTest program and
-# registers its tests with CTest, with the environment every test needs (offscreen Qt, no
-# user registry or cache leaking in). In the Windows build only the tests marked WINE are
-# built: they run under Wine (tests/wine/run-under-wine.sh); the others test the Linux
-# stand-ins for the Windows services.
+# registers its tests with CTest, with the environment every test needs: offscreen Qt, and
+# a home folder of its own so no test reads or writes the user's registry store or
+# browsers. In the Windows build only the tests marked WINE are built: they run under
+# Wine (tests/wine/run-under-wine.sh); the others test the Linux stand-ins for the Windows
+# services.
 function(zorvane_test name)
   cmake_parse_arguments(ARG "WINE" "" "SOURCES;LIBS" ${ARGN})
   if(CMAKE_CROSSCOMPILING AND WIN32 AND NOT ARG_WINE)
@@ -40,6 +41,6 @@ function(zorvane_test name)
     add_test(NAME ${name} COMMAND ${name})
   endif()
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;HOME=${CMAKE_BINARY_DIR}/test-home;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/.config"
     TIMEOUT 600)
 endfunction()

@@ -29,6 +29,10 @@ TEST(RankOutputTest, JsonArrayOfObjects) {
   EXPECT_NE(json.find("\"title\": \"ニュース\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"hits\": 5"), std::string::npos);
   EXPECT_NE(json.find("\"rank\": 2"), std::string::npos);
+  // Fields in the order of the list columns, after the place.
+  EXPECT_LT(json.find("\"rank\""), json.find("\"icon\""));
+  EXPECT_LT(json.find("\"title\""), json.find("\"rate\""));
+  EXPECT_LT(json.find("\"address\""), json.find("\"hits\""));
   EXPECT_EQ(FormatRankRows({}, RankFormat::kJson), "[]\n");
   // A title in another encoding cannot break the output.
   const std::string bad = FormatRankRows({{"\xff", "", "", "2", 2}}, RankFormat::kJson);

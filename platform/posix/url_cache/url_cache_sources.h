@@ -5,14 +5,48 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
 namespace zorvane {
 
+// The kinds of file a source can be.
+enum class UrlCacheSourceKind {
+  kCacheList,     // our text format (cache_list.h)
+  kIeCacheIndex,  // an index.dat (ie_index.h)
+  kSqlite,        // a SQLite database: a browser's history
+  kUnknown,       // anything else with a NUL byte in its first bytes
+};
+
+// How many leading bytes RecognizeUrlCacheSource looks at.
+inline constexpr std::size_t kUrlCacheSourceProbeBytes = 32;
+
+// The kind of a source whose file starts with `first_bytes` (fewer than
+// kUrlCacheSourceProbeBytes when the file is shorter). Text without NUL bytes is a cache
+// list; an empty file is an empty cache list.
+UrlCacheSourceKind RecognizeUrlCacheSource(std::string_view first_bytes);
+
+// The paths of `sources` (the value of $ZORVANE_URL_CACHE), split at ":", empty parts
+// left out.
+std::vector<std::string> SplitUrlCacheSources(std::string_view sources);
+
+// The sources found without the variable: the browser history databases in the user's
+// profiles under `home_dir` (browser_discovery.h).
+std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir);
+
+// Calls `visit` for each entry of the source at `path` until it returns false; returns
+// false then. A folder stands for the index.dat inside it. A source that cannot be read,
+// or of an unknown kind, yields nothing.
+bool EnumerateUrlCacheSource(const std::string& path,
+                             const std::function<bool(const UrlCacheEntry&)>& visit);
+
 // Calls `visit` for every entry of every source in order, until it returns false.
-// `sources`: the value of $ZORVANE_URL_CACHE, or nullptr when it is unset. Sources that
-// cannot be read yield nothing; a damaged source yields the entries that can be read.
+// `sources`: the value of $ZORVANE_URL_CACHE, or nullptr when it is unset (then the
+// discovered sources are read; a variable that is set but empty names no source).
+// Sources that cannot be read yield nothing; a damaged source yields the entries that
+// can be read.
 void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
                               const std::function<bool(const UrlCacheEntry&)>& visit);
 

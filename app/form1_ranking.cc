@@ -1,0 +1,97 @@
+// Form1: the ranking command of the button "ランキング".
+#include "app/form1.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue_file.h"
+#include "catalogue/profile_access.h"
+#include "platform/paths.h"
+#include "ranking/ranking.h"
+#include "ranking/top_ten.h"
+#include "ranking/url_cache_scan.h"
+
+namespace zorvane {
+namespace {
+
+constexpr char kNoCatalogueMessage[] = "まず、お気に入りデータを作成してください";
+constexpr char kScanningLabel[] = "調査中 ...";
+constexpr char kTitleSection[] = "ShortcutTitle";
+constexpr char kRankSection[] = "RANK";
+
+// The mask used when no selector row is selected: normal entries, as at start.
+constexpr std::uint32_t kDefaultTypeMask = 0x1;
+
+// Whether `path` names an ordinary file: present, not a folder, not hidden or system.
+bool IsOrdinaryFile(Platform& platform, const std::string& path) {
+  const std::uint32_t attributes = platform.GetFileAttributes(path);
+  if (attributes == kInvalidFileAttributes) return false;
+  constexpr std::uint32_t kNotOrdinary =
+      kFileAttributeDirectory | kFileAttributeHidden | kFileAttributeSystem;
+  return (attributes & kNotOrdinary) == 0;
+}
+
+}  // namespace
+
+void Form1::Command1_Click() {
+  CommandGuard guard(*this);
+  if (!guard.Acquired()) return;
+
+  const std::string catalogue_path =
+      paths::JoinEnsuringSeparator(program_dir_, kCatalogueFileName, platform_.PathSeparator());
+  if (!IsOrdinaryFile(platform_, catalogue_path)) {
+    view_.ShowMessage(kNoCatalogueMessage, MessageKind::kFailure);
+    return;
+  }
+
+  const int selected = state_.combo1_list_index;
+  const std::uint32_t mask =
+      selected >= 0 && static_cast<std::size_t>(selected) < state_.combo1.size()
+          ? state_.combo1[static_cast<std::size_t>(selected)].item_data
+          : kDefaultTypeMask;
+
+  // The scan shows no progress of its own: paint the label before it starts.
+  state_.label1 = kScanningLabel;
+  Refresh();
+
+  // The list stays hidden while rows are added, dropped and changed.
+  std::vector<ListViewRow>& rows = state_.list_view1;
+  rows.clear();
+  state_.list_view1_visible = false;
+
+  const std::int32_t scanned = ScanUrlCache(platform_, mask, &rows);
+  state_.label1 = FormatCountLabel(scanned);
+  const std::int64_t total_hits = TotalHits(rows);
+  DropHistoryAndSingleHits(&rows);
+
+  // The catalogue may have gone since the test above; it then has no entries.
+  std::string catalogue_bytes;
+  if (!platform_.ReadFile(catalogue_path, &catalogue_bytes)) catalogue_bytes.clear();
+  const std::vector<std::string> catalogue =
+      ReadCatalogueEntries(platform_.FromAnsi(catalogue_bytes));
+
+  // Let the window repaint (and show the count) once; a second start is ignored meanwhile.
+  Refresh();
+  view_.DoEvents();
+
+  const ProgramFiles files{&platform_, program_dir_};
+  MatchCatalogue(
+      catalogue,
+      [&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
+      &rows);
+  SetRates(total_hits, &rows);
+  SortAndKeepTopTen(platform_, &rows);
+  const auto places = SetTrendIcons(
+      [&](const std::string& title) {
+        return ReadSetting(files, kRankSection, title, kDefaultStoredPlace);
+      },
+      &rows);
+  // One replacement of the settings file leaves what one write per row would leave.
+  if (!places.empty()) WriteSettings(files, kRankSection, places);
+
+  state_.list_view1_visible = true;
+  Refresh();
+}
+
+}  // namespace zorvane

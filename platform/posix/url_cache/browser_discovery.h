@@ -1,0 +1,51 @@
+// Finding the user's browser history databases when no URL-cache source is named.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvane {
+
+// One profile listed in a Firefox profiles.ini.
+struct FirefoxProfileEntry {
+  std::string path;          // the Path= value
+  bool is_relative = false;  // IsRelative=1, or no IsRelative= and a path not starting "/"
+
+  bool operator==(const FirefoxProfileEntry&) const = default;
+};
+
+// The [ProfileN] sections of a profiles.ini text, in file order. Sections and keys are
+// matched without regard to letter case; a UTF-8 byte order mark, CR LF line ends,
+// comment lines (";" or "#") and blanks around names and values are allowed. A section
+// without a Path= is left out; a repeated key keeps its last value.
+std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text);
+
+// The history databases in `home` that exist as regular files, in this order:
+//
+// 1. Firefox places.sqlite files, for each root in turn: ~/.mozilla/firefox,
+//    <config>/mozilla/firefox, ~/snap/firefox/common/.mozilla/firefox,
+//    ~/.var/app/org.mozilla.firefox/.mozilla/firefox,
+//    ~/.var/app/org.mozilla.firefox/config/mozilla/firefox, then the forks ~/.librewolf,
+//    ~/.var/app/io.gitlab.librewolf-community/.librewolf and ~/.waterfox. Within a root,
+//    the profiles in the order its profiles.ini lists them; a root without profiles.ini
+//    gives nothing, as it does to the browser.
+// 2. Chromium-family History files, for each root in turn under <config>: google-chrome,
+//    google-chrome-beta, google-chrome-unstable, chromium, BraveSoftware/Brave-Browser,
+//    vivaldi, microsoft-edge, microsoft-edge-beta, microsoft-edge-dev, opera; then
+//    ~/snap/chromium/common/chromium and the Flatpak roots
+//    ~/.var/app/org.chromium.Chromium/config/chromium,
+//    ~/.var/app/com.google.Chrome/config/google-chrome and
+//    ~/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser. Within a root: a History file
+//    in the root itself (Opera keeps its single profile there), then "Default", then "Profile N" by
+//    N, then any other folder holding a History file by name. "Guest Profile" and "System Profile"
+//    are left out: they hold no browsing of the user's own.
+//
+// <config> is `xdg_config_home` when it is an absolute path, else ~/.config; an empty
+// `home` leaves out every root below it. A file
+// reached twice (through a symbolic link, or a profile listed twice) is listed once, at
+// its first place. Nothing is opened but folders and profiles.ini files.
+std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
+                                                  const char* xdg_config_home);
+
+}  // namespace zorvane

@@ -1,0 +1,169 @@
+#include "platform/posix/url_cache/cache_list.h"
+
+#include <fstream>
+#include <limits>
+#include <vector>
+
+#include "platform/posix/cp932.h"
+
+namespace zorvane {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// Digits of `base` (10 or 16) making up all of `s`, at most `limit`; false otherwise.
+// With `saturate`, a larger value gives `limit` instead of false.
+bool ParseUnsigned(std::string_view s, unsigned base, std::uint64_t limit, bool saturate,
+                   std::uint64_t* value) {
+  if (s.empty()) return false;
+  std::uint64_t v = 0;
+  bool over = false;
+  for (char c : s) {
+    unsigned digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<unsigned>(c - '0');
+    } else if (base == 16 && c >= 'a' && c <= 'f') {
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    } else if (base == 16 && c >= 'A' && c <= 'F') {
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    } else {
+      return false;
+    }
+    if (!over) {
+      v = v * base + digit;
+      if (v > limit) over = true;
+    }
+  }
+  if (over && !saturate) return false;
+  *value = over ? limit : v;
+  return true;
+}
+
+// Feeds lines to `visit_line` as they complete; keeps the unfinished end of the input.
+class LineSplitter final {
+ public:
+  explicit LineSplitter(const std::function<bool(std::string_view)>& visit_line)
+      : visit_line_(visit_line) {}
+
+  // False when the line visitor asked to stop.
+  bool Feed(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const std::size_t lf = bytes.find('\n');
+      const std::string_view piece = bytes.substr(0, lf);
+      if (!overlong_) {
+        if (pending_.size() + piece.size() > kMaxCacheListLine + 1) {
+          overlong_ = true;
+          pending_.clear();
+        } else {
+          pending_.append(piece);
+        }
+      }
+      if (lf == std::string_view::npos) return true;
+      bytes.remove_prefix(lf + 1);
+      if (!EndLine()) return false;
+    }
+    return true;
+  }
+
+  // Ends the input: the last line needs no line break.
+  bool Finish() { return pending_.empty() && !overlong_ ? true : EndLine(); }
+
+ private:
+  bool EndLine() {
+    const bool skip = overlong_;
+    overlong_ = false;
+    std::string line;
+    line.swap(pending_);
+    if (skip) return true;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string_view view = line;
+    if (first_line_) {
+      first_line_ = false;
+      if (view.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        view.remove_prefix(kByteOrderMark.size());
+      }
+    }
+    return visit_line_(view);
+  }
+
+  const std::function<bool(std::string_view)>& visit_line_;
+  std::string pending_;
+  bool overlong_ = false;
+  bool first_line_ = true;
+};
+
+std::function<bool(std::string_view)> EntryVisitor(
+    const std::function<bool(const UrlCacheEntry&)>& visit) {
+  return [&visit](std::string_view line) {
+    std::uint32_t type = 0, hits = 0;
+    std::string address;
+    if (!ParseCacheListLine(line, &type, &hits, &address)) return true;
+    return visit(UrlCacheEntry{type, address, hits});
+  };
+}
+
+}  // namespace
+
+bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_t* hits,
+                        std::string* ansi_address) {
+  if (line.size() > kMaxCacheListLine) return false;
+  if (TrimBlanks(line).empty() || line.front() == '#') return false;
+  const std::size_t tab1 = line.find('\t');
+  if (tab1 == std::string_view::npos) return false;
+  const std::size_t tab2 = line.find('\t', tab1 + 1);
+  if (tab2 == std::string_view::npos) return false;
+
+  constexpr std::uint64_t kMaxType = std::numeric_limits<std::uint32_t>::max();
+  constexpr std::uint64_t kMaxHits = std::numeric_limits<std::int32_t>::max();
+  std::string_view type_text = TrimBlanks(line.substr(0, tab1));
+  std::uint64_t type_value = 0;
+  if (type_text.size() > 2 && type_text[0] == '0' && (type_text[1] == 'x' || type_text[1] == 'X')) {
+    if (!ParseUnsigned(type_text.substr(2), 16, kMaxType, false, &type_value)) return false;
+  } else if (!ParseUnsigned(type_text, 10, kMaxType, false, &type_value)) {
+    return false;
+  }
+  std::uint64_t hits_value = 0;
+  std::string_view hits_text = TrimBlanks(line.substr(tab1 + 1, tab2 - tab1 - 1));
+  if (!hits_text.empty() && hits_text.front() == '+') hits_text.remove_prefix(1);
+  if (!ParseUnsigned(hits_text, 10, kMaxHits, true, &hits_value)) return false;
+  const std::string_view address = line.substr(tab2 + 1);
+  if (address.empty()) return false;
+
+  *type = static_cast<std::uint32_t>(type_value);
+  *hits = static_cast<std::uint32_t>(hits_value);
+  *ansi_address = cp932::FromUtf8(address);
+  return true;
+}
+
+bool EnumerateCacheList(std::string_view text,
+                        const std::function<bool(const UrlCacheEntry&)>& visit) {
+  const auto visit_line = EntryVisitor(visit);
+  LineSplitter splitter(visit_line);
+  return splitter.Feed(text) && splitter.Finish();
+}
+
+bool EnumerateCacheListFile(const std::string& path,
+                            const std::function<bool(const UrlCacheEntry&)>& visit) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return true;
+  const auto visit_line = EntryVisitor(visit);
+  LineSplitter splitter(visit_line);
+  std::vector<char> buffer(64 * 1024);
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    const std::streamsize got = in.gcount();
+    if (got <= 0) break;
+    if (!splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
+      return false;
+    }
+  }
+  return splitter.Finish();
+}
+
+}  // namespace zorvane

@@ -1,0 +1,329 @@
+// The POSIX platform: the profile contract, then what only this platform decides (file
+// attributes, atomic replacement, environment references, starting programs).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/tests/profile_contract.h"
+
+namespace zorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using contract::ProfileContractTest;
+
+INSTANTIATE_TEST_SUITE_P(Posix, ProfileContractTest,
+                         ::testing::Values(contract::ProfilePlatform{
+                             "Posix", [] { return CreateDefaultPlatform(); }}),
+                         contract::ProfilePlatformName);
+
+// Sets or unsets an environment variable for one test.
+class ScopedVariable final {
+ public:
+  ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) {
+      ::setenv(name, value->c_str(), 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (old_) {
+      ::setenv(name_.c_str(), old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_.c_str());
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+class PosixPlatformTest : public ::testing::Test {
+ protected:
+  PosixPlatformTest() : platform_(CreateDefaultPlatform()) {
+    std::random_device random;
+    do {
+      dir_ = fs::temp_directory_path() / ("zorvane-posix-" + std::to_string(random()));
+    } while (!fs::create_directory(dir_));
+  }
+  ~PosixPlatformTest() override {
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  void Put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+  }
+  std::string Get(const std::string& name) const {
+    std::string bytes;
+    return platform_->ReadFile(Path(name), &bytes) ? bytes : "<missing>";
+  }
+  // Every name in the test folder, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::unique_ptr<Platform> platform_;
+  fs::path dir_;
+};
+
+bool RunningAsRoot() { return ::geteuid() == 0; }
+
+TEST_F(PosixPlatformTest, FileAttributes) {
+  Put("file", "x");
+  Put(".hidden", "x");
+  fs::create_directory(dir_ / "folder");
+  fs::create_directory(dir_ / ".folder");
+  fs::create_symlink(dir_ / "file", dir_ / "link-to-file");
+  fs::create_directory_symlink(dir_, dir_ / "folder" / "loop");
+  fs::create_symlink(dir_ / "nowhere", dir_ / "dangling");
+  const struct {
+    std::string path;
+    std::uint32_t expected;
+  } cases[] = {
+      {Path("file"), kFileAttributeNormal},
+      {Path(".hidden"), kFileAttributeHidden},
+      {Path("folder"), kFileAttributeDirectory},
+      {Path("folder") + "/", kFileAttributeDirectory},
+      {Path(".folder"), kFileAttributeDirectory | kFileAttributeHidden},
+      {Path("folder") + "/.", kFileAttributeDirectory},
+      {Path("link-to-file"), kFileAttributeReparsePoint},
+      {Path("folder/loop"), kFileAttributeReparsePoint | kFileAttributeDirectory},
+      {Path("dangling"), kFileAttributeReparsePoint},
+      {Path("missing"), kInvalidFileAttributes},
+      {Path("file") + "/below", kInvalidFileAttributes},
+      {"", kInvalidFileAttributes},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(platform_->GetFileAttributes(c.path), c.expected);
+  }
+}
+
+TEST_F(PosixPlatformTest, ReadOnlyFileAttribute) {
+  if (RunningAsRoot()) GTEST_SKIP() << "every file is writable for root";
+  Put("locked", "x");
+  fs::permissions(dir_ / "locked", fs::perms::owner_read);
+  EXPECT_EQ(platform_->GetFileAttributes(Path("locked")), kFileAttributeReadOnly);
+}
+
+TEST_F(PosixPlatformTest, ListDirectoryGivesNamesAndAttributesWithoutFollowingLinks) {
+  Put("a.url", "x");
+  Put(".b", "x");
+  fs::create_directory(dir_ / "sub");
+  fs::create_directory_symlink(dir_, dir_ / "loop");
+  std::vector<DirEntry> entries = {{"stale", 0}};
+  ASSERT_TRUE(platform_->ListDirectory(dir_.string(), &entries));
+  std::map<std::string, std::uint32_t> found;
+  for (const DirEntry& entry : entries) found[entry.name] = entry.attributes;
+  const std::map<std::string, std::uint32_t> expected = {
+      {".b", kFileAttributeHidden},
+      {"a.url", kFileAttributeNormal},
+      {"loop", kFileAttributeReparsePoint | kFileAttributeDirectory},
+      {"sub", kFileAttributeDirectory},
+  };
+  EXPECT_EQ(found, expected);
+  EXPECT_EQ(entries.size(), expected.size());
+
+  EXPECT_FALSE(platform_->ListDirectory(Path("missing"), &entries));
+  EXPECT_FALSE(platform_->ListDirectory(Path("a.url"), &entries));
+}
+
+TEST_F(PosixPlatformTest, ReadFileReadsEveryByte) {
+  const std::string bytes("a\0b\r\n\xFF", 6);
+  Put("f", bytes);
+  EXPECT_EQ(Get("f"), bytes);
+  Put("empty", "");
+  EXPECT_EQ(Get("empty"), "");
+  std::string out = "old";
+  EXPECT_FALSE(platform_->ReadFile(Path("missing"), &out));
+  EXPECT_FALSE(platform_->ReadFile(dir_.string(), &out));
+}
+
+TEST_F(PosixPlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) {
+  ASSERT_TRUE(platform_->WriteFileAtomic(Path("url.dat"), "first\r\n"));
+  ASSERT_TRUE(platform_->WriteFileAtomic(Path("url.dat"), "second\r\n"));
+  EXPECT_EQ(Get("url.dat"), "second\r\n");
+  EXPECT_EQ(Names(), std::vector<std::string>{"url.dat"});
+}
+
+TEST_F(PosixPlatformTest, WriteFileAtomicKeepsPermissionsAndLinks) {
+  Put("target", "old");
+  fs::permissions(dir_ / "target",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink(dir_ / "target", dir_ / "link");
+  ASSERT_TRUE(platform_->WriteFileAtomic(Path("link"), "new"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+  EXPECT_EQ(Get("target"), "new");
+  EXPECT_EQ(fs::status(dir_ / "target").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(PosixPlatformTest, FailedWriteFileAtomicLeavesEverythingAsItWas) {
+  fs::create_directory(dir_ / "folder");
+  EXPECT_FALSE(platform_->WriteFileAtomic(Path("folder"), "x"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+  EXPECT_FALSE(platform_->WriteFileAtomic(Path("missing/file"), "x"));
+  EXPECT_FALSE(platform_->WriteFileAtomic("", "x"));
+  EXPECT_EQ(Names(), std::vector<std::string>{"folder"});
+}
+
+TEST_F(PosixPlatformTest, ReadOnlyFileIsNotReplaced) {
+  if (RunningAsRoot()) GTEST_SKIP() << "every file is writable for root";
+  Put("locked.ini", "[A]\r\nk=old\r\n");
+  fs::permissions(dir_ / "locked.ini", fs::perms::owner_read);
+  EXPECT_FALSE(platform_->WriteFileAtomic(Path("locked.ini"), "x"));
+  EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "new", Path("locked.ini")));
+  EXPECT_EQ(Get("locked.ini"), "[A]\r\nk=old\r\n");
+}
+
+TEST_F(PosixPlatformTest, CreateDirectoryMakesOneFolder) {
+  EXPECT_TRUE(platform_->CreateDirectory(Path("new")));
+  EXPECT_TRUE(fs::is_directory(dir_ / "new"));
+  EXPECT_FALSE(platform_->CreateDirectory(Path("new")));
+  EXPECT_FALSE(platform_->CreateDirectory(Path("a/b")));
+  EXPECT_FALSE(platform_->CreateDirectory(""));
+}
+
+TEST_F(PosixPlatformTest, ProfileWritesRefuseLineBreaks) {
+  Put("s.ini", "[A]\r\nk=old\r\n");
+  EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "x\r\n[B]\r\ny=1", Path("s.ini")));
+  EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k\n", "x", Path("s.ini")));
+  EXPECT_EQ(Get("s.ini"), "[A]\r\nk=old\r\n");
+  // A batch sets what it can, as one write per entry would, and says it fell short.
+  EXPECT_FALSE(
+      platform_->WritePrivateProfileStrings("A", {{"k", "1"}, {"j", "\n"}}, Path("s.ini")));
+  EXPECT_EQ(Get("s.ini"), "[A]\r\nk=1\r\n");
+  EXPECT_FALSE(platform_->WritePrivateProfileStrings("A", {{"[k", "1"}}, Path("new.ini")));
+  EXPECT_EQ(Get("new.ini"), "<missing>");
+}
+
+TEST_F(PosixPlatformTest, ProfileArgumentsEndAtTheirFirstNul) {
+  ASSERT_TRUE(platform_->WritePrivateProfileString("A", std::string("k\0x", 3),
+                                                   std::string("v\0w", 3), Path("s.ini")));
+  EXPECT_EQ(Get("s.ini"), "[A]\r\nk=v\r\n");
+  EXPECT_EQ(platform_->GetPrivateProfileString(std::string("A\0B", 3), "k", "", 10, Path("s.ini")),
+            "v");
+}
+
+TEST_F(PosixPlatformTest, ProfileWriteGoesThroughALinkAndKeepsPermissions) {
+  Put("real.ini", "[A]\r\nk=old\r\n");
+  fs::permissions(dir_ / "real.ini", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(dir_ / "real.ini", dir_ / "zorvane.ini");
+  ASSERT_TRUE(platform_->WritePrivateProfileString("A", "k", "new", Path("zorvane.ini")));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "zorvane.ini"));
+  EXPECT_EQ(Get("real.ini"), "[A]\r\nk=new\r\n");
+  EXPECT_EQ(fs::status(dir_ / "real.ini").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(PosixPlatformTest, ProfileReadsAndWritesOfAFolderFail) {
+  fs::create_directory(dir_ / "folder.ini");
+  EXPECT_EQ(platform_->GetPrivateProfileString("A", "k", "d", 10, Path("folder.ini")), "d");
+  EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "v", Path("folder.ini")));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder.ini"));
+}
+
+TEST_F(PosixPlatformTest, ExpandsEnvironmentReferences) {
+  ScopedVariable alpha("ZORVANE_TEST_ALPHA", "alpha");
+  ScopedVariable missing("ZORVANE_TEST_MISSING", std::nullopt);
+  ScopedVariable home("HOME", "/home/someone");
+  ScopedVariable profile("USERPROFILE", std::nullopt);
+  const std::pair<const char*, const char*> cases[] = {
+      {"%ZORVANE_TEST_ALPHA%", "alpha"},
+      {"x%ZORVANE_TEST_ALPHA%y%ZORVANE_TEST_ALPHA%", "xalphayalpha"},
+      {"%zorvane_test_alpha%", "alpha"},
+      {"%ZORVANE_TEST_MISSING%\\x", "%ZORVANE_TEST_MISSING%\\x"},
+      {"%ZORVANE_TEST_MISSING%ZORVANE_TEST_ALPHA%", "%ZORVANE_TEST_MISSING%ZORVANE_TEST_ALPHA%"},
+      {"%USERPROFILE%\\Favorites", "/home/someone\\Favorites"},
+      {"100%", "100%"},
+      {"%%", "%%"},
+      {"a%b", "a%b"},
+      {"", ""},
+  };
+  for (const auto& [in, out] : cases) {
+    SCOPED_TRACE(in);
+    EXPECT_EQ(platform_->ExpandEnvironmentStrings(in), out);
+  }
+  ScopedVariable own_profile("USERPROFILE", "/profile");
+  EXPECT_EQ(platform_->ExpandEnvironmentStrings("%USERPROFILE%"), "/profile");
+}
+
+TEST_F(PosixPlatformTest, ConvertsToAndFromCodePage932) {
+  EXPECT_EQ(platform_->ToAnsi("日本 é"), "\x93\xFA\x96\x7B ?");
+  EXPECT_EQ(platform_->FromAnsi("\x93\xFA\x96\x7B"), "日本");
+}
+
+TEST_F(PosixPlatformTest, StartProgramRunsOnePathWithoutSplittingIt) {
+  EXPECT_TRUE(platform_->StartProgram("/bin/true"));
+  EXPECT_TRUE(platform_->StartProgram("  \"/bin/true\" "));
+  EXPECT_FALSE(platform_->StartProgram("/bin/true --version"));
+  EXPECT_FALSE(platform_->StartProgram("/bin/sh -c true"));
+  EXPECT_FALSE(platform_->StartProgram(Path("missing")));
+  EXPECT_FALSE(platform_->StartProgram(""));
+}
+
+TEST_F(PosixPlatformTest, ShellOpenHandsMailToXdgEmailAndTheRestToXdgOpen) {
+  const auto make_tool = [this](const std::string& folder, const std::string& name) {
+    fs::create_directories(dir_ / folder);
+    Put(folder + "/" + name, "#!/bin/sh\nexit 0\n");
+    fs::permissions(dir_ / folder / name, fs::perms::owner_all);
+  };
+  make_tool("email-only", "xdg-email");
+  make_tool("open-only", "xdg-open");
+  fs::create_directories(dir_ / "none");
+  const struct {
+    const char* path_folder;
+    bool mail_taken;
+    bool page_taken;
+  } cases[] = {
+      {"email-only", true, false},
+      {"open-only", true, true},  // mail falls back to xdg-open
+      {"none", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path_folder);
+    ScopedVariable path("PATH", Path(c.path_folder));
+    EXPECT_EQ(platform_->ShellOpen("open", "mailto:someone@example.com?subject=x"), c.mail_taken);
+    EXPECT_EQ(platform_->ShellOpen("open", "https://example.com/"), c.page_taken);
+  }
+  ScopedVariable path("PATH", Path("open-only"));
+  EXPECT_FALSE(platform_->ShellOpen("print", "https://example.com/"));
+  EXPECT_FALSE(platform_->ShellOpen("open", ""));
+}
+
+TEST_F(PosixPlatformTest, ProgramDirectoryHoldsTheRunningProgram) {
+  const std::string dir = platform_->ProgramDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_NE(dir.back(), '/');
+  const std::uint32_t attributes = platform_->GetFileAttributes(dir + "/platform_posix_test");
+  EXPECT_NE(attributes, kInvalidFileAttributes);
+  EXPECT_EQ(attributes & kFileAttributeDirectory, 0u);
+}
+
+}  // namespace
+}  // namespace zorvane

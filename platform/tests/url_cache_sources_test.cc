@@ -1,0 +1,382 @@
+#include "platform/posix/url_cache/url_cache_sources.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/posix/url_cache/cache_list.h"
+#include "platform/posix/url_cache/ie_index.h"
+
+namespace zorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Entry {
+  std::uint32_t type;
+  std::string address;  // code page 932
+  std::uint32_t hits;
+  bool operator==(const Entry&) const = default;
+};
+
+void PrintTo(const Entry& e, std::ostream* os) {
+  *os << "{0x" << std::hex << e.type << std::dec << ", \"" << e.address << "\", " << e.hits << "}";
+}
+
+// Collects entries; stops after `limit` of them.
+struct Collector {
+  std::vector<Entry> entries;
+  std::size_t limit = static_cast<std::size_t>(-1);
+  std::function<bool(const UrlCacheEntry&)> Visit() {
+    return [this](const UrlCacheEntry& e) {
+      entries.push_back({e.type, std::string(e.address), e.hit_rate});
+      return entries.size() < limit;
+    };
+  }
+};
+
+std::string TestData(const std::string& name) {
+  const char* root = std::getenv("ZORVANE_TEST_DATA");
+  return (fs::path(root != nullptr ? root : "tests/data") / "url_cache" / name).string();
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class TempFolder final {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "zorvane-urlcache-XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+  }
+  ~TempFolder() {
+    std::error_code error;
+    fs::remove_all(path_, error);
+  }
+  std::string Write(const std::string& name, std::string_view bytes) const {
+    const std::string file = (fs::path(path_) / name).string();
+    fs::create_directories(fs::path(file).parent_path());
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return file;
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// ---- Cache list ----------------------------------------------------------------------
+
+TEST(CacheListTest, ParsesLines) {
+  struct Case {
+    std::string line;
+    bool ok;
+    Entry entry;
+  };
+  const Case cases[] = {
+      {"0x1\t37\thttp://a/", true, {0x1, "http://a/", 37}},
+      {"0X00300035\t2\thttp://a/", true, {0x300035, "http://a/", 2}},
+      {"1048576\t3\tCookie:u@a/", true, {0x100000, "Cookie:u@a/", 3}},
+      {" 0x1 \t 5 \thttp://a/ b\tc ", true, {0x1, "http://a/ b\tc ", 5}},
+      {"0x1\t5\thttp://jp/日本", true, {0x1, "http://jp/\x93\xfa\x96\x7b", 5}},
+      {"0x1\t5\thttp://x/café", true, {0x1, "http://x/caf?", 5}},
+      {"0x1\t2147483647\thttp://a/", true, {0x1, "http://a/", 2147483647}},
+      {"0x1\t99999999999999999999\thttp://a/", true, {0x1, "http://a/", 2147483647}},
+      {"0x1\t+4\thttp://a/", true, {0x1, "http://a/", 4}},
+      {"0xFFFFFFFF\t0\thttp://a/", true, {0xFFFFFFFF, "http://a/", 0}},
+      {"0x100000000\t1\thttp://a/", false, {}},
+      {"4294967296\t1\thttp://a/", false, {}},
+      {"0x1\t-1\thttp://a/", false, {}},
+      {"0x1\tmany\thttp://a/", false, {}},
+      {"0x1\t\thttp://a/", false, {}},
+      {"0x\t1\thttp://a/", false, {}},
+      {"normal\t1\thttp://a/", false, {}},
+      {"0x1\t1\t", false, {}},
+      {"0x1\t1", false, {}},
+      {"0x1 1 http://a/", false, {}},
+      {"# 0x1\t1\thttp://a/", false, {}},
+      {"", false, {}},
+      {"   \t ", false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    Entry e{};
+    EXPECT_EQ(ParseCacheListLine(c.line, &e.type, &e.hits, &e.address), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(e, c.entry);
+    }
+  }
+}
+
+TEST(CacheListTest, WholeText) {
+  const std::string text =
+      "\xEF\xBB\xBF"  // byte order mark
+      "0x1\t4\thttp://first/\r\n"
+      "# a comment\n"
+      "\r\n"
+      "bad line\n"
+      "0x8\t7\thttp://second/\n"
+      "0x1\t9\thttp://last/";  // no final line break
+  Collector all;
+  EXPECT_TRUE(EnumerateCacheList(text, all.Visit()));
+  EXPECT_EQ(all.entries,
+            (std::vector<Entry>{
+                {0x1, "http://first/", 4}, {0x8, "http://second/", 7}, {0x1, "http://last/", 9}}));
+  Collector two;
+  two.limit = 2;
+  EXPECT_FALSE(EnumerateCacheList(text, two.Visit()));
+  EXPECT_EQ(two.entries.size(), 2u);
+
+  Collector none;
+  EXPECT_TRUE(EnumerateCacheList("", none.Visit()));
+  EXPECT_TRUE(EnumerateCacheList("\n\n", none.Visit()));
+  EXPECT_TRUE(none.entries.empty());
+}
+
+TEST(CacheListTest, LargeFileReadInPieces) {
+  TempFolder dir;
+  std::string text;
+  for (int i = 0; i < 5000; ++i)
+    text += "0x1\t" + std::to_string(i) + "\thttp://e/" + std::to_string(i) + "\r\n";
+  text += "0x1\t1\thttp://" + std::string(kMaxCacheListLine, 'x') + "\n";  // too long
+  text += "0x1\t2\thttp://after-long/\n";
+  const std::string file = dir.Write("cache.txt", text);
+  Collector c;
+  EXPECT_TRUE(EnumerateCacheListFile(file, c.Visit()));
+  ASSERT_EQ(c.entries.size(), 5001u);
+  for (int i = 0; i < 5000; ++i) {
+    ASSERT_EQ(c.entries[static_cast<std::size_t>(i)],
+              (Entry{0x1, "http://e/" + std::to_string(i), static_cast<std::uint32_t>(i)}));
+  }
+  EXPECT_EQ(c.entries.back(), (Entry{0x1, "http://after-long/", 2}));
+}
+
+// ---- Sources -------------------------------------------------------------------------
+
+TEST(UrlCacheSourcesTest, RecognisesKindsByContent) {
+  struct Case {
+    std::string bytes;
+    UrlCacheSourceKind kind;
+  };
+  const Case cases[] = {
+      {std::string("Client UrlCache MMF Ver 5.2\0\0\0\0", 32), UrlCacheSourceKind::kIeCacheIndex},
+      {std::string("WINE URLCache Ver 0.2012001\0", 28), UrlCacheSourceKind::kIeCacheIndex},
+      {std::string("Client UrlCache MMF Ver 4.7\0", 28), UrlCacheSourceKind::kUnknown},
+      {std::string("SQLite format 3\0\x10\0", 18), UrlCacheSourceKind::kSqlite},
+      {"0x1\t1\thttp://a/\n", UrlCacheSourceKind::kCacheList},
+      {"", UrlCacheSourceKind::kCacheList},
+      {std::string("\x7f"
+                   "ELF\2\1\1\0",
+                   8),
+       UrlCacheSourceKind::kUnknown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(0, 16));
+    EXPECT_EQ(RecognizeUrlCacheSource(c.bytes), c.kind);
+  }
+}
+
+TEST(UrlCacheSourcesTest, SplitsTheVariable) {
+  EXPECT_EQ(SplitUrlCacheSources("/a/index.dat"), (std::vector<std::string>{"/a/index.dat"}));
+  EXPECT_EQ(SplitUrlCacheSources("/a:/b c::/d:"), (std::vector<std::string>{"/a", "/b c", "/d"}));
+  EXPECT_TRUE(SplitUrlCacheSources("").empty());
+  EXPECT_TRUE(SplitUrlCacheSources(":::").empty());
+}
+
+TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
+  TempFolder dir;
+  const std::string list = dir.Write("list.txt", "0x1\t3\thttp://from-list/\n");
+  const std::string binary = dir.Write("binary", std::string("\0\1\2\3", 4));
+  dir.Write("ie/index.dat", ReadAll(TestData("wine-history-index.dat")));
+  const std::string sources =
+      list + ":" + binary + ":" + dir.path() + "/missing:" + dir.path() + "/ie:" + list;
+  Collector c;
+  EnumerateUrlCacheSources(sources.c_str(), "/nonexistent", c.Visit());
+  EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://from-list/", 3},
+                                           {0x200001, "Visited: user@http://www.example.com/", 9},
+                                           {0x1, "http://from-list/", 3}}));
+  Collector first;
+  first.limit = 1;
+  EnumerateUrlCacheSources(sources.c_str(), "/nonexistent", first.Visit());
+  EXPECT_EQ(first.entries.size(), 1u);
+
+  // Set but empty: no source. Unset: the browser profiles of a home that has none.
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved_xdg = xdg != nullptr ? xdg : "";
+  setenv("XDG_CONFIG_HOME", (dir.path() + "/config").c_str(), 1);
+  Collector none;
+  EnumerateUrlCacheSources("", dir.path(), none.Visit());
+  EnumerateUrlCacheSources(nullptr, dir.path(), none.Visit());
+  EXPECT_TRUE(none.entries.empty());
+  if (xdg != nullptr) {
+    setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+TEST(UrlCacheSourcesTest, HandsHistoryDatabasesToTheBrowserReader) {
+  TempFolder dir;
+  const std::string path = dir.path() + "/History";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  const char* kSql =
+      "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT, url LONGVARCHAR,"
+      " title LONGVARCHAR, visit_count INTEGER DEFAULT 0 NOT NULL,"
+      " typed_count INTEGER DEFAULT 0 NOT NULL, last_visit_time INTEGER NOT NULL,"
+      " hidden INTEGER DEFAULT 0 NOT NULL);"
+      "INSERT INTO urls (url, visit_count, last_visit_time) VALUES ('http://h/', 6, 1);";
+  EXPECT_EQ(sqlite3_exec(db, kSql, nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  Collector c;
+  EXPECT_TRUE(EnumerateUrlCacheSource(path, c.Visit()));
+  EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://h/", 6}}));
+}
+
+// ---- index.dat written by Wine's WinINet -------------------------------------------------
+
+const std::vector<Entry>& WineContentEntries() {
+  static const std::vector<Entry> entries = {
+      {0x1, "http://www.example.com/", 37},
+      {0x1, "http://www.example.com/once", 1},
+      {0x1, "https://www.example.org/search?q=a,b", 2},
+      // "http://example.jp/日本語/ページ.html", stored as UTF-8, handed out in code page 932.
+      {0x1, "http://example.jp/\x93\xfa\x96\x7b\x8c\xea/\x83\x79\x81\x5b\x83\x57.html", 5},
+      {0x5, "http://www.example.net/sticky", 4},
+      {0x9, "http://www.example.net/edited", 6},
+      {0x1, "http://www.example.net/max", 0x7FFFFFFF},
+      {0x1, "http://www.example.net/wrapped", 0xFFFFFFFF},
+      // "http://www.example.net/deleted" was deleted again: its blocks are free.
+  };
+  return entries;
+}
+
+std::vector<Entry> ReadIndex(std::string_view bytes) {
+  Collector c;
+  EnumerateIeCacheIndex(bytes, c.Visit());
+  return c.entries;
+}
+
+TEST(IeCacheIndexTest, ReadsWhatWineWrote) {
+  const std::string content = ReadAll(TestData("wine-content-index.dat"));
+  ASSERT_EQ(content.size(), 32768u) << "test data missing: " << TestData("wine-content-index.dat");
+  EXPECT_EQ(ReadIndex(content), WineContentEntries());
+  EXPECT_EQ(ReadIndex(ReadAll(TestData("wine-history-index.dat"))),
+            (std::vector<Entry>{{0x200001, "Visited: user@http://www.example.com/", 9}}));
+  EXPECT_EQ(ReadIndex(ReadAll(TestData("wine-cookies-index.dat"))),
+            (std::vector<Entry>{{0x100000, "Cookie:user@www.example.com/", 3}}));
+
+  Collector from_file;
+  EXPECT_TRUE(EnumerateIeCacheIndexFile(TestData("wine-content-index.dat"), from_file.Visit()));
+  EXPECT_EQ(from_file.entries, WineContentEntries());
+  Collector two;
+  two.limit = 2;
+  EXPECT_FALSE(EnumerateIeCacheIndex(content, two.Visit()));
+  EXPECT_EQ(two.entries.size(), 2u);
+}
+
+TEST(IeCacheIndexTest, InternetExplorerAddressesPassUnconverted) {
+  std::string bytes = ReadAll(TestData("wine-content-index.dat"));
+  ASSERT_GT(bytes.size(), 28u);
+  bytes.replace(0, 28, std::string("Client UrlCache MMF Ver 5.2\0", 28));
+  const std::vector<Entry> entries = ReadIndex(bytes);
+  ASSERT_EQ(entries.size(), WineContentEntries().size());
+  EXPECT_EQ(entries[3].address, "http://example.jp/日本語/ページ.html");  // the bytes as stored
+  EXPECT_EQ(entries[0], WineContentEntries()[0]);
+}
+
+TEST(IeCacheIndexTest, TruncatedFileYieldsTheWholeRecordsBeforeTheCut) {
+  const std::string bytes = ReadAll(TestData("wine-content-index.dat"));
+  const std::vector<Entry>& all = WineContentEntries();
+  for (std::size_t size = 0; size <= bytes.size(); size += 8) {
+    SCOPED_TRACE(size);
+    const std::vector<Entry> got = ReadIndex(std::string_view(bytes).substr(0, size));
+    ASSERT_LE(got.size(), all.size());
+    for (std::size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], all[i]);
+  }
+  // Each URL record holds two blocks; the first starts at 0x5000.
+  EXPECT_EQ(ReadIndex(std::string_view(bytes).substr(0, 0x5100)).size(), 1u);
+  EXPECT_EQ(ReadIndex(std::string_view(bytes).substr(0, 0x50FF)).size(), 0u);
+}
+
+TEST(IeCacheIndexTest, DamagedRecordsAreSkipped) {
+  const std::string original = ReadAll(TestData("wine-content-index.dat"));
+  auto put32 = [](std::string* bytes, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) (*bytes)[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  std::vector<Entry> without_second = WineContentEntries();
+  without_second.erase(without_second.begin() + 1);
+
+  struct Case {
+    const char* what;
+    std::size_t offset;
+    std::uint32_t value;
+  };
+  // The second URL record starts at 0x5100.
+  const Case cases[] = {
+      {"address offset past the record", 0x5100 + 52, 0x100},
+      {"address offset far away", 0x5100 + 52, 0xFFFFFFF0},
+      {"no block count", 0x5100 + 4, 0},
+      {"block count past the file", 0x5100 + 4, 0x7FFFFFFF},
+      {"signature gone", 0x5100, 0x0BADF00D},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = original;
+    put32(&bytes, c.offset, c.value);
+    EXPECT_EQ(ReadIndex(bytes), without_second);
+  }
+
+  // No NUL after the address within the record: the address would run on.
+  std::string unterminated = original;
+  for (std::size_t i = 0x5100 + 0x68; i < 0x5200; ++i) unterminated[i] = 'x';
+  EXPECT_EQ(ReadIndex(unterminated), without_second);
+
+  // A freed block is not read even though its record is still there.
+  std::string freed = original;
+  freed[0x250 + 4] = 0;  // blocks 32 to 39: the first four URL records
+  EXPECT_EQ(ReadIndex(freed),
+            std::vector<Entry>(WineContentEntries().begin() + 4, WineContentEntries().end()));
+
+  // A header that claims a smaller file ends the index there.
+  std::string short_header = original;
+  put32(&short_header, 28, 0x5200);
+  EXPECT_EQ(ReadIndex(short_header).size(), 2u);
+  std::string wild_header = original;
+  put32(&wild_header, 28, 0xFFFFFFFF);
+  EXPECT_EQ(ReadIndex(wild_header), WineContentEntries());
+}
+
+TEST(IeCacheIndexTest, GarbageNeverReadsOutsideTheFile) {
+  const std::string original = ReadAll(TestData("wine-content-index.dat"));
+  std::uint32_t state = 20240607;
+  auto next = [&] { return state = state * 1664525u + 1013904223u; };
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = original;
+    // Damage the bitmap and the records, never the signature.
+    for (int i = 0; i < 64; ++i) {
+      const std::size_t at = 28 + next() % (bytes.size() - 28);
+      bytes[at] = static_cast<char>(next() >> 24);
+    }
+    const std::size_t size = next() % (bytes.size() + 1);
+    for (const Entry& e : ReadIndex(std::string_view(bytes).substr(0, size))) {
+      ASSERT_LE(e.address.size(), bytes.size());
+    }
+  }
+  // Every block allocated, every byte 0xFF.
+  std::string full(0x8000, '\xFF');
+  full.replace(0, 28, std::string("WINE URLCache Ver 0.2012001\0", 28));
+  EXPECT_TRUE(ReadIndex(full).empty());
+  EXPECT_TRUE(ReadIndex(std::string("WINE URLCache Ver 0.2012001\0", 28)).empty());
+}
+
+}  // namespace
+}  // namespace zorvane
