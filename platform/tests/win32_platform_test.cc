@@ -137,6 +137,42 @@ TEST_F(Win32PlatformTest, ProfileWriteRefusesLineBreaks) {
   EXPECT_EQ(platform_->GetFileAttributes(file), kInvalidFileAttributes) << "nothing written";
 }
 
+// The profile function splits a line at its first "=", so a key holding one (an address
+// with a query) is written and found through the profile engine: one line, replaced by a
+// second write, read back like any other key.
+TEST_F(Win32PlatformTest, ProfileKeysHoldingEqualsSignsAreFoundAndReplaced) {
+  const std::string file = folder_ / "zorvane.ini";
+  const std::string key = "https://search.example.org/?q=a&b=c";
+  ASSERT_TRUE(platform_->WritePrivateProfileString("ShortcutTitle", "http://a/", "A", file));
+  ASSERT_TRUE(platform_->WritePrivateProfileString("ShortcutTitle", key, "検索", file));
+  ASSERT_TRUE(platform_->WritePrivateProfileString("ShortcutTitle", key, "検索2", file));
+  ASSERT_TRUE(platform_->WritePrivateProfileString("ShortcutTitle", "http://b/", "B", file));
+  EXPECT_EQ(platform_->GetPrivateProfileString("ShortcutTitle", key, "", 128, file), "検索2");
+  EXPECT_EQ(platform_->GetPrivateProfileString("shortcuttitle", key, "", 4, file), "検");
+  EXPECT_EQ(platform_->GetPrivateProfileString("ShortcutTitle", "https://search.example.org/?q",
+                                               "none", 128, file),
+            "a&b=c=検索2")
+      << "what the profile function itself sees";
+  EXPECT_EQ(platform_->GetPrivateProfileString("ShortcutTitle", "http://b/", "", 128, file), "B");
+  std::string bytes;
+  ASSERT_TRUE(platform_->ReadFile(file, &bytes));
+  EXPECT_EQ(bytes, platform_->ToAnsi("[ShortcutTitle]\r\nhttp://a/=A\r\n" + key +
+                                     "=検索2\r\nhttp://b/=B\r\n"));
+}
+
+TEST_F(Win32PlatformTest, ProfileValuesComeBackAsWritten) {
+  const std::string file = folder_ / "values.ini";
+  const char* values[] = {" lead", "trail ", "\"quoted\"", "'single'", "in \"side\"", "", "\""};
+  for (const char* value : values) {
+    SCOPED_TRACE(value);
+    ASSERT_TRUE(platform_->WritePrivateProfileString("RANK", "k", value, file));
+    EXPECT_EQ(platform_->GetPrivateProfileString("RANK", "k", "x", 128, file), value);
+  }
+  EXPECT_FALSE(platform_->WritePrivateProfileString("a]b", "k", "v", file));
+  EXPECT_FALSE(platform_->WritePrivateProfileString("RANK", "[k", "v", file));
+  EXPECT_FALSE(platform_->WritePrivateProfileString("RANK", ";k", "v", file));
+}
+
 TEST_F(Win32PlatformTest, ProfileMissingFileGivesDefaultAndStaysMissing) {
   const std::string file = folder_ / "zorvane.ini";
   EXPECT_EQ(platform_->GetPrivateProfileString("RANK", "x", "3", 128, file), "3");

@@ -9,10 +9,12 @@
 #include "platform/platform.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/profile_engine.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/windows_include.h"
@@ -31,10 +33,6 @@ HKEY RootKey(std::uint32_t root) {
 }
 
 HKEY KeyFromHandle(RegHandle key) { return reinterpret_cast<HKEY>(key); }
-
-bool HoldsLineBreak(const std::string& text) {
-  return text.find_first_of("\r\n") != std::string::npos;
-}
 
 // The profile functions return a value of at most 65535 characters.
 constexpr DWORD kProfileValueLimit = 65536 + 2;
@@ -120,6 +118,10 @@ class Win32Platform final : public Platform {
   // Reads the whole value, then cuts it to `size` - 1 bytes at a character boundary: the
   // profile function itself may stop inside a double-byte character and leave a byte of
   // the buffer unwritten.
+  //
+  // A key that holds "=" (a web address with a query) is looked up in the file's bytes
+  // by the profile engine instead: the profile function splits every line at its first
+  // "=" and so never finds such a key, which would lose the title of every such address.
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& default_value, std::uint32_t size,
                                       const std::string& file) override {
@@ -127,6 +129,11 @@ class Win32Platform final : public Platform {
     const std::string ansi_section = Utf8ToAnsi(section);
     const std::string ansi_key = Utf8ToAnsi(key);
     const std::string ansi_default = Utf8ToAnsi(default_value);
+    if (ansi_key.find('=') != std::string::npos) {
+      std::string bytes;
+      if (!ReadFile(file, &bytes)) bytes.clear();
+      return AnsiToUtf8(profile::ReadString(bytes, ansi_section, ansi_key, ansi_default, size));
+    }
     const std::string ansi_file = Utf8ToAnsi(file);
     DWORD capacity = 256;
     std::string value;
@@ -146,12 +153,28 @@ class Win32Platform final : public Platform {
     return AnsiToUtf8(win32::CutAnsiAtCharBoundary(value, size - 1));
   }
 
-  // A line break would split the file into further lines; such a write is refused.
+  // Refuses what a later read could not give back (a line break would also let a value
+  // plant lines of its own). A value that a read would change (blanks at its ends, one
+  // outer pair of quotes) is written inside one more pair of quotes. A key that holds "="
+  // is written by the profile engine, which replaces its line where the profile function
+  // would add a further line on every write.
   bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                  const std::string& value, const std::string& file) override {
-    if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) return false;
-    return ::WritePrivateProfileStringA(Utf8ToAnsi(section).c_str(), Utf8ToAnsi(key).c_str(),
-                                        Utf8ToAnsi(value).c_str(),
+    const std::string ansi_section = Utf8ToAnsi(section);
+    const std::string ansi_key = Utf8ToAnsi(key);
+    const std::string ansi_value = Utf8ToAnsi(value);
+    if (!profile::CanWrite(ansi_section, ansi_key, ansi_value)) return false;
+    if (ansi_key.find('=') != std::string::npos) {
+      std::string bytes;
+      if (GetFileAttributes(file) != kInvalidFileAttributes && !ReadFile(file, &bytes)) {
+        return false;
+      }
+      const std::optional<std::string> updated =
+          profile::WriteString(bytes, ansi_section, ansi_key, ansi_value);
+      return updated && WriteFileAtomic(file, *updated);
+    }
+    return ::WritePrivateProfileStringA(ansi_section.c_str(), ansi_key.c_str(),
+                                        profile::EncodeValue(ansi_value).c_str(),
                                         Utf8ToAnsi(file).c_str()) != FALSE;
   }
 
