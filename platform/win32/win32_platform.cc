@@ -8,6 +8,7 @@
 // processes, program location.
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>

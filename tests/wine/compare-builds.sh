@@ -84,6 +84,12 @@ check "Windows build: mail request printed" grep -q '^mailto:' "$work/windows.ou
 shortcuts_windows="$favorites_wine/お気に入りZorvane"
 check "Windows build: shortcut files written" test -n "$(ls -A "$shortcuts_windows" 2>/dev/null)"
 
+# A program folder named in Japanese reaches the program whole (wide command line).
+mkdir -p "$(winepath -u 'C:\データ')"
+wine 'C:\Zorvane\zorvane-cli.exe' --program-dir 'C:\データ' build >/dev/null 2>&1
+check "Windows build: --program-dir with a Japanese name" \
+  test -s "$(winepath -u 'C:\データ')/url.dat"
+
 # ---- Linux build, on the same tree and cache ---------------------------------------------
 
 if [ -n "$linux_cli" ]; then
