@@ -56,8 +56,7 @@ bool AboutBox::Create() {
   window_class.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kWindowClass;
-  if (::RegisterClassExW(&window_class) == 0 &&
-      ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+  if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     return false;
   }
   // A fixed dialog frame without minimise and maximise buttons.
@@ -66,8 +65,8 @@ bool AboutBox::Create() {
   RECT frame{0, 0, Px(kClientWidth), Px(kClientHeight)};
   ::AdjustWindowRectEx(&frame, style, FALSE, ex_style);
   hwnd_ = ::CreateWindowExW(ex_style, kWindowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            frame.right - frame.left, frame.bottom - frame.top,
-                            app_.hidden_owner(), nullptr, app_.instance(), this);
+                            frame.right - frame.left, frame.bottom - frame.top, app_.hidden_owner(),
+                            nullptr, app_.instance(), this);
   if (hwnd_ == nullptr) return false;
 
   icon_ = static_cast<HICON>(::LoadImageW(app_.instance(), MAKEINTRESOURCEW(IDI_ZORVANE),
@@ -106,9 +105,7 @@ void AboutBox::Refresh(const FrmAboutState& state) {
   SetText(control(IDC_CMD_SYSINFO), state.cmd_sys_info);  // "&S": Alt+S
 }
 
-void AboutBox::ShowMessage(const std::string& text) {
-  app_.ShowMessageBox(hwnd_, text);
-}
+void AboutBox::ShowMessage(const std::string& text) { app_.ShowMessageBox(hwnd_, text); }
 
 void AboutBox::CloseAboutBox() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);

@@ -26,8 +26,8 @@ int ScreenDpi() {
 Application::Application(HINSTANCE instance, Platform& platform)
     : instance_(instance), platform_(platform), dpi_(ScreenDpi()) {
   font_ = ::CreateFontW(-::MulDiv(kFontPoints, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+                        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, kFontFace);
   WNDCLASSEXW owner_class{};
   owner_class.cbSize = sizeof(owner_class);
   owner_class.lpfnWndProc = &::DefWindowProcW;
@@ -100,8 +100,8 @@ void Application::ShowMessageBox(HWND owner, const std::string& text) {
 }
 
 bool Application::RouteDialogKeys(MSG* message) {
-  for (HWND window : {main_ != nullptr ? main_->hwnd() : nullptr,
-                      about_ != nullptr ? about_->hwnd() : nullptr}) {
+  for (HWND window :
+       {main_ != nullptr ? main_->hwnd() : nullptr, about_ != nullptr ? about_->hwnd() : nullptr}) {
     if (window != nullptr && (message->hwnd == window || ::IsChild(window, message->hwnd)) &&
         ::IsDialogMessageW(window, message)) {
       return true;

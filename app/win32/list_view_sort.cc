@@ -78,20 +78,19 @@ std::string ReadCellText(HWND hwnd, LPARAM lngParam, std::int32_t lngSubItem) {
   LVFINDINFOA find{};
   find.flags = LVFI_PARAM;
   find.lParam = lngParam;
-  const LRESULT row = ::SendMessageA(hwnd, LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                                     reinterpret_cast<LPARAM>(&find));
+  const LRESULT row =
+      ::SendMessageA(hwnd, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
   char buffer[kCellBufferSize] = {};
   LVITEMA item{};
   item.mask = LVIF_TEXT;
   item.iSubItem = lngSubItem;
   item.pszText = buffer;
   item.cchTextMax = kCellTextMax;
-  ::SendMessageA(hwnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
+  ::SendMessageA(hwnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   // The control may hand back its own text pointer instead of filling the buffer.
   const char* text = item.pszText != nullptr ? item.pszText : buffer;
-  return AnsiToUtf8(CutAnsiAtCharBoundary(std::string_view(text, strnlen(text, kCellTextMax)),
-                                          kCellTextMax - 1));
+  return AnsiToUtf8(
+      CutAnsiAtCharBoundary(std::string_view(text, strnlen(text, kCellTextMax)), kCellTextMax - 1));
 }
 
 int CALLBACK CompareCellsAsText(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort) {

@@ -45,17 +45,32 @@ const ControlSpec kControls[] = {
     {IDC_COMBO1, WC_COMBOBOXW, kChild | CBS_DROPDOWN | WS_VSCROLL, {1800, 3600, 2415, 300}, false},
     {IDC_COMMAND1, WC_BUTTONW, kChild | BS_PUSHBUTTON, {120, 3240, 1455, 375}, true},
     {IDC_LABEL1, WC_STATICW, WS_CHILD | SS_LEFT | SS_NOPREFIX, {120, 120, 1935, 255}, true},
-    {IDC_LISTVIEW1, WC_LISTVIEWW, kChild | WS_BORDER | LVS_ICON | LVS_SHAREIMAGELISTS,
-     {120, 480, 5655, 2655}, true},
+    {IDC_LISTVIEW1,
+     WC_LISTVIEWW,
+     kChild | WS_BORDER | LVS_ICON | LVS_SHAREIMAGELISTS,
+     {120, 480, 5655, 2655},
+     true},
     {IDC_COMMAND2, WC_BUTTONW, kChild | BS_PUSHBUTTON, {1680, 3240, 2175, 375}, true},
-    {IDC_LIST1, WC_LISTBOXW, kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT, {3840, 3600, 2535, 600},
+    {IDC_LIST1,
+     WC_LISTBOXW,
+     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
+     {3840, 3600, 2535, 600},
      false},
-    {IDC_DIR1, WC_LISTBOXW, kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT, {3960, 3600, 975, 510},
+    {IDC_DIR1,
+     WC_LISTBOXW,
+     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
+     {3960, 3600, 975, 510},
      false},
-    {IDC_FILE1, WC_LISTBOXW, kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_SORT,
-     {4200, 3720, 495, 270}, false},
+    {IDC_FILE1,
+     WC_LISTBOXW,
+     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_SORT,
+     {4200, 3720, 495, 270},
+     false},
     // Placed to the right of the client area: there, but never seen.
-    {IDC_LIST2, WC_LISTBOXW, kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT, {6000, 360, 975, 3480},
+    {IDC_LIST2,
+     WC_LISTBOXW,
+     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
+     {6000, 360, 975, 3480},
      true},
     {IDC_PBAR, PROGRESS_CLASSW, WS_CHILD, {2160, 120, 3615, 255}, false},
     {IDC_COMMAND3, WC_BUTTONW, kChild | BS_PUSHBUTTON, {4440, 3240, 1335, 375}, true},
@@ -119,8 +134,7 @@ bool MainWindow::Create(int show_command) {
   window_class.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kWindowClass;
-  if (::RegisterClassExW(&window_class) == 0 &&
-      ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+  if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     return false;
   }
 
@@ -275,8 +289,8 @@ void MainWindow::DrawRows(const std::vector<ListViewRow>& rows) {
     item.pszText = title.data();
     item.lParam = next_row_param_++;
     item.iImage = row.small_icon > 0 ? row.small_icon - 1 : I_IMAGENONE;
-    const int index = static_cast<int>(
-        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    const int index =
+        static_cast<int>(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     const std::string* sub_items[] = {&row.rate, &row.address, &row.hits};
     for (int sub = 0; sub < 3; ++sub) {
       std::wstring text = Utf8ToWide(*sub_items[sub]);
@@ -462,7 +476,7 @@ void MainWindow::OnPaint() {
     ::DeleteObject(pen);
   };
   line(kLine1Top, ::GetSysColor(COLOR_WINDOWTEXT));  // Line1: the default line colour
-  line(kLine2Top, RGB(0xFF, 0xFF, 0xFF));             // Line2: white
+  line(kLine2Top, RGB(0xFF, 0xFF, 0xFF));            // Line2: white
   ::EndPaint(hwnd_, &paint);
 }
 

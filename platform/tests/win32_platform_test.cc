@@ -63,9 +63,9 @@ TEST_F(Win32PlatformTest, ConvertsBetweenUtf8AndCodePage932) {
   };
   const Case cases[] = {
       {"ｼｽﾃﾑ情報", Bytes({0xBC, 0xBD, 0xC3, 0xD1, 0x8F, 0xEE, 0x95, 0xF1})},
-      {"表", Bytes({0x95, 0x5C})},               // trail byte equal to '\'
+      {"表", Bytes({0x95, 0x5C})},                             // trail byte equal to '\'
       {"～－①", Bytes({0x81, 0x60, 0x81, 0x7C, 0x87, 0x40})},  // Microsoft's mappings
-      {"a\\b~", "a\\b~"},                        // 0x5C and 0x7E stay ASCII
+      {"a\\b~", "a\\b~"},                                      // 0x5C and 0x7E stay ASCII
       {"", ""},
   };
   for (const Case& c : cases) {
@@ -93,7 +93,7 @@ TEST(Win32TextTest, CutsAnsiTextBeforeAHalfCharacter) {
       {a + a + a, 4, a + a},
       {"x" + a, 2, "x"},
       {"x" + a, 3, "x" + a},
-      {Bytes({0xB1, 0xB2}), 1, Bytes({0xB1})},  // half-width katakana are single bytes
+      {Bytes({0xB1, 0xB2}), 1, Bytes({0xB1})},          // half-width katakana are single bytes
       {"ab" + Bytes({0x82}), 3, "ab" + Bytes({0x82})},  // a final lone lead byte stays
       {a, 0, ""},
   };
@@ -111,8 +111,8 @@ TEST_F(Win32PlatformTest, ProfileReadsAreCutAtACharacterBoundary) {
     std::string expected;
   };
   const Case cases[] = {
-      {1, ""}, {2, ""}, {3, "あ"}, {4, "あ"}, {5, "あい"}, {8, "あいう"}, {9, "あいうえ"},
-      {128, "あいうえ"},
+      {1, ""},     {2, ""},       {3, "あ"},       {4, "あ"},
+      {5, "あい"}, {8, "あいう"}, {9, "あいうえ"}, {128, "あいうえ"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
@@ -243,16 +243,17 @@ TEST_F(Win32PlatformTest, ProgramDirectoryIsTheExecutablesFolder) {
   const std::string directory = platform_->ProgramDirectory();
   ASSERT_FALSE(directory.empty());
   EXPECT_NE(directory.back(), '\\');
-  EXPECT_EQ(platform_->ToAnsi(directory) + "\\", std::string(module).substr(0, directory.size() + 1));
+  EXPECT_EQ(platform_->ToAnsi(directory) + "\\",
+            std::string(module).substr(0, directory.size() + 1));
   EXPECT_EQ(platform_->PathSeparator(), '\\');
   EXPECT_TRUE(platform_->FileNamesIgnoreCase());
 }
 
 TEST_F(Win32PlatformTest, RegistryRootsAndAccessRightsArePassedThrough) {
   RegHandle key = 0;
-  ASSERT_EQ(platform_->RegCreateKey(kHkeyCurrentUser, "Software\\ZorvaneTest\\Win32\\表", 0x3F,
-                                    &key),
-            kErrorSuccess);
+  ASSERT_EQ(
+      platform_->RegCreateKey(kHkeyCurrentUser, "Software\\ZorvaneTest\\Win32\\表", 0x3F, &key),
+      kErrorSuccess);
   const std::string ansi = platform_->ToAnsi("値");
   EXPECT_EQ(platform_->RegSetValue(key, "名前", kRegSz,
                                    reinterpret_cast<const std::uint8_t*>(ansi.c_str()),
@@ -296,8 +297,7 @@ TEST_F(Win32PlatformTest, RegistryRootsAndAccessRightsArePassedThrough) {
   platform_->RegCloseKey(key);
 
   // HKEY_LOCAL_MACHINE is a different root: the key made under HKCU is not there.
-  EXPECT_EQ(platform_->RegOpenKey(kHkeyLocalMachine, "Software\\ZorvaneTest\\Win32", 0x2003F,
-                                  &key),
+  EXPECT_EQ(platform_->RegOpenKey(kHkeyLocalMachine, "Software\\ZorvaneTest\\Win32", 0x2003F, &key),
             kErrorFileNotFound);
   EXPECT_EQ(key, 0u);
 }

@@ -30,7 +30,8 @@ constexpr char kSeparator = '\\';
 
 // A predefined root such as 0x80000001 is a sign-extended 32-bit value in a 64-bit HKEY.
 HKEY RootKey(std::uint32_t root) {
-  return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
+  return reinterpret_cast<HKEY>(
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
 }
 
 HKEY KeyFromHandle(RegHandle key) { return reinterpret_cast<HKEY>(key); }
@@ -205,8 +206,8 @@ class Win32Platform final : public Platform {
 
   bool ReadFile(const std::string& path, std::string* bytes) override {
     win32::UniqueFile file(::CreateFileA(Utf8ToAnsi(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER file_size{};
     if (!::GetFileSizeEx(file.get(), &file_size) || file_size.QuadPart > 0x7FFFFFFF) return false;
@@ -233,8 +234,8 @@ class Win32Platform final : public Platform {
     const std::string temporary = ansi_path + ".tmp" + std::to_string(::GetCurrentProcessId()) +
                                   "-" + std::to_string(++temporary_counter_);
     {
-      win32::UniqueFile file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      win32::UniqueFile file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) return false;
       bool written = true;
       std::size_t done = 0;
@@ -312,9 +313,8 @@ class Win32Platform final : public Platform {
   // ---- Shell, processes, program -------------------------------------------------------
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {
-    const HINSTANCE result =
-        ::ShellExecuteA(nullptr, Utf8ToAnsi(operation).c_str(), Utf8ToAnsi(file).c_str(), "", "",
-                        SW_SHOWNORMAL);
+    const HINSTANCE result = ::ShellExecuteA(nullptr, Utf8ToAnsi(operation).c_str(),
+                                             Utf8ToAnsi(file).c_str(), "", "", SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
   }
 
@@ -357,8 +357,8 @@ class Win32Platform final : public Platform {
  private:
   // The name an enumeration left in `buffer`: `length` bytes, or up to its NUL.
   static std::string_view NameInBuffer(const std::vector<char>& buffer, DWORD length) {
-    return std::string_view(buffer.data(), strnlen(buffer.data(), std::min<std::size_t>(
-                                                                      length, buffer.size())));
+    return std::string_view(buffer.data(),
+                            strnlen(buffer.data(), std::min<std::size_t>(length, buffer.size())));
   }
 
   // A fixed block of `size` bytes whose first word (dwStructSize) holds its size.

@@ -25,8 +25,7 @@ std::string FromWide(UINT code_page, std::wstring_view wide) {
       ::WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return {};
   std::string bytes(static_cast<std::size_t>(needed), '\0');
-  ::WideCharToMultiByte(code_page, 0, wide.data(), length, bytes.data(), needed, nullptr,
-                        nullptr);
+  ::WideCharToMultiByte(code_page, 0, wide.data(), length, bytes.data(), needed, nullptr, nullptr);
   return bytes;
 }
 

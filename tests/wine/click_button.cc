@@ -66,8 +66,9 @@ int main(int argc, char** argv) {
   ::SendMessageW(search.found, BM_CLICK, 0, 0);
   HWND list = nullptr;
   ::EnumChildWindows(main_window, &FindList, reinterpret_cast<LPARAM>(&list));
-  std::printf("%d\n",
-              list != nullptr ? static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : -1);
+  std::printf("%d\n", list != nullptr
+                          ? static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0))
+                          : -1);
   RECT rect{};
   ::GetWindowRect(main_window, &rect);
   std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left,

@@ -70,19 +70,18 @@ bool FillUrlCache(const std::vector<CacheListEntry>& entries, std::string* error
       return false;
     }
     const FILETIME zero{};
-    if (!::CommitUrlCacheEntryA(address.c_str(), local_file[0] != '\0' ? local_file : nullptr,
-                                zero, zero,
-                                entry.type & ~kContainerBits, nullptr, 0, nullptr, nullptr)) {
-      *error = "CommitUrlCacheEntryA(" + entry.address + ") failed: " +
-               std::to_string(::GetLastError());
+    if (!::CommitUrlCacheEntryA(address.c_str(), local_file[0] != '\0' ? local_file : nullptr, zero,
+                                zero, entry.type & ~kContainerBits, nullptr, 0, nullptr, nullptr)) {
+      *error =
+          "CommitUrlCacheEntryA(" + entry.address + ") failed: " + std::to_string(::GetLastError());
       return false;
     }
     INTERNET_CACHE_ENTRY_INFOA info{};
     info.dwStructSize = sizeof(info);
     info.dwHitRate = entry.hits;
     if (!::SetUrlCacheEntryInfoA(address.c_str(), &info, CACHE_ENTRY_HITRATE_FC)) {
-      *error = "SetUrlCacheEntryInfoA(" + entry.address + ") failed: " +
-               std::to_string(::GetLastError());
+      *error = "SetUrlCacheEntryInfoA(" + entry.address +
+               ") failed: " + std::to_string(::GetLastError());
       return false;
     }
   }

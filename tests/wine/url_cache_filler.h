@@ -13,7 +13,7 @@ namespace zorvane::wine {
 struct CacheListEntry {
   std::uint32_t type = 0;  // the entry-type bits as WinINet reports them back
   std::uint32_t hits = 0;
-  std::string address;     // UTF-8
+  std::string address;  // UTF-8
 };
 
 // Reads a cache list: UTF-8 text, one entry per line, TYPE<TAB>HITS<TAB>ADDRESS, TYPE in

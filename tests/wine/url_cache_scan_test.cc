@@ -68,7 +68,8 @@ TEST_F(UrlCacheScanTest, AddressesArriveAsCodePage932Bytes) {
   platform_->EnumerateUrlCache([&](const UrlCacheEntry& entry) {
     if (entry.address.find("example.jp") != std::string_view::npos) {
       found = true;
-      EXPECT_EQ(std::string(entry.address), platform_->ToAnsi("http://example.jp/日本語/ページ.html"));
+      EXPECT_EQ(std::string(entry.address),
+                platform_->ToAnsi("http://example.jp/日本語/ページ.html"));
     }
     return true;
   });

@@ -26,8 +26,8 @@ class ListFixture : public ::testing::Test {
     parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                                 nullptr, nullptr, nullptr);
     ASSERT_NE(parent_, nullptr);
-    list_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 400, 300,
-                              parent_, nullptr, nullptr, nullptr);
+    list_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 400, 300, parent_,
+                              nullptr, nullptr, nullptr);
     ASSERT_NE(list_, nullptr);
     for (int i = 0; i < 4; ++i) {
       LVCOLUMNW column{};

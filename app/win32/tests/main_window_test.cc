@@ -90,11 +90,11 @@ TEST_F(MainWindowTest, ControlsStandWhereTheTwipsLayoutPutsThem) {
     bool visible;
   };
   const Case cases[] = {
-      {IDC_COMMAND1, {8, 216, 105, 241}, true},    {IDC_COMMAND2, {112, 216, 257, 241}, true},
-      {IDC_COMMAND3, {296, 216, 385, 241}, true},  {IDC_LABEL1, {8, 8, 137, 25}, true},
-      {IDC_LISTVIEW1, {8, 32, 385, 209}, true},    {IDC_PBAR, {144, 8, 385, 25}, false},
-      {IDC_LIST1, {256, 240, 425, 280}, false},    {IDC_LIST2, {400, 24, 465, 256}, true},
-      {IDC_FILE1, {280, 248, 313, 266}, false},    {IDC_DIR1, {264, 240, 329, 274}, false},
+      {IDC_COMMAND1, {8, 216, 105, 241}, true},   {IDC_COMMAND2, {112, 216, 257, 241}, true},
+      {IDC_COMMAND3, {296, 216, 385, 241}, true}, {IDC_LABEL1, {8, 8, 137, 25}, true},
+      {IDC_LISTVIEW1, {8, 32, 385, 209}, true},   {IDC_PBAR, {144, 8, 385, 25}, false},
+      {IDC_LIST1, {256, 240, 425, 280}, false},   {IDC_LIST2, {400, 24, 465, 256}, true},
+      {IDC_FILE1, {280, 248, 313, 266}, false},   {IDC_DIR1, {264, 240, 329, 274}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
@@ -139,8 +139,8 @@ TEST_F(MainWindowTest, DrawsRowsWithTheirTrendIcons) {
 }
 
 TEST_F(MainWindowTest, TheListControlSortsTheRowsForForm1) {
-  std::vector<ListViewRow> rows = {{"a", "", "u", "3", 0}, {"b", "", "u", "10", 0},
-                                   {"c", "", "u", "2", 0}};
+  std::vector<ListViewRow> rows = {
+      {"a", "", "u", "3", 0}, {"b", "", "u", "10", 0}, {"c", "", "u", "2", 0}};
   ASSERT_TRUE(main_->SortListView(&rows, 4, 1, 1));
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].title + rows[1].title + rows[2].title, "bac");
