@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/listsort.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/profile_access.h"
 #include "platform/paths.h"
@@ -20,6 +21,8 @@ constexpr char kNoCatalogueMessage[] = "まず、お気に入りデータを作�
 constexpr char kScanningLabel[] = "調査中 ...";
 constexpr char kTitleSection[] = "ShortcutTitle";
 constexpr char kRankSection[] = "RANK";
+// The display count column, counted from 1: the rows are sorted by it.
+constexpr std::int32_t kHitsColumn = 4;
 
 // The mask used when no selector row is selected: normal entries, as at start.
 constexpr std::uint32_t kDefaultTypeMask = 0x1;
@@ -88,7 +91,13 @@ void Form1::Command1_Click() {
       [&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
       &rows);
   SetRates(total_hits, &rows);
-  SortAndKeepTopTen(platform_, &rows);
+  // A view whose list control sorts by itself (the Win32 list view) orders the rows
+  // there; the others get the same order from the portable routine.
+  if (view_.SortListView(&rows, kHitsColumn, kCompareAsNumbers, kSortDescending)) {
+    if (rows.size() > kTopTenRows) rows.resize(kTopTenRows);
+  } else {
+    SortAndKeepTopTen(platform_, &rows);
+  }
   const auto places = SetTrendIcons(
       [&](const std::string& title) {
         return ReadSetting(files, kRankSection, title, kDefaultStoredPlace);

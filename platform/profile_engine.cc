@@ -226,7 +226,9 @@ std::optional<KeyMatch> MatchKey(std::string_view body, std::string_view key) {
   return KeyMatch{body.substr(0, key.size()), body.substr(i + 1)};
 }
 
-// The value text to write so that the reader gives back `value` exactly.
+
+}  // namespace
+
 std::string EncodeValue(std::string_view value) {
   if (value.empty()) return std::string();
   const char first = value[0];
@@ -247,8 +249,6 @@ std::string EncodeValue(std::string_view value) {
   quoted.push_back('"');
   return quoted;
 }
-
-}  // namespace
 
 // ---- Reading -------------------------------------------------------------------------
 

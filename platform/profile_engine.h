@@ -59,6 +59,11 @@ std::string ReadString(std::string_view file, std::string_view section, std::str
 // of any of the three.
 bool CanWrite(std::string_view section, std::string_view key, std::string_view value);
 
+// The text to write after "key=" so that a read gives back `value` exactly: `value`
+// itself, or `value` inside one more pair of double quotes when it has a blank at either
+// end or one outer pair of quotes that a read would take away.
+std::string EncodeValue(std::string_view value);
+
 // The file bytes after setting `key` in `section` to `value` in `file` (empty for a file
 // that does not exist yet); nullopt, and nothing to write, when CanWrite says no.
 std::optional<std::string> WriteString(std::string_view file, std::string_view section,

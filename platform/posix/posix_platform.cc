@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -428,6 +429,18 @@ class PosixPlatform final : public Platform {
     }
     ::closedir(stream);
     if (!ok) entries->clear();
+    // readdir's order is the file system's hash order; Windows file systems (and Wine)
+    // hand names out sorted, letters without regard to case. The same order here gives
+    // the folder walk, and so url.dat, the order of the Windows build.
+    std::stable_sort(entries->begin(), entries->end(), [](const DirEntry& a, const DirEntry& b) {
+      return std::lexicographical_compare(
+          a.name.begin(), a.name.end(), b.name.begin(), b.name.end(), [](char x, char y) {
+            const auto upper = [](char c) {
+              return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            };
+            return upper(x) < upper(y);
+          });
+    });
     return ok;
   }
 

@@ -154,6 +154,21 @@ TEST_F(PosixPlatformTest, ListDirectoryGivesNamesAndAttributesWithoutFollowingLi
   EXPECT_FALSE(platform_->ListDirectory(Path("a.url"), &entries));
 }
 
+// The order Windows file systems and Wine hand names out in: letters without regard to
+// case, everything else by its bytes (so "_" after the letters), whatever order the
+// names were made in.
+TEST_F(PosixPlatformTest, ListDirectoryGivesNamesInWindowsOrder) {
+  for (const char* name : {"zeta", "_x", "ニュース", "Alpha", "beta", "1num", "Gamma", "delta"}) {
+    fs::create_directory(dir_ / name);
+  }
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(platform_->ListDirectory(dir_.string(), &entries));
+  std::vector<std::string> names;
+  for (const DirEntry& entry : entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"1num", "Alpha", "beta", "delta", "Gamma", "zeta",
+                                             "_x", "ニュース"}));
+}
+
 TEST_F(PosixPlatformTest, ReadFileReadsEveryByte) {
   const std::string bytes("a\0b\r\n\xFF", 6);
   Put("f", bytes);
