@@ -120,4 +120,37 @@ std::size_t FindLineBreak(std::string_view s, std::size_t from) {
   return std::string_view::npos;
 }
 
+char32_t DecodeUtf8(std::string_view s, std::size_t* i) {
+  const std::size_t length = SequenceLength(s, *i);
+  const auto lead = static_cast<unsigned char>(s[*i]);
+  if (length == 1) {
+    ++*i;
+    return lead < 0x80 ? lead : kMalformedUtf8;
+  }
+  char32_t cp = lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) {
+    cp = (cp << 6) | (static_cast<unsigned char>(s[*i + k]) & 0x3F);
+  }
+  *i += length;
+  return cp;
+}
+
+void AppendUtf8(char32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 }  // namespace zorvane::text

@@ -28,4 +28,13 @@ inline bool IsAscii(std::string_view s) { return AsciiPrefixLength(s) == s.size(
 // The position of the first CR or LF in `s` at or after `from`, or npos.
 std::size_t FindLineBreak(std::string_view s, std::size_t from = 0);
 
+// What DecodeUtf8 returns for a byte that does not start a well-formed sequence.
+inline constexpr char32_t kMalformedUtf8 = 0xFFFFFFFF;
+// Decodes the character that starts at s[*i] and moves *i past it. A byte that does not
+// start a well-formed sequence (overlong, surrogate, truncated, stray) gives
+// kMalformedUtf8 and moves *i by one byte.
+char32_t DecodeUtf8(std::string_view s, std::size_t* i);
+// Appends the UTF-8 form of code point `cp` (at most U+10FFFF) to `out`.
+void AppendUtf8(char32_t cp, std::string* out);
+
 }  // namespace zorvane::text

@@ -21,67 +21,7 @@ bool IsTrailByte(unsigned char byte) {
   return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
-void AppendUtf8(char32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
-// Decodes one UTF-8 sequence at s[*i]; advances *i. Malformed input gives kUnassigned
-// and advances by one byte.
-char32_t NextCodePoint(std::string_view s, std::size_t* i) {
-  const auto b0 = static_cast<unsigned char>(s[*i]);
-  if (b0 < 0x80) {
-    ++*i;
-    return b0;
-  }
-  int length = 0;
-  char32_t cp = 0;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-    cp = b0 & 0x1F;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    cp = b0 & 0x0F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    cp = b0 & 0x07;
-  } else {
-    ++*i;
-    return kUnassigned;
-  }
-  if (*i + length > s.size()) {
-    ++*i;
-    return kUnassigned;
-  }
-  for (int k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(s[*i + k]);
-    if ((b & 0xC0) != 0x80) {
-      ++*i;
-      return kUnassigned;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++*i;
-    return kUnassigned;
-  }
-  *i += length;
-  return cp;
-}
 
 // The code page's table, read from iconv once: every single byte and every lead/trail
 // pair with the code point iconv gives it, and the reverse map for encoding.
@@ -199,18 +139,18 @@ std::string ToUtf8(std::string_view in) {
     if (table == nullptr) table = &Table::Get();
     if (!IsLeadByte(byte)) {
       const char32_t cp = table->Single(byte);
-      AppendUtf8(cp == kUnassigned ? kDefaultChar : cp, &out);
+      text::AppendUtf8(cp == kUnassigned ? kDefaultChar : cp, &out);
       ++i;
       continue;
     }
     if (i + 1 >= in.size() || in[i + 1] == '\0') {
-      AppendUtf8(kDefaultChar, &out);  // dangling lead byte: only the lead is consumed
+      text::AppendUtf8(kDefaultChar, &out);  // dangling lead byte: only the lead is consumed
       ++i;
       continue;
     }
     const auto trail = static_cast<unsigned char>(in[i + 1]);
     const char32_t cp = IsTrailByte(trail) ? table->Pair(byte, trail) : kUnassigned;
-    AppendUtf8(cp == kUnassigned ? kDefaultChar : cp, &out);
+    text::AppendUtf8(cp == kUnassigned ? kDefaultChar : cp, &out);
     i += 2;
   }
   return out;
@@ -226,8 +166,8 @@ std::string FromUtf8(std::string_view in) {
     i += run;
     if (i == in.size()) break;
     if (table == nullptr) table = &Table::Get();
-    const char32_t cp = NextCodePoint(in, &i);
-    const std::uint16_t code = cp == kUnassigned ? 0 : table->Encode(cp);
+    const char32_t cp = text::DecodeUtf8(in, &i);
+    const std::uint16_t code = cp == text::kMalformedUtf8 ? 0 : table->Encode(cp);
     if (code == 0) {
       out.push_back('?');
     } else if (code > 0xFF) {

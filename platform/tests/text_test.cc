@@ -83,5 +83,24 @@ TEST(TextTest, AsciiPrefixAndLineBreaks) {
   }
 }
 
+TEST(TextTest, DecodesAndEncodesCodePoints) {
+  const std::u32string code_points = {U'a', U'\u00e9', U'\u65e5', U'\U0001F600', U'\u007f'};
+  std::string utf8;
+  for (char32_t cp : code_points) AppendUtf8(cp, &utf8);
+  EXPECT_EQ(utf8, "a\xc3\xa9\xe6\x97\xa5\xf0\x9f\x98\x80\x7f");
+  std::size_t i = 0;
+  for (char32_t cp : code_points) EXPECT_EQ(DecodeUtf8(utf8, &i), cp);
+  EXPECT_EQ(i, utf8.size());
+
+  // Each malformed byte is reported alone and skipped, so decoding always moves on.
+  const std::string bad = "\xc0\xaf\xed\xa0\x80\xe6\x97";
+  i = 0;
+  int malformed = 0;
+  while (i < bad.size()) {
+    if (DecodeUtf8(bad, &i) == kMalformedUtf8) ++malformed;
+  }
+  EXPECT_EQ(malformed, 7);
+}
+
 }  // namespace
 }  // namespace zorvane::text
