@@ -6,27 +6,13 @@
 #include "app/qt/icons.h"
 #include "app/qt/message_box.h"
 #include "app/qt/twips.h"
+#include "app/window_layout.h"
 
 namespace zorvane {
 namespace {
 
-// Layout in twips: left, top, width, height. The System Information button and the
-// disclaimer lie below the client area, out of sight; the button is still reached by
-// Tab and by Alt+S.
-constexpr int kClientWidth = 5730;
-constexpr int kClientHeight = 2100;
-
-struct Placement {
-  int left, top, width, height;
-};
-
-constexpr Placement kCmdOk = {2280, 1680, 1310, 345};
-constexpr Placement kPicIcon = {240, 240, 540, 540};
-constexpr Placement kCmdSysInfo = {4260, 3075, 1310, 345};
-constexpr Placement kLblDescription = {1050, 1125, 3885, 210};
-constexpr Placement kLblDisclaimer = {255, 2625, 3870, 825};
-constexpr Placement kLblTitle = {1050, 240, 3885, 480};
-constexpr Placement kLblVersion = {1050, 780, 3885, 225};
+using Placement = TwipsRect;
+using namespace frm_about_layout;
 
 void Place(QWidget* widget, const TwipsScale& scale, const Placement& p) {
   widget->setGeometry(scale.Rect(p.left, p.top, p.width, p.height));

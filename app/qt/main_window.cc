@@ -21,49 +21,13 @@
 #include "app/qt/icons.h"
 #include "app/qt/message_box.h"
 #include "app/qt/twips.h"
+#include "app/window_layout.h"
 
 namespace zorvane {
 namespace {
 
-// ---- Layout, in twips ---------------------------------------------------------------
-
-constexpr int kClientWidth = 5880;
-constexpr int kClientHeight = 3690;
-
-struct Placement {
-  int left, top, width, height;
-};
-
-constexpr Placement kCommand3 = {4440, 3240, 1335, 375};
-constexpr Placement kPBar = {2160, 120, 3615, 255};
-constexpr Placement kList2 = {6000, 360, 975, 3480};
-constexpr Placement kFile1 = {4200, 3720, 495, 270};
-constexpr Placement kDir1 = {3960, 3600, 975, 510};
-constexpr Placement kList1 = {3840, 3600, 2535, 600};
-constexpr Placement kCommand2 = {1680, 3240, 2175, 375};
-constexpr Placement kListView1 = {120, 480, 5655, 2655};
-constexpr Placement kCommand1 = {120, 3240, 1455, 375};
-constexpr Placement kCombo1 = {1800, 3600, 2415, 300};
-constexpr Placement kLabel1 = {120, 120, 1935, 255};
-
-// The etched rule under the menu bar: a line in the default colour with a white one
-// directly beneath it.
-constexpr int kRuleLeft = 120;
-constexpr int kRuleRight = 5760;
-constexpr int kLine1Top = 0;
-constexpr int kLine2Top = 15;
-
-struct Column {
-  const char* header;
-  int width;
-};
-constexpr Column kColumns[] = {
-    {"タイトル", 1400}, {"シチョーリツ", 1200}, {"URL", 2000}, {"表示回数", 900}};
-
-constexpr char kCommand1Caption[] = "ランキング";
-constexpr char kCommand2Caption[] = "お気に入りデータの更新";
-constexpr char kCommand3Caption[] = "終了";
-constexpr char kCombo1Text[] = "Combo1";
+using Placement = TwipsRect;
+using namespace form1_layout;
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
@@ -183,7 +147,7 @@ void MainWindow::CreateControls() {
   list_view1_->setIconSize(QSize(16, 16));
   list_view1_->setColumnCount(static_cast<int>(std::size(kColumns)));
   QStringList headers;
-  for (const Column& column : kColumns) headers << QString::fromUtf8(column.header);
+  for (const ColumnLayout& column : kColumns) headers << QString::fromUtf8(column.header);
   list_view1_->setHeaderLabels(headers);
   QHeaderView* header = list_view1_->header();
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -11,8 +11,8 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"ZorvaneFrmAbout";
 
 // Client area, in twips.
-constexpr int kClientWidth = 5730;
-constexpr int kClientHeight = 2100;
+using frm_about_layout::kClientHeight;
+using frm_about_layout::kClientWidth;
 
 // Controls by tab index. cmdSysInfo and lblDisclaimer lie below the client area.
 struct ControlSpec {
@@ -24,13 +24,13 @@ struct ControlSpec {
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 const ControlSpec kControls[] = {
-    {IDOK, WC_BUTTONW, kButton | BS_DEFPUSHBUTTON, {2280, 1680, 1310, 345}},
-    {IDC_PIC_ICON, WC_STATICW, WS_CHILD | WS_VISIBLE | SS_ICON, {240, 240, 540, 540}},
-    {IDC_CMD_SYSINFO, WC_BUTTONW, kButton | BS_PUSHBUTTON, {4260, 3075, 1310, 345}},
-    {IDC_LBL_DESCRIPTION, WC_STATICW, kLabel, {1050, 1125, 3885, 210}},
-    {IDC_LBL_DISCLAIMER, WC_STATICW, kLabel, {255, 2625, 3870, 825}},
-    {IDC_LBL_TITLE, WC_STATICW, kLabel, {1050, 240, 3885, 480}},
-    {IDC_LBL_VERSION, WC_STATICW, kLabel, {1050, 780, 3885, 225}},
+    {IDOK, WC_BUTTONW, kButton | BS_DEFPUSHBUTTON, frm_about_layout::kCmdOk},
+    {IDC_PIC_ICON, WC_STATICW, WS_CHILD | WS_VISIBLE | SS_ICON, frm_about_layout::kPicIcon},
+    {IDC_CMD_SYSINFO, WC_BUTTONW, kButton | BS_PUSHBUTTON, frm_about_layout::kCmdSysInfo},
+    {IDC_LBL_DESCRIPTION, WC_STATICW, kLabel, frm_about_layout::kLblDescription},
+    {IDC_LBL_DISCLAIMER, WC_STATICW, kLabel, frm_about_layout::kLblDisclaimer},
+    {IDC_LBL_TITLE, WC_STATICW, kLabel, frm_about_layout::kLblTitle},
+    {IDC_LBL_VERSION, WC_STATICW, kLabel, frm_about_layout::kLblVersion},
 };
 
 void SetText(HWND hwnd, const std::string& utf8) {

@@ -15,22 +15,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"ZorvaneForm1";
 
-// Client area of the window, in twips.
-constexpr int kClientWidth = 5880;
-constexpr int kClientHeight = 3690;
-
-// Captions and headers of the window, as the user sees them.
-constexpr char kCommand1Caption[] = "ランキング";
-constexpr char kCommand2Caption[] = "お気に入りデータの更新";
-constexpr char kCommand3Caption[] = "終了";
-constexpr char kCombo1Text[] = "Combo1";
-
-struct ColumnSpec {
-  const char* header;
-  int width;  // twips
-};
-constexpr ColumnSpec kColumns[] = {
-    {"タイトル", 1400}, {"シチョーリツ", 1200}, {"URL", 2000}, {"表示回数", 900}};
+using namespace form1_layout;
 
 // Controls in tab order (the order of creation is the order of the Tab key).
 struct ControlSpec {
@@ -42,46 +27,40 @@ struct ControlSpec {
 };
 constexpr DWORD kChild = WS_CHILD | WS_TABSTOP;
 const ControlSpec kControls[] = {
-    {IDC_COMBO1, WC_COMBOBOXW, kChild | CBS_DROPDOWN | WS_VSCROLL, {1800, 3600, 2415, 300}, false},
-    {IDC_COMMAND1, WC_BUTTONW, kChild | BS_PUSHBUTTON, {120, 3240, 1455, 375}, true},
-    {IDC_LABEL1, WC_STATICW, WS_CHILD | SS_LEFT | SS_NOPREFIX, {120, 120, 1935, 255}, true},
+    {IDC_COMBO1, WC_COMBOBOXW, kChild | CBS_DROPDOWN | WS_VSCROLL, form1_layout::kCombo1, false},
+    {IDC_COMMAND1, WC_BUTTONW, kChild | BS_PUSHBUTTON, form1_layout::kCommand1, true},
+    {IDC_LABEL1, WC_STATICW, WS_CHILD | SS_LEFT | SS_NOPREFIX, form1_layout::kLabel1, true},
     {IDC_LISTVIEW1,
      WC_LISTVIEWW,
      kChild | WS_BORDER | LVS_ICON | LVS_SHAREIMAGELISTS,
-     {120, 480, 5655, 2655},
+     form1_layout::kListView1,
      true},
-    {IDC_COMMAND2, WC_BUTTONW, kChild | BS_PUSHBUTTON, {1680, 3240, 2175, 375}, true},
+    {IDC_COMMAND2, WC_BUTTONW, kChild | BS_PUSHBUTTON, form1_layout::kCommand2, true},
     {IDC_LIST1,
      WC_LISTBOXW,
      kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
-     {3840, 3600, 2535, 600},
+     form1_layout::kList1,
      false},
     {IDC_DIR1,
      WC_LISTBOXW,
      kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
-     {3960, 3600, 975, 510},
+     form1_layout::kDir1,
      false},
     {IDC_FILE1,
      WC_LISTBOXW,
      kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_SORT,
-     {4200, 3720, 495, 270},
+     form1_layout::kFile1,
      false},
     // Placed to the right of the client area: there, but never seen.
     {IDC_LIST2,
      WC_LISTBOXW,
      kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
-     {6000, 360, 975, 3480},
+     form1_layout::kList2,
      true},
-    {IDC_PBAR, PROGRESS_CLASSW, WS_CHILD, {2160, 120, 3615, 255}, false},
-    {IDC_COMMAND3, WC_BUTTONW, kChild | BS_PUSHBUTTON, {4440, 3240, 1335, 375}, true},
+    {IDC_PBAR, PROGRESS_CLASSW, WS_CHILD, form1_layout::kPBar, false},
+    {IDC_COMMAND3, WC_BUTTONW, kChild | BS_PUSHBUTTON, form1_layout::kCommand3, true},
 };
 
-// The etched rule under the menu bar: a line in the default colour and a white one
-// right below it, from x 120 to 5760 twips.
-constexpr int kRuleLeft = 120;
-constexpr int kRuleRight = 5760;
-constexpr int kLine1Top = 0;
-constexpr int kLine2Top = 15;
 
 void SetText(HWND hwnd, const std::string& utf8) {
   ::SetWindowTextW(hwnd, Utf8ToWide(utf8).c_str());

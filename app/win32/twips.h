@@ -1,6 +1,8 @@
 // Window layouts are given in twips (1/1440 inch); the Win32 controls take pixels.
 #pragma once
 
+#include "app/window_layout.h"
+
 namespace zorvane::win32 {
 
 // `twips` at `dots_per_inch`, rounded to the nearest pixel (15 twips per pixel at 96).
@@ -9,13 +11,7 @@ constexpr int TwipsToPixels(int twips, int dots_per_inch) {
   return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
 }
 
-// A rectangle in twips: left, top, width, height.
-struct TwipsRect {
-  int left;
-  int top;
-  int width;
-  int height;
-};
+using ::zorvane::TwipsRect;
 
 static_assert(TwipsToPixels(15, 96) == 1);
 static_assert(TwipsToPixels(5880, 96) == 392);

@@ -1,0 +1,71 @@
+// Where the controls of the main window and the About box stand, and the captions the
+// skins draw: one table per window that the Qt and the Win32 skins share. Positions are
+// left, top, width, height in twips (1/1440 inch; 15 twips per pixel at 96 dots per inch)
+// inside the client area.
+#pragma once
+
+namespace zorvane {
+
+struct TwipsRect {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+struct ColumnLayout {
+  const char* header;
+  int width;  // twips
+};
+
+namespace form1_layout {
+
+inline constexpr int kClientWidth = 5880;
+inline constexpr int kClientHeight = 3690;
+
+inline constexpr TwipsRect kCommand3 = {4440, 3240, 1335, 375};
+inline constexpr TwipsRect kPBar = {2160, 120, 3615, 255};
+inline constexpr TwipsRect kList2 = {6000, 360, 975, 3480};  // right of the client area
+inline constexpr TwipsRect kFile1 = {4200, 3720, 495, 270};
+inline constexpr TwipsRect kDir1 = {3960, 3600, 975, 510};
+inline constexpr TwipsRect kList1 = {3840, 3600, 2535, 600};
+inline constexpr TwipsRect kCommand2 = {1680, 3240, 2175, 375};
+inline constexpr TwipsRect kListView1 = {120, 480, 5655, 2655};
+inline constexpr TwipsRect kCommand1 = {120, 3240, 1455, 375};
+inline constexpr TwipsRect kCombo1 = {1800, 3600, 2415, 300};
+inline constexpr TwipsRect kLabel1 = {120, 120, 1935, 255};
+
+// The etched rule under the menu bar: Line1 in the default colour with the white Line2
+// directly beneath it.
+inline constexpr int kRuleLeft = 120;
+inline constexpr int kRuleRight = 5760;
+inline constexpr int kLine1Top = 0;
+inline constexpr int kLine2Top = 15;
+
+inline constexpr ColumnLayout kColumns[] = {
+    {"タイトル", 1400}, {"シチョーリツ", 1200}, {"URL", 2000}, {"表示回数", 900}};
+
+inline constexpr char kCommand1Caption[] = "ランキング";
+inline constexpr char kCommand2Caption[] = "お気に入りデータの更新";
+inline constexpr char kCommand3Caption[] = "終了";
+inline constexpr char kCombo1Text[] = "Combo1";
+
+}  // namespace form1_layout
+
+namespace frm_about_layout {
+
+inline constexpr int kClientWidth = 5730;
+inline constexpr int kClientHeight = 2100;
+
+// cmdSysInfo and lblDisclaimer lie below the client area: out of sight, yet the button
+// is reached by Tab and by Alt+S.
+inline constexpr TwipsRect kCmdOk = {2280, 1680, 1310, 345};
+inline constexpr TwipsRect kPicIcon = {240, 240, 540, 540};
+inline constexpr TwipsRect kCmdSysInfo = {4260, 3075, 1310, 345};
+inline constexpr TwipsRect kLblDescription = {1050, 1125, 3885, 210};
+inline constexpr TwipsRect kLblDisclaimer = {255, 2625, 3870, 825};
+inline constexpr TwipsRect kLblTitle = {1050, 240, 3885, 480};
+inline constexpr TwipsRect kLblVersion = {1050, 780, 3885, 225};
+
+}  // namespace frm_about_layout
+}  // namespace zorvane
