@@ -38,7 +38,13 @@ AddToFavoritesResult AddToFavorites(Platform& platform, const std::string& favor
 
   bool all_written = true;
   for (const FavoriteShortcut& shortcut : shortcuts) {
-    const std::string file_name = SafeFileName(shortcut.title, rule) + kShortcutExtension;
+    // The Windows file functions take names in the ANSI code page, where a character it
+    // lacks becomes "?" and a few fall onto others (U+00A5 onto "\"): the name is made
+    // safe in the form the file system will receive.
+    const std::string title = rule == FileNameRule::kWindows
+                                  ? platform.FromAnsi(platform.ToAnsi(shortcut.title))
+                                  : std::string(shortcut.title);
+    const std::string file_name = SafeFileName(title, rule) + kShortcutExtension;
     const std::string path = paths::JoinAlways(folder, file_name, separator);
     if (!platform.WriteFileAtomic(path, platform.ToAnsi(InternetShortcutText(shortcut.address)))) {
       all_written = false;

@@ -34,7 +34,8 @@ enum class AddToFavoritesResult {
 // Makes sure `favorites_folder` + separator + kFavoritesSubfolder is a folder (creating
 // it, one level, when nothing of that name exists) and writes one shortcut file per
 // entry of `shortcuts`, in order, named SafeFileName(title) + ".url" under the rule of
-// `platform`'s separator, its text InternetShortcutText(address) in the ANSI code page.
+// `platform`'s separator (with the Windows rule, of the title as it reads after a trip
+// through the ANSI code page), its text InternetShortcutText(address) in that code page.
 // Each file is replaced whole or left as it was. A later entry whose file name equals an
 // earlier one's replaces that file. A file that cannot be written does not stop the
 // entries after it, but the result is then kFailed; so is a plain file where the

@@ -94,7 +94,7 @@ class Form1ShareTest : public ::testing::Test {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root_.path())) {
       if (!entry.is_regular_file()) continue;
-      const std::string relative = fs::relative(entry.path(), root_.path()).generic_u8string();
+      const std::string relative = fs::relative(entry.path(), root_.path()).generic_string();
       if (relative == "registry.reg" || relative.rfind("program/", 0) == 0) continue;
       files[relative] = root_.Read(relative);
     }
@@ -194,6 +194,21 @@ TEST_F(Form1ShareTest, UnwritableSubfolderIsAFailure) {
   EXPECT_TRUE(ShortcutFiles().empty());
 }
 
+TEST_F(Form1ShareTest, AShortcutThatCannotBeWrittenIsAFailure) {
+  // A folder where one shortcut file should go: no user can replace it with a file.
+  fs::create_directories(subfolder() / "B.url");
+  Rank({{"A", "http://a.example/", 30},
+        {"B", "http://b.example/", 20},
+        {"C", "http://c.example/", 10}});
+  form_->mnuAddFavorite_Click();
+  ExpectOnlyMessage("お気に入りへの追加に失敗", MessageKind::kFailure);
+  EXPECT_TRUE(fs::is_directory(subfolder() / "B.url"));
+  EXPECT_EQ(ShortcutFiles(),
+            (std::map<std::string, std::string>{
+                {std::string(kSubfolder) + "/A.url", ShortcutBytes("http://a.example/")},
+                {std::string(kSubfolder) + "/C.url", ShortcutBytes("http://c.example/")}}));
+}
+
 TEST_F(Form1ShareTest, HostileTitlesNeverLeaveTheSubfolder) {
   Rank({{"../x", "http://1.example/", 50},
         {"a/b", "http://2.example/", 40},
@@ -206,7 +221,7 @@ TEST_F(Form1ShareTest, HostileTitlesNeverLeaveTheSubfolder) {
   EXPECT_EQ(files.size(), 5u);
   for (const auto& [relative, bytes] : files) {
     SCOPED_TRACE(relative);
-    EXPECT_EQ(fs::path(relative).parent_path().generic_u8string(), kSubfolder);
+    EXPECT_EQ(fs::path(relative).parent_path().generic_string(), kSubfolder);
   }
   EXPECT_EQ(files.at(std::string(kSubfolder) + "/.._x.url"), ShortcutBytes("http://1.example/"));
   EXPECT_EQ(files.at(std::string(kSubfolder) + "/a_b.url"), ShortcutBytes("http://2.example/"));

@@ -3,6 +3,7 @@
 // what the window would show.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -250,6 +251,37 @@ TEST_F(RankingCommandTest, WithoutASelectedRowNormalEntriesAreScanned) {
   form_ = std::make_unique<Form1>(platform_, program_dir(), view_);  // no Form_Load
   form_->Command1_Click();
   EXPECT_EQ(Lines(form_->state().list_view1), (std::vector<std::string>{"3||100.0%|http://a/|3"}));
+}
+
+TEST_F(RankingCommandTest, RanksTheEntriesOfIndexFilesWineWrote) {
+  const char* data = std::getenv("ZORVANE_TEST_DATA");
+  ASSERT_NE(data, nullptr);
+  const std::string dir = std::string(data) + "/url_cache/";
+  ScopedEnv cache("ZORVANE_URL_CACHE", dir + "wine-content-index.dat:" + dir +
+                                           "wine-history-index.dat:" + dir +
+                                           "wine-cookies-index.dat");
+  // "http://example.jp/日本語/ページ.html" in code page 932.
+  const std::string jp = "http://example.jp/\x93\xfa\x96\x7b\x8c\xea/\x83\x79\x81\x5b\x83\x57.html";
+  WriteCatalogue("http://www.example.com/\r\nhttps://www.example.org/search?q=a,b\r\n" + jp +
+                 "\r\nhttp://www.example.net/max\r\nhttp://www.example.net/wrapped\r\n\r\n");
+  SetTitle("http://www.example.com/", "Example");
+  SetTitle("https://www.example.org/search?q=a,b", "Search");
+  SetTitle("http://example.jp/日本語/ページ.html", "日本語のページ");
+  SetTitle("http://www.example.net/max", "Max");
+
+  form_ = std::make_unique<Form1>(*real_, program_dir(), view_);
+  form_->Form_Load();
+  form_->Command1_Click();
+  // Eight content entries of a normal type and the history entry; the cookie is of
+  // another type. Their total, 2,147,483,711, does not fit in 32 bits; the count that
+  // wrapped to -1 adds nothing and does not rank.
+  EXPECT_EQ(form_->state().label1, "9個のファイルを検出");
+  EXPECT_EQ(
+      Lines(form_->state().list_view1),
+      (std::vector<std::string>{"3|Max|100.0%|http://www.example.net/max|2147483647",
+                                "3|Example|0.0%|http://www.example.com/|37",
+                                "2|日本語のページ|0.0%|http://example.jp/日本語/ページ.html|5",
+                                "1|Search|0.0%|https://www.example.org/search?q=a,b|2"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/posix/url_cache/url_cache_sources.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -207,10 +208,37 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
   EnumerateUrlCacheSources(sources.c_str(), "/nonexistent", first.Visit());
   EXPECT_EQ(first.entries.size(), 1u);
 
+  // Set but empty: no source. Unset: the browser profiles of a home that has none.
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved_xdg = xdg != nullptr ? xdg : "";
+  setenv("XDG_CONFIG_HOME", (dir.path() + "/config").c_str(), 1);
   Collector none;
   EnumerateUrlCacheSources("", dir.path(), none.Visit());
   EnumerateUrlCacheSources(nullptr, dir.path(), none.Visit());
   EXPECT_TRUE(none.entries.empty());
+  if (xdg != nullptr) {
+    setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+TEST(UrlCacheSourcesTest, HandsHistoryDatabasesToTheBrowserReader) {
+  TempFolder dir;
+  const std::string path = dir.path() + "/History";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  const char* kSql =
+      "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT, url LONGVARCHAR,"
+      " title LONGVARCHAR, visit_count INTEGER DEFAULT 0 NOT NULL,"
+      " typed_count INTEGER DEFAULT 0 NOT NULL, last_visit_time INTEGER NOT NULL,"
+      " hidden INTEGER DEFAULT 0 NOT NULL);"
+      "INSERT INTO urls (url, visit_count, last_visit_time) VALUES ('http://h/', 6, 1);";
+  EXPECT_EQ(sqlite3_exec(db, kSql, nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  Collector c;
+  EXPECT_TRUE(EnumerateUrlCacheSource(path, c.Visit()));
+  EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://h/", 6}}));
 }
 
 // ---- index.dat written by Wine's WinINet -------------------------------------------------

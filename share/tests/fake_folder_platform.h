@@ -41,6 +41,7 @@ class FakeFolderPlatform final : public ForwardingPlatform {
   std::string ToAnsi(std::string_view utf8) override {
     return to_ansi ? to_ansi(utf8) : std::string(utf8);
   }
+  std::string FromAnsi(std::string_view ansi) override { return std::string(ansi); }
   bool ShellOpen(const std::string& operation, const std::string& file) override {
     shell_requests.emplace_back(operation, file);
     return shell_accepts;

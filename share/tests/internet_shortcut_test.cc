@@ -147,6 +147,27 @@ TEST(AddToFavoritesWindowsTest, UsesTheWindowsSeparatorAndNameRule) {
                                       folder + "\\.._.._boot.url"}));
 }
 
+TEST(AddToFavoritesWindowsTest, NamesAreMadeSafeInTheirAnsiForm) {
+  FakeFolderPlatform platform('\\');
+  platform.folders.insert("C:\\Fav");
+  // As code page 932 does: the yen sign falls onto the backslash, a snowman onto "?".
+  platform.to_ansi = [](std::string_view utf8) {
+    std::string ansi(utf8);
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"¥", "\\"},
+                                   std::pair<std::string, std::string>{"☃", "?"}}) {
+      for (std::size_t at = ansi.find(from); at != std::string::npos; at = ansi.find(from)) {
+        ansi.replace(at, from.size(), to);
+      }
+    }
+    return ansi;
+  };
+  const std::vector<FavoriteShortcut> rows = {{"..¥..¥boot", "http://b/"}, {"雪☃", "http://s/"}};
+  EXPECT_EQ(AddToFavorites(platform, "C:\\Fav", rows), AddToFavoritesResult::kAdded);
+  const std::string folder = "C:\\Fav\\お気に入りZorvane\\";
+  EXPECT_EQ(platform.write_attempts,
+            (std::vector<std::string>{folder + ".._.._boot.url", folder + "雪_.url"}));
+}
+
 TEST_F(AddToFavoritesTest, ContentIsConvertedToTheAnsiCodePage) {
   platform_.to_ansi = [](std::string_view utf8) { return "ANSI(" + std::string(utf8) + ")"; };
   EXPECT_EQ(Add({{"天気", "http://天気.example/"}}), AddToFavoritesResult::kAdded);

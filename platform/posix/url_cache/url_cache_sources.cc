@@ -13,16 +13,13 @@
 namespace zorvane {
 namespace {
 
-constexpr std::string_view kSqliteSignature{"SQLite format 3\0", 16};
 constexpr char kIndexFileName[] = "index.dat";
 
 }  // namespace
 
 UrlCacheSourceKind RecognizeUrlCacheSource(std::string_view first_bytes) {
   if (IsIeCacheIndex(first_bytes)) return UrlCacheSourceKind::kIeCacheIndex;
-  if (first_bytes.substr(0, kSqliteSignature.size()) == kSqliteSignature) {
-    return UrlCacheSourceKind::kSqlite;
-  }
+  if (IsSqliteDatabase(first_bytes)) return UrlCacheSourceKind::kSqlite;
   if (first_bytes.find('\0') != std::string_view::npos) return UrlCacheSourceKind::kUnknown;
   return UrlCacheSourceKind::kCacheList;
 }

@@ -33,7 +33,7 @@ UrlCacheSourceKind RecognizeUrlCacheSource(std::string_view first_bytes);
 std::vector<std::string> SplitUrlCacheSources(std::string_view sources);
 
 // The sources found without the variable: the browser history databases in the user's
-// profiles under `home_dir`. None are looked for yet.
+// profiles under `home_dir` (browser_discovery.h).
 std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir);
 
 // Calls `visit` for each entry of the source at `path` until it returns false; returns

@@ -1,0 +1,83 @@
+#include "registry/favorites_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/forwarding_platform.h"
+#include "platform/tests/registry_test_platform.h"
+#include "registry/cls_reg_edit.h"
+
+namespace zorvane {
+namespace {
+
+// The registry test platform with one environment variable, USERPROFILE.
+class ProfileEnvironmentPlatform final : public ForwardingPlatform {
+ public:
+  explicit ProfileEnvironmentPlatform(Platform* target) : ForwardingPlatform(target) {}
+  std::string ExpandEnvironmentStrings(const std::string& text) override {
+    std::string expanded = text;
+    const std::string reference = "%USERPROFILE%";
+    for (std::size_t at = expanded.find(reference); at != std::string::npos;
+         at = expanded.find(reference, at)) {
+      expanded.replace(at, reference.size(), "C:\\Users\\u");
+    }
+    return expanded;
+  }
+};
+
+class FavoritesFolderTest : public ::testing::Test {
+ protected:
+  FavoritesFolderTest() : platform_(&registry_) {}
+
+  void Store(std::uint32_t type, const std::string& value) {
+    RegHandle key = 0;
+    ASSERT_EQ(registry_.RegCreateKey(kHkeyCurrentUser, kShellFoldersKey, 0x3F, &key),
+              kErrorSuccess);
+    const std::string ansi = registry_.ToAnsi(value);
+    ASSERT_EQ(registry_.RegSetValue(key, kFavoritesValueName, type,
+                                    reinterpret_cast<const std::uint8_t*>(ansi.c_str()),
+                                    static_cast<std::uint32_t>(ansi.size() + 1)),
+              kErrorSuccess);
+    registry_.RegCloseKey(key);
+  }
+
+  testing::RegistryTestPlatform registry_;
+  ProfileEnvironmentPlatform platform_;
+};
+
+TEST_F(FavoritesFolderTest, FreshProfileNamesTheHomeFavorites) {
+  EXPECT_EQ(ReadFavoritesFolder(platform_), registry_.folder() + "/Favorites");
+}
+
+TEST_F(FavoritesFolderTest, StoredValues) {
+  struct Case {
+    std::uint32_t type;
+    std::string stored;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {kRegExpandSz, "%USERPROFILE%\\Favorites", "C:\\Users\\u\\Favorites"},
+      {kRegSz, "%USERPROFILE%\\Favorites", "C:\\Users\\u\\Favorites"},
+      {kRegExpandSz, "%UNKNOWN%\\Favorites", "%UNKNOWN%\\Favorites"},
+      {kRegSz, "D:\\お気に入り", "D:\\お気に入り"},
+      {kRegSz, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("stored \"" + c.stored + "\"");
+    Store(c.type, c.stored);
+    EXPECT_EQ(ReadFavoritesFolder(platform_), c.expected);
+  }
+}
+
+TEST_F(FavoritesFolderTest, OnlyTheCurrentUsersValueCounts) {
+  Store(kRegSz, "");
+  clsRegEdit machine(registry_);
+  machine.SetRegKey(kHkeyLocalMachine);
+  machine.SetSubKey(kShellFoldersKey);
+  ASSERT_TRUE(machine.SetString(kFavoritesValueName, "C:\\Machine\\Favorites"));
+  EXPECT_EQ(ReadFavoritesFolder(platform_), "");
+}
+
+}  // namespace
+}  // namespace zorvane
