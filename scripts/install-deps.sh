@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-ipafont-gothic xvfb xauth xdg-utils
+  clang libclang-rt-dev
 )
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
