@@ -32,9 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (count > 0) {
     const std::size_t stop_at = count / 2;
     std::size_t seen = 0;
-    const bool stopped_finished = EnumerateIeCacheIndex(bytes, [&](const UrlCacheEntry&) {
-      return seen++ != stop_at;
-    });
+    const bool stopped_finished =
+        EnumerateIeCacheIndex(bytes, [&](const UrlCacheEntry&) { return seen++ != stop_at; });
     FUZZ_CHECK(!stopped_finished && seen == stop_at + 1);
   }
   return 0;

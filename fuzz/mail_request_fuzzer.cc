@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string decoded;
   for (std::size_t i = 0; i < encoded.size(); ++i) {
     const char c = encoded[i];
-    FUZZ_CHECK(c != ' ' && c != '\r' && c != '\n' && c != '&' && c != '#' && c != '?' &&
-               c != '\0');
+    FUZZ_CHECK(c != ' ' && c != '\r' && c != '\n' && c != '&' && c != '#' && c != '?' && c != '\0');
     if (c == '%') {
       FUZZ_CHECK(i + 2 < encoded.size());
       const int high = HexValue(encoded[i + 1]);

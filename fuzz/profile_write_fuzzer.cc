@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool same_section = AsciiLower(Trim(other_section)) == AsciiLower(Trim(section));
     if (IsPlainName(other_key_name) && IsPlainName(Trim(other_section)) &&
         IsPlainName(Trim(section)) &&
-        (!same_section || AsciiLower(other_key_name) !=
-                              AsciiLower(Trim(key_name.substr(0, key_name.find('=')))))) {
+        (!same_section ||
+         AsciiLower(other_key_name) != AsciiLower(Trim(key_name.substr(0, key_name.find('=')))))) {
       FUZZ_CHECK(profile::FindValue(file, other_section, other_key) ==
                  profile::FindValue(*written, other_section, other_key));
     }

@@ -69,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A buffer larger than the file reads the whole value.
   const auto stored = profile::FindValue(file, "InternetShortcut", "URL");
-  const std::string whole = ReadIniString(*platform, "InternetShortcut", "URL",
-                                          static_cast<std::uint32_t>(file.size() + 2),
-                                          ShortcutPath());
+  const std::string whole =
+      ReadIniString(*platform, "InternetShortcut", "URL",
+                    static_cast<std::uint32_t>(file.size() + 2), ShortcutPath());
   FUZZ_CHECK(whole == (stored ? Decoded(*stored) : std::string()));
   return 0;
 }

@@ -125,7 +125,9 @@ TEST_F(BadInputTest, InvalidCodePageAndNulBytesInShortcuts) {
     std::string file;
     std::string record;  // the url.dat line, without CR LF
   } cases[] = {
-      {"lead_space.url", ShortcutBytes("http://a\x81 b/"), "http://a\x81\x45" "b/"},
+      {"lead_space.url", ShortcutBytes("http://a\x81 b/"),
+       "http://a\x81\x45"
+       "b/"},
       {"lone_lead.url", ShortcutBytes("http://b/\x81"), "http://b/\x81\x45"},
       {"undefined.url", ShortcutBytes("http://c/\xff\xfd"), "http://c/\xff\xfd"},
       {"nul.url", ShortcutBytes(Bytes("http://d/\0tail")), "http://d/"},
@@ -311,7 +313,7 @@ TEST_F(BadInputTest, ProgramFolderThatCannotBeWritten) {
 // every byte of it; the titles are added in their own section.
 TEST_F(BadInputTest, GarbageSettingsFileKeepsItsBytes) {
   const std::string garbage = Bytes("\xff\xfe\x00junk\r\n[unclosed\r\n=\r\n;;\r\n") +
-                        std::string(200000, 'z') + "\r\n\x81\r\n[ShortcutTitle\r\n";
+                              std::string(200000, 'z') + "\r\n\x81\r\n[ShortcutTitle\r\n";
   root_.Write("program/zorvane.ini", garbage);
   root_.Write("Favorites/a.url", ShortcutBytes("http://a.example/"));
   EXPECT_EQ(Build(), std::vector<std::string>{kBuilt});

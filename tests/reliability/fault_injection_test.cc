@@ -113,10 +113,14 @@ class FaultInjectionTest : public ::testing::Test {
         platform_(real_.get()) {
     root_.Write("registry.reg", testing::RegistryStoreNaming(favorites().string()));
     const char* const shortcuts[][2] = {
-        {"a.url", "http://a.example/"},          {"b.url", "http://b.example/"},
-        {"News/c.url", "http://c.example/"},     {"News/Deep/d.url", "http://d.example/"},
-        {"Tech/e.url", "http://e.example/"},     {"Tech/f.url", "http://f.example/"},
-        {"日本/g.url", "http://\x93\xfa.example/"}, {"h.url", "http://h.example/"},
+        {"a.url", "http://a.example/"},
+        {"b.url", "http://b.example/"},
+        {"News/c.url", "http://c.example/"},
+        {"News/Deep/d.url", "http://d.example/"},
+        {"Tech/e.url", "http://e.example/"},
+        {"Tech/f.url", "http://f.example/"},
+        {"日本/g.url", "http://\x93\xfa.example/"},
+        {"h.url", "http://h.example/"},
     };
     std::string cache;
     int hits = 2;

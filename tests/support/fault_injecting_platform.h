@@ -33,9 +33,11 @@ inline constexpr std::size_t kFaultKindCount = 9;
 
 inline const char* FaultKindName(FaultKind kind) {
   static constexpr const char* kNames[kFaultKindCount] = {
-      "WriteFileAtomic", "WritePrivateProfileString", "CreateDirectory",
-      "ReadFile",        "GetPrivateProfileString",   "ListDirectory",
-      "GetFileAttributes", "registry read",           "registry write"};
+      "WriteFileAtomic",         "WritePrivateProfileString",
+      "CreateDirectory",         "ReadFile",
+      "GetPrivateProfileString", "ListDirectory",
+      "GetFileAttributes",       "registry read",
+      "registry write"};
   return kNames[static_cast<std::size_t>(kind)];
 }
 
