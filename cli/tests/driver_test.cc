@@ -81,5 +81,51 @@ TEST_F(CliTest, BuildFailuresExitWithOneAndStopTheChain) {
   EXPECT_EQ(root_.Read("program/url.dat"), "<missing>");
 }
 
+TEST_F(CliTest, RankWithoutACatalogueAsksForOneAndExitsWithOne) {
+  const Result result = Run({"rank", "version"});
+  EXPECT_EQ(result.status, kExitFailure);
+  EXPECT_EQ(result.out, "まず、お気に入りデータを作成してください\n");
+}
+
+TEST_F(CliTest, CommandsChainOnOneWindowState) {
+  root_.Write("Favorites/Alpha.url", ShortcutBytes("http://a.example/"));
+  root_.Write("Favorites/News/Beta.url", ShortcutBytes("http://b.example/?q=1&r=2"));
+  root_.Write("cache.txt",
+              "# type\thits\taddress\n"
+              "0x1\t10\thttp://a.example/\n"
+              "1\t30\thttp://b.example/?q=1&r=2\n"
+              "0x100000\t50\tCookie:user@a.example/\n"
+              "1\t5\thttp://other.example/\n");
+  const Result first = Run({"build", "rank", "add-favorites", "mail"});
+  EXPECT_EQ(first.status, kExitOk) << first.err;
+  EXPECT_EQ(first.out,
+            "終了しました\n"
+            "3個のファイルを検出\n"
+            "3\tBeta\t66.7%\thttp://b.example/?q=1&r=2\t30\n"
+            "3\tAlpha\t22.2%\thttp://a.example/\t10\n"
+            "追加されました\n"
+            "mailto:ranking@zorvane.example?subject=Webで公開してOKです&body="
+            "Beta;66.7%25;http://b.example/%3Fq%3D1%26r%3D2;30;"
+            "Alpha;22.2%25;http://a.example/;10;\n");
+  EXPECT_EQ(root_.Read("Favorites/お気に入りZorvane/Beta.url"),
+            "[InternetShortcut]\r\nURL=http://b.example/?q=1&r=2\r\n");
+
+  // A second ranking compares with the places the first one stored.
+  const Result second = Run({"rank"});
+  EXPECT_EQ(second.out,
+            "3個のファイルを検出\n"
+            "2\tBeta\t66.7%\thttp://b.example/?q=1&r=2\t30\n"
+            "2\tAlpha\t22.2%\thttp://a.example/\t10\n");
+}
+
+TEST_F(CliTest, CsvAndJsonKeepStdoutForTheTable) {
+  root_.Write("Favorites/Alpha.url", ShortcutBytes("http://a.example/"));
+  root_.Write("cache.txt", "1\t4\thttp://a.example/\n");
+  const Result csv = Run({"build", "rank", "--format", "csv"});
+  EXPECT_EQ(csv.status, kExitOk);
+  EXPECT_EQ(csv.out, "終了しました\nrank,icon,title,rate,address,hits\r\n1,3,Alpha,100.0%,http://a.example/,4\r\n");
+  EXPECT_EQ(csv.err, "1個のファイルを検出\n");
+}
+
 }  // namespace
 }  // namespace zorvane

@@ -50,6 +50,13 @@ ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
   setenv(name, value.c_str(), 1);
 }
 
+ScopedEnv::ScopedEnv(const char* name) : name_(name) {
+  const char* old = std::getenv(name);
+  had_value_ = old != nullptr;
+  if (had_value_) old_value_ = old;
+  unsetenv(name);
+}
+
 ScopedEnv::~ScopedEnv() {
   if (had_value_) {
     setenv(name_.c_str(), old_value_.c_str(), 1);

@@ -35,6 +35,8 @@ class TempDir final {
 class ScopedEnv final {
  public:
   ScopedEnv(const char* name, const std::string& value);
+  // Unsets `name` for the lifetime of the object.
+  explicit ScopedEnv(const char* name);
   ~ScopedEnv();
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;

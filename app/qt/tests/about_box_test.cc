@@ -1,0 +1,200 @@
+// The About box as the Qt skin draws it: texts, layout, frame, keyboard and the System
+// Information command, against a platform whose registry is a single optional value.
+#include "app/qt/about_box.h"
+
+#include <cstring>
+#include <memory>
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/qt/tests/qt_test_support.h"
+#include "app/qt/twips.h"
+#include "platform/forwarding_platform.h"
+
+namespace zorvane {
+namespace {
+
+using testing::MessageBoxRecorder;
+
+// A registry that holds the System Information program's full path or nothing at all.
+class SysInfoPlatform final : public ForwardingPlatform {
+ public:
+  SysInfoPlatform() : ForwardingPlatform(nullptr) {}
+
+  long RegOpenKey(std::uint32_t, const std::string& sub_key, std::uint32_t,
+                  RegHandle* key) override {
+    if (path.empty() || sub_key != "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO") {
+      return kErrorFileNotFound;
+    }
+    *key = 1;
+    return kErrorSuccess;
+  }
+  long RegQueryValue(RegHandle, const std::string& name, std::uint32_t* type, std::uint8_t* buffer,
+                     std::uint32_t* size) override {
+    if (name != "PATH" || path.size() >= *size) return kErrorFileNotFound;
+    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    *type = kRegSz;
+    *size = static_cast<std::uint32_t>(path.size() + 1);
+    return kErrorSuccess;
+  }
+  long RegCloseKey(RegHandle) override { return kErrorSuccess; }
+  std::uint32_t GetFileAttributes(const std::string&) override { return kInvalidFileAttributes; }
+  bool StartProgram(const std::string& command_line) override {
+    started.push_back(command_line);
+    return true;
+  }
+  std::string FromAnsi(std::string_view ansi) override { return std::string(ansi); }
+  char PathSeparator() const override { return '/'; }
+
+  std::string path;
+  std::vector<std::string> started;
+};
+
+class AboutBoxTest : public ::testing::Test {
+ protected:
+  AboutBoxTest() {
+    testing::EnsureQApplication();
+    box_ = new AboutBox(platform_);
+  }
+  ~AboutBoxTest() override { delete box_.data(); }
+
+  template <typename T>
+  T* Child(const char* name) {
+    T* child = box_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  void ShowActive() {
+    box_->show();
+    box_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box_));
+    QApplication::processEvents();
+  }
+
+  // Alt+S: the access key presses the button the way a click animates it, so the click
+  // arrives from the event loop a moment later.
+  void PressAltS() {
+    QSignalSpy clicked(Child<QPushButton>("cmdSysInfo"), &QPushButton::clicked);
+    QTest::keyClick(box_, Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(clicked.count() == 1 || clicked.wait(5000));
+  }
+
+  // Runs the deletions that closing the box scheduled.
+  static void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  SysInfoPlatform platform_;
+  MessageBoxRecorder messages_;
+  QPointer<AboutBox> box_;
+};
+
+TEST_F(AboutBoxTest, ShowsTheTextsSetAtLoad) {
+  EXPECT_EQ(box_->windowTitle(), QString::fromUtf8("Zorvaneのﾊﾞｰｼﾞｮﾝ情報"));
+  EXPECT_EQ(Child<QLabel>("lblTitle")->text(), QStringLiteral("Zorvane"));
+  EXPECT_EQ(Child<QLabel>("lblVersion")->text(), QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ 0.0.2"));
+  EXPECT_FALSE(Child<QLabel>("lblDescription")->text().isEmpty());
+  EXPECT_EQ(Child<QLabel>("lblDisclaimer")->text(), QString::fromUtf8("警告: ..."));
+  EXPECT_EQ(Child<QPushButton>("cmdOK")->text(), QStringLiteral("OK"));
+  EXPECT_EQ(Child<QPushButton>("cmdSysInfo")->text(), QString::fromUtf8("ｼｽﾃﾑ情報(&S)..."));
+  EXPECT_FALSE(Child<QLabel>("picIcon")->pixmap().isNull());
+  EXPECT_FALSE(box_->windowIcon().isNull());
+}
+
+TEST_F(AboutBoxTest, FixedDialogFrameWithoutOwnerOrTaskBarButton) {
+  EXPECT_EQ(box_->parentWidget(), nullptr);
+  EXPECT_EQ(box_->windowType(), Qt::Tool);
+  const Qt::WindowFlags flags = box_->windowFlags();
+  EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(box_->testAttribute(Qt::WA_QuitOnClose));
+  const TwipsScale scale(*box_);
+  EXPECT_EQ(box_->minimumSize(), scale.Size(5730, 2100));
+  EXPECT_EQ(box_->maximumSize(), scale.Size(5730, 2100));
+}
+
+TEST_F(AboutBoxTest, ControlsStandAtTheirPlaces) {
+  const struct {
+    const char* name;
+    int left, top, width, height;
+    bool inside_client;
+  } kControls[] = {
+      {"cmdOK", 2280, 1680, 1310, 345, true},
+      {"picIcon", 240, 240, 540, 540, true},
+      {"cmdSysInfo", 4260, 3075, 1310, 345, false},
+      {"lblDescription", 1050, 1125, 3885, 210, true},
+      {"lblDisclaimer", 255, 2625, 3870, 825, false},
+      {"lblTitle", 1050, 240, 3885, 480, true},
+      {"lblVersion", 1050, 780, 3885, 225, true},
+  };
+  const TwipsScale scale(*box_);
+  for (const auto& c : kControls) {
+    SCOPED_TRACE(c.name);
+    QWidget* widget = Child<QWidget>(c.name);
+    EXPECT_EQ(widget->geometry(), scale.Rect(c.left, c.top, c.width, c.height));
+    EXPECT_EQ(box_->rect().contains(widget->geometry().topLeft()), c.inside_client);
+    EXPECT_FALSE(widget->isHidden());
+  }
+}
+
+TEST_F(AboutBoxTest, TabReachesTheHiddenSystemInformationButton) {
+  ShowActive();
+  QPushButton* ok = Child<QPushButton>("cmdOK");
+  EXPECT_TRUE(ok->hasFocus());
+  QTest::keyClick(box_, Qt::Key_Tab);
+  EXPECT_TRUE(Child<QPushButton>("cmdSysInfo")->hasFocus());
+}
+
+TEST_F(AboutBoxTest, AltSWithoutRegistryValuesShowsTheMessageAndStaysOpen) {
+  ShowActive();
+  PressAltS();
+  EXPECT_EQ(messages_.Take(), QStringList{QString::fromUtf8("現時点ではｼｽﾃﾑ情報を使用できません")});
+  EXPECT_TRUE(platform_.started.empty());
+  FlushDeletes();
+  ASSERT_FALSE(box_.isNull());
+  EXPECT_TRUE(box_->isVisible());
+}
+
+TEST_F(AboutBoxTest, AltSStartsTheProgramTheRegistryNames) {
+  platform_.path = "/opt/sysinfo/msinfo32";
+  ShowActive();
+  PressAltS();
+  EXPECT_EQ(platform_.started, std::vector<std::string>{"/opt/sysinfo/msinfo32"});
+  EXPECT_TRUE(messages_.Take().isEmpty());
+}
+
+TEST_F(AboutBoxTest, OkEnterAndEscCloseAndUnloadTheBox) {
+  const struct {
+    const char* name;
+    std::function<void(AboutBox*)> act;
+  } kWays[] = {
+      {"OK clicked",
+       [](AboutBox* box) {
+         QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+       }},
+      {"Enter", [](AboutBox* box) { QTest::keyClick(box, Qt::Key_Return); }},
+      {"Esc", [](AboutBox* box) { QTest::keyClick(box, Qt::Key_Escape); }},
+      {"close box", [](AboutBox* box) { box->close(); }},
+  };
+  for (const auto& way : kWays) {
+    SCOPED_TRACE(way.name);
+    if (box_.isNull()) box_ = new AboutBox(platform_);
+    ShowActive();
+    way.act(box_);
+    EXPECT_TRUE(box_.isNull() || !box_->isVisible());
+    FlushDeletes();
+    EXPECT_TRUE(box_.isNull());
+    EXPECT_TRUE(messages_.Take().isEmpty());
+  }
+}
+
+}  // namespace
+}  // namespace zorvane
