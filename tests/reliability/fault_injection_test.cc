@@ -315,6 +315,15 @@ TEST_F(FaultInjectionTest, EveryFailedCallEndsCleanly) {
   std::printf("faults injected and survived: %d\n", injected_total);
 }
 
+// The commands only read the registry: no registry fault can touch the user's store.
+TEST_F(FaultInjectionTest, CommandsNeverWriteTheRegistry) {
+  for (const Command command : {Command::kBuild, Command::kRank, Command::kAddFavorites}) {
+    SCOPED_TRACE(CommandName(command));
+    const Outcome outcome = Run(command, FaultKind::kRegistryWrite, 0, false, false);
+    EXPECT_EQ(outcome.calls, 0);
+  }
+}
+
 // A program folder that takes no writes at all (read-only, or a full disk): the build
 // says so and leaves the old catalogue; the ranking still shows its rows.
 TEST_F(FaultInjectionTest, ProgramFolderThatTakesNoWrites) {
