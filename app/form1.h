@@ -65,6 +65,12 @@ class Form1View {
   virtual void CloseMainWindow() = 0;
   // Shows the About box modeless and without owner, or brings it forward when open.
   virtual void ShowAboutBox() = 0;
+  // Sorts `rows` with the view's own list control, when it has one that sorts (the Win32
+  // report-view list); false leaves `rows` untouched and the sort to the caller.
+  virtual bool SortListView(std::vector<ListViewRow>* /*rows*/, std::int32_t /*column*/,
+                            std::int32_t /*kind*/, std::int32_t /*order*/) {
+    return false;
+  }
 };
 
 class Form1 {

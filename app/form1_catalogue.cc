@@ -22,21 +22,23 @@ constexpr char kShortcutSection[] = "InternetShortcut";
 constexpr char kShortcutKey[] = "URL";
 constexpr char kTitleSection[] = "ShortcutTitle";
 
-// Reads the whole address of a shortcut: starts with a buffer that fits nearly every
-// address and doubles it while the value fills the buffer, so no address is ever cut.
-std::string ReadShortcutAddress(Platform& platform, const std::string& path) {
+// Reads the whole address of a shortcut, and its ANSI form: starts with a buffer that
+// fits nearly every address and doubles it while the value fills the buffer, so no
+// address is ever cut.
+std::string ReadShortcutAddress(Platform& platform, const std::string& path, std::string* ansi) {
   constexpr std::uint32_t kFirstSize = 2048;
   constexpr std::uint32_t kLargestSize = 1u << 30;
   std::uint32_t size = kFirstSize;
   while (true) {
     std::string address = ReadIniString(platform, kShortcutSection, kShortcutKey, size, path);
+    *ansi = platform.ToAnsi(address);
     // A value cut at a double-byte character ends one byte short of the buffer.
-    if (platform.ToAnsi(address).size() + 2 < size || size >= kLargestSize) return address;
+    if (ansi->size() + 2 < size || size >= kLargestSize) return address;
     size *= 2;
   }
 }
 
-bool HoldsLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+bool HoldsLineBreak(const std::string& s) { return text::FindLineBreak(s) != std::string::npos; }
 
 }  // namespace
 
@@ -89,12 +91,13 @@ void Form1::Command2_Click() {
       if (text::LastChars(name, 3) == "url") {
         const std::string path = paths::JoinAlways(folder, name, separator);
         const std::string title(text::DropLastChars(name, 4));
-        std::string address = ReadShortcutAddress(platform_, path);
+        std::string ansi_address;
+        std::string address = ReadShortcutAddress(platform_, path, &ansi_address);
         view_.DoEvents();
         // A title holding a line break cannot be stored as one profile entry; the
         // address is still catalogued.
         if (!HoldsLineBreak(title)) titles.emplace_back(address, title);
-        catalogue.AppendRecord(platform_.ToAnsi(address));
+        catalogue.AppendRecord(ansi_address);
         Refresh();
         view_.DoEvents();
       }

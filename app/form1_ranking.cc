@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/listsort.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/profile_access.h"
 #include "platform/paths.h"
@@ -19,6 +21,8 @@ constexpr char kNoCatalogueMessage[] = "まず、お気に入りデータを作�
 constexpr char kScanningLabel[] = "調査中 ...";
 constexpr char kTitleSection[] = "ShortcutTitle";
 constexpr char kRankSection[] = "RANK";
+// The display count column, counted from 1: the rows are sorted by it.
+constexpr std::int32_t kHitsColumn = 4;
 
 // The mask used when no selector row is selected: normal entries, as at start.
 constexpr std::uint32_t kDefaultTypeMask = 0x1;
@@ -60,10 +64,16 @@ void Form1::Command1_Click() {
   rows.clear();
   state_.list_view1_visible = false;
 
-  const std::int32_t scanned = ScanUrlCache(platform_, mask, &rows);
-  state_.label1 = FormatCountLabel(scanned);
-  const std::int64_t total_hits = TotalHits(rows);
-  DropHistoryAndSingleHits(&rows);
+  // The scan counts and sums every row it accepts but appends only those that pass the
+  // pre-filter: the list after it is the one the pre-filter leaves of a full scan.
+  const ScanCount scanned = ScanUrlCacheKeeping(
+      platform_, mask,
+      [](std::string_view address, std::int32_t hits) {
+        return !IsHistoryOrSingleHit(address, hits);
+      },
+      &rows);
+  state_.label1 = FormatCountLabel(scanned.rows);
+  const std::int64_t total_hits = scanned.total_hits;
 
   // The catalogue may have gone since the test above; it then has no entries.
   std::string catalogue_bytes;
@@ -81,7 +91,13 @@ void Form1::Command1_Click() {
       [&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
       &rows);
   SetRates(total_hits, &rows);
-  SortAndKeepTopTen(platform_, &rows);
+  // A view whose list control sorts by itself (the Win32 list view) orders the rows
+  // there; the others get the same order from the portable routine.
+  if (view_.SortListView(&rows, kHitsColumn, kCompareAsNumbers, kSortDescending)) {
+    if (rows.size() > kTopTenRows) rows.resize(kTopTenRows);
+  } else {
+    SortAndKeepTopTen(platform_, &rows);
+  }
   const auto places = SetTrendIcons(
       [&](const std::string& title) {
         return ReadSetting(files, kRankSection, title, kDefaultStoredPlace);

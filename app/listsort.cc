@@ -6,7 +6,8 @@
 
 #include "platform/text.h"
 
-// Sections: cell text, number conversions, date conversion, callbacks, the merge sort.
+// Sections: number conversions, date conversion, cells as the callbacks see them, the merge
+// sort; then cell text, conversions, callbacks and the sort itself.
 
 namespace zorvane {
 namespace {
@@ -192,6 +193,45 @@ bool ParseTime(std::string_view s, std::size_t* pos, std::int64_t* seconds) {
   return true;
 }
 
+// ---- Cells as the callbacks see them --------------------------------------------------
+// A comparison depends on each cell's conversions only, so a sort converts every cell once
+// and compares the results.
+
+struct NumberCell {
+  bool number = false;       // the whole text converts
+  std::int64_t value = 0;    // ParseCellCurrency
+  std::int64_t leading = 0;  // LeadingCellNumber
+};
+
+NumberCell ReadNumberCell(std::string_view text) {
+  NumberCell cell;
+  cell.number = ParseCellCurrency(text, &cell.value);
+  if (cell.number) cell.leading = LeadingCellNumber(text);
+  return cell;
+}
+
+std::int32_t CompareNumberCells(const NumberCell& a, const NumberCell& b, std::int32_t order) {
+  if (!a.number || !b.number) return Answer(!a.number && b.number, a.number == b.number, order);
+  if (a.value < b.value) return Answer(true, false, order);
+  return Answer(false, a.leading == b.leading, order);
+}
+
+struct DateCell {
+  bool date = false;
+  std::int64_t seconds = 0;
+};
+
+DateCell ReadDateCell(std::string_view text) {
+  DateCell cell;
+  cell.date = ParseCellDate(text, &cell.seconds);
+  return cell;
+}
+
+std::int32_t CompareDateCells(const DateCell& a, const DateCell& b, std::int32_t order) {
+  if (!a.date || !b.date) return Answer(!a.date && b.date, a.date == b.date, order);
+  return Answer(a.seconds < b.seconds, a.seconds == b.seconds, order);
+}
+
 // ---- The merge sort ------------------------------------------------------------------
 
 // Orders `index[lo, hi)` with `compare(first, second)`; a positive answer puts the
@@ -350,41 +390,19 @@ std::int32_t CompareCellsAsText(std::string_view a, std::string_view b, std::int
 }
 
 std::int32_t CompareCellsAsNumbers(std::string_view a, std::string_view b, std::int32_t order) {
-  std::int64_t x = 0, y = 0;
-  const bool a_number = ParseCellCurrency(a, &x);
-  const bool b_number = ParseCellCurrency(b, &y);
-  if (!a_number || !b_number) {
-    return Answer(!a_number && b_number, a_number == b_number, order);
-  }
-  if (x < y) return Answer(true, false, order);
-  return Answer(false, LeadingCellNumber(a) == LeadingCellNumber(b), order);
+  return CompareNumberCells(ReadNumberCell(a), ReadNumberCell(b), order);
 }
 
 std::int32_t CompareCellsAsDates(std::string_view a, std::string_view b, std::int32_t order) {
-  std::int64_t x = 0, y = 0;
-  const bool a_date = ParseCellDate(a, &x);
-  const bool b_date = ParseCellDate(b, &y);
-  if (!a_date || !b_date) return Answer(!a_date && b_date, a_date == b_date, order);
-  return Answer(x < y, x == y, order);
+  return CompareDateCells(ReadDateCell(a), ReadDateCell(b), order);
 }
 
 // ---- The sort ------------------------------------------------------------------------
 
 void SortListByColumn(Platform& platform, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
                       std::int32_t lngKind, std::int32_t lngOrder) {
-  std::int32_t (*callback)(std::string_view, std::string_view, std::int32_t) = nullptr;
-  switch (lngKind) {
-    case kCompareAsText:
-      callback = &CompareCellsAsText;
-      break;
-    case kCompareAsNumbers:
-      callback = &CompareCellsAsNumbers;
-      break;
-    case kCompareAsDates:
-      callback = &CompareCellsAsDates;
-      break;
-    default:
-      return;
+  if (lngKind != kCompareAsText && lngKind != kCompareAsNumbers && lngKind != kCompareAsDates) {
+    return;
   }
   std::vector<ListViewRow>& rows = *objList;
   if (rows.size() < 2) return;
@@ -399,9 +417,26 @@ void SortListByColumn(Platform& platform, std::vector<ListViewRow>* objList, std
   }
   std::vector<std::size_t> index(rows.size()), scratch(rows.size());
   for (std::size_t i = 0; i < index.size(); ++i) index[i] = i;
-  MergeSort(index, scratch, 0, index.size(), [&](std::size_t first, std::size_t second) {
-    return callback(cells[first], cells[second], lngOrder);
-  });
+  // The same answers as the callbacks over `cells`, with each cell converted once.
+  if (lngKind == kCompareAsText) {
+    MergeSort(index, scratch, 0, index.size(), [&](std::size_t first, std::size_t second) {
+      return CompareCellsAsText(cells[first], cells[second], lngOrder);
+    });
+  } else if (lngKind == kCompareAsNumbers) {
+    std::vector<NumberCell> numbers;
+    numbers.reserve(cells.size());
+    for (const std::string& cell : cells) numbers.push_back(ReadNumberCell(cell));
+    MergeSort(index, scratch, 0, index.size(), [&](std::size_t first, std::size_t second) {
+      return CompareNumberCells(numbers[first], numbers[second], lngOrder);
+    });
+  } else {
+    std::vector<DateCell> dates;
+    dates.reserve(cells.size());
+    for (const std::string& cell : cells) dates.push_back(ReadDateCell(cell));
+    MergeSort(index, scratch, 0, index.size(), [&](std::size_t first, std::size_t second) {
+      return CompareDateCells(dates[first], dates[second], lngOrder);
+    });
+  }
   std::vector<ListViewRow> sorted;
   sorted.reserve(rows.size());
   for (std::size_t i : index) sorted.push_back(std::move(rows[i]));

@@ -1,5 +1,7 @@
 #include "catalogue/profile_access.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "platform/paths.h"
@@ -11,9 +13,7 @@ namespace {
 // The buffer the settings reads use: 127 bytes of value and the final NUL.
 constexpr std::uint32_t kSettingBufferSize = 128;
 
-bool HoldsLineBreak(std::string_view s) {
-  return s.find_first_of("\r\n") != std::string_view::npos;
-}
+bool HoldsLineBreak(std::string_view s) { return text::FindLineBreak(s) != std::string_view::npos; }
 
 }  // namespace
 
@@ -51,15 +51,20 @@ bool WriteSetting(const ProgramFiles& files, const std::string& section, const s
 bool WriteSettings(const ProgramFiles& files, const std::string& section,
                    const std::vector<std::pair<std::string, std::string>>& entries) {
   if (HoldsLineBreak(section)) return false;
-  std::vector<std::pair<std::string, std::string>> kept;
-  kept.reserve(entries.size());
-  for (const auto& entry : entries) {
-    if (!HoldsLineBreak(entry.first) && !HoldsLineBreak(entry.second)) kept.push_back(entry);
+  const auto writable = [](const std::pair<std::string, std::string>& entry) {
+    return !HoldsLineBreak(entry.first) && !HoldsLineBreak(entry.second);
+  };
+  if (entries.empty()) return true;
+  const std::string path = SettingsFilePath(files, true);
+  // The entries are copied only when some must be left out.
+  if (std::all_of(entries.begin(), entries.end(), writable)) {
+    return files.platform->WritePrivateProfileStrings(section, entries, path);
   }
-  const bool all_kept = kept.size() == entries.size();
-  if (kept.empty()) return all_kept;
-  return files.platform->WritePrivateProfileStrings(section, kept, SettingsFilePath(files, true)) &&
-         all_kept;
+  std::vector<std::pair<std::string, std::string>> kept;
+  std::copy_if(entries.begin(), entries.end(), std::back_inserter(kept), writable);
+  if (kept.empty()) return false;
+  files.platform->WritePrivateProfileStrings(section, kept, path);
+  return false;
 }
 
 }  // namespace zorvane

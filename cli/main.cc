@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
   zorvane::PrepareStandardStreams();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = zorvane::CommandLineArguments(argc, argv);
   std::unique_ptr<zorvane::Platform> platform = zorvane::CreateDefaultPlatform();
   return zorvane::RunCli(args, *platform,
                          {std::cout, std::cerr, zorvane::StandardErrorIsTerminal()});

@@ -28,11 +28,17 @@ function(zorvane_library name)
   zorvane_target_defaults(zorvane_${name})
 endfunction()
 
-# zorvane_test(NAME SOURCES... LIBS libs...) builds one GoogleTest program and registers
-# its tests with CTest, with the environment every test needs: offscreen Qt, and a home
-# folder of its own so no test reads or writes the user's registry store or browsers.
+# zorvane_test(NAME [WINE] SOURCES... LIBS libs...) builds one GoogleTest program and
+# registers its tests with CTest, with the environment every test needs: offscreen Qt, and
+# a home folder of its own so no test reads or writes the user's registry store or
+# browsers. In the Windows build only the tests marked WINE are built: they run under
+# Wine (tests/wine/run-under-wine.sh); the others test the Linux stand-ins for the Windows
+# services.
 function(zorvane_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WINE" "" "SOURCES;LIBS" ${ARGN})
+  if(CMAKE_CROSSCOMPILING AND WIN32 AND NOT ARG_WINE)
+    return()
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   zorvane_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)

@@ -46,7 +46,7 @@ fi
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DZORVANE_FUZZ=ON -DZORVANE_BUILD_TESTS=OFF \
-  -DZORVANE_BUILD_GUI=OFF >/dev/null
+  -DZORVANE_BUILD_GUI=OFF -DZORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}"
 
 mkdir -p "$build/artifacts" "$build/logs"

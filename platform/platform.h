@@ -126,7 +126,10 @@ class Platform {
   // The attribute bits of `path`, or kInvalidFileAttributes when it cannot be queried.
   virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
   // Lists the entries of folder `dir` ("." and ".." excluded) in the order the system
-  // returns them. False when the folder cannot be opened.
+  // returns them: on Windows (and Wine) sorted by name with letters compared without
+  // regard to case, an order the POSIX platform imitates. False when the folder cannot
+  // be opened. The read-only bit may be missing from the attributes (the POSIX platform
+  // would need a system call per entry to learn it); GetFileAttributes tells it.
   virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) = 0;
   // Reads a whole file. False when it cannot be read.
   virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;

@@ -33,6 +33,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,11 @@ std::string ReadString(std::string_view file, std::string_view section, std::str
 // of any of the three.
 bool CanWrite(std::string_view section, std::string_view key, std::string_view value);
 
+// The text to write after "key=" so that a read gives back `value` exactly: `value`
+// itself, or `value` inside one more pair of double quotes when it has a blank at either
+// end or one outer pair of quotes that a read would take away.
+std::string EncodeValue(std::string_view value);
+
 // The file bytes after setting `key` in `section` to `value` in `file` (empty for a file
 // that does not exist yet); nullopt, and nothing to write, when CanWrite says no.
 std::optional<std::string> WriteString(std::string_view file, std::string_view section,
@@ -69,6 +75,29 @@ std::optional<std::string> WriteString(std::string_view file, std::string_view s
 std::string WriteStrings(std::string_view file, std::string_view section,
                          const std::vector<std::pair<std::string, std::string>>& entries,
                          bool* all_written = nullptr);
+
+// A file read once for many lookups: FindValue and ReadString give the answers of the
+// free functions of the same names over the same bytes, without walking the whole file
+// for each one. Building it costs about one walk.
+class ParsedFile final {
+ public:
+  explicit ParsedFile(std::string file);
+  ParsedFile(const ParsedFile&) = delete;
+  ParsedFile& operator=(const ParsedFile&) = delete;
+
+  std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view default_value, std::uint32_t size) const;
+
+ private:
+  // Entry lines (without leading blanks) by the folded text before their first "=", in
+  // file order: the only lines a key can match (see WriteStrings).
+  using KeyGroups = std::unordered_map<std::string, std::vector<std::string_view>>;
+
+  std::string file_;
+  // The first section of each folded name; later sections of the name are never read.
+  std::unordered_map<std::string, KeyGroups> sections_;
+};
 
 // The longest prefix of `text` of at most `max_bytes` bytes that does not end in the
 // middle of a double-byte character; returns its length.

@@ -1,5 +1,8 @@
 #include "platform/text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace zorvane::text {
 namespace {
 
@@ -84,6 +87,37 @@ bool IsValidUtf8(std::string_view s) {
     i += length;
   }
   return true;
+}
+
+std::size_t AsciiPrefixLength(std::string_view s) {
+  // Eight bytes at a time while none has its high bit set.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, sizeof(word));
+    if ((word & kHighBits) != 0) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
+
+std::size_t FindLineBreak(std::string_view s, std::size_t from) {
+  // Eight bytes at a time while none is CR or LF: a word holds a byte equal to c exactly
+  // when word ^ (c in every byte) holds a zero byte.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  const auto has_zero_byte = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHighBits) != 0; };
+  std::size_t i = from;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, sizeof(word));
+    if (has_zero_byte(word ^ (kOnes * '\r')) || has_zero_byte(word ^ (kOnes * '\n'))) break;
+  }
+  for (; i < s.size(); ++i) {
+    if (s[i] == '\r' || s[i] == '\n') return i;
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace zorvane::text

@@ -22,5 +22,10 @@ std::string_view DropLastChars(std::string_view s, std::size_t n);
 std::string AsciiLower(std::string_view s);
 // Whether `s` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view s);
+// The number of bytes below 0x80 that `s` starts with; all of it for ASCII text.
+std::size_t AsciiPrefixLength(std::string_view s);
+inline bool IsAscii(std::string_view s) { return AsciiPrefixLength(s) == s.size(); }
+// The position of the first CR or LF in `s` at or after `from`, or npos.
+std::size_t FindLineBreak(std::string_view s, std::size_t from = 0);
 
 }  // namespace zorvane::text

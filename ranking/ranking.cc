@@ -48,9 +48,14 @@ std::int64_t TotalHits(const std::vector<ListViewRow>& rows) {
   return total;
 }
 
+bool IsHistoryOrSingleHit(std::string_view address, std::int64_t hits) {
+  // The first eight characters equal "Visited:" exactly when the first eight bytes do.
+  return hits <= 1 || address.substr(0, 8) == "Visited:";
+}
+
 void DropHistoryAndSingleHits(std::vector<ListViewRow>* rows) {
   std::erase_if(*rows, [](const ListViewRow& row) {
-    return text::FirstChars(row.address, 8) == "Visited:" || RowHits(row) <= 1;
+    return IsHistoryOrSingleHit(row.address, RowHits(row));
   });
 }
 
@@ -58,7 +63,7 @@ std::vector<std::string> ReadCatalogueEntries(std::string_view text) {
   std::vector<std::string> entries;
   std::size_t start = 0;
   while (start < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", start);
+    const std::size_t end = text::FindLineBreak(text, start);
     if (end == std::string_view::npos) {
       entries.emplace_back(text.substr(start));
       break;

@@ -26,8 +26,12 @@ std::int64_t RowHits(const ListViewRow& row);
 // nothing, so the sum is never smaller than any single count that can rank.
 std::int64_t TotalHits(const std::vector<ListViewRow>& rows);
 
-// Drops the history rows (address beginning with "Visited:", compared case-sensitively)
-// and the rows with a hit count of 1 or less; the others keep their order.
+// Whether the pre-filter drops a row of this address and hit count: a history row
+// (address beginning with "Visited:", compared case-sensitively) or a hit count of 1 or
+// less.
+bool IsHistoryOrSingleHit(std::string_view address, std::int64_t hits);
+
+// Drops the rows IsHistoryOrSingleHit names; the others keep their order.
 void DropHistoryAndSingleHits(std::vector<ListViewRow>* rows);
 
 // The catalogue entries of url.dat's text (already converted from the ANSI code page):

@@ -10,6 +10,10 @@
 //   --about   choose "Version"
 //   --screenshot FILE        save the main window as a picture
 //   --about-screenshot FILE  save the About box as a picture (implies --about)
+//   --first-frame            print "first-frame NS" (the steady clock in nanoseconds, the
+//                            system's monotonic clock) once the main window has been drawn
+//                            for the first time, and quit: the benchmark of the start-up
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -17,9 +21,11 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QPixmap>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/frm_about.h"
 #include "app/qt/about_box.h"
@@ -53,6 +59,33 @@ bool SavePicture(QWidget* widget, const QString& file) {
   return true;
 }
 
+// Watches every widget's paint events for the first one of `window`; once that frame is
+// painted and handed to the screen (the next turn of the event loop), prints the clock
+// and quits.
+class FirstFrameReporter final : public QObject {
+ public:
+  explicit FirstFrameReporter(QWidget* window) : window_(window) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!seen_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == window_) {
+      seen_ = true;
+      QTimer::singleShot(0, [] {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        std::printf("first-frame %lld\n",
+                    static_cast<long long>(std::chrono::nanoseconds(now).count()));
+        std::fflush(stdout);
+        QApplication::exit(0);
+      });
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  bool seen_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +117,10 @@ int main(int argc, char** argv) {
   const QCommandLineOption about_screenshot(QStringLiteral("about-screenshot"),
                                             QStringLiteral("Save the About box to FILE and quit."),
                                             QStringLiteral("FILE"));
-  parser.addOptions({program_dir, build, rank, about, screenshot, about_screenshot});
+  const QCommandLineOption first_frame(
+      QStringLiteral("first-frame"),
+      QStringLiteral("Print the monotonic clock once the window is first drawn, and quit."));
+  parser.addOptions({program_dir, build, rank, about, screenshot, about_screenshot, first_frame});
   if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
     const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected argument ") +
                                                              parser.positionalArguments().value(0)
@@ -100,6 +136,9 @@ int main(int argc, char** argv) {
                               : platform->ProgramDirectory();
 
   zorvane::MainWindow window(*platform, dir);
+  FirstFrameReporter first_frame_reporter(&window);
+  if (parser.isSet(first_frame))
+    QApplication::instance()->installEventFilter(&first_frame_reporter);
   window.show();
 
   const bool taking_pictures = parser.isSet(screenshot) || parser.isSet(about_screenshot);

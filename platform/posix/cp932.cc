@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace zorvane::cp932 {
 namespace {
 
@@ -96,6 +98,7 @@ class Table {
   }
   // The CP932 bytes (1 or 2) for `cp`, or 0 when the code page cannot hold it.
   std::uint16_t Encode(char32_t cp) const {
+    if (cp < basic_.size()) return basic_[cp];
     const auto found = reverse_.find(cp);
     return found == reverse_.end() ? 0 : found->second;
   }
@@ -145,6 +148,12 @@ class Table {
         {0x00A5, 0x5C},   {0x203E, 0x7E},   {0x301C, 0x8160}, {0x2016, 0x8161},
         {0x2212, 0x817C}, {0x00A2, 0x8191}, {0x00A3, 0x8192}, {0x00AC, 0x81CA}};
     for (const auto& [cp, code] : best_fit) reverse_.emplace(cp, code);
+    // The Basic Multilingual Plane, where every character of the code page lies, as a
+    // table: encoding then costs one look-up per character.
+    basic_.assign(0x10000, 0);
+    for (const auto& [cp, code] : reverse_) {
+      if (cp < basic_.size()) basic_[cp] = code;
+    }
   }
 
   static char32_t Convert(iconv_t cd, const char* in, std::size_t in_size) {
@@ -167,6 +176,7 @@ class Table {
   std::array<char32_t, 256> single_{};
   std::vector<char32_t> pairs_;
   std::unordered_map<char32_t, std::uint16_t> reverse_;
+  std::vector<std::uint16_t> basic_;  // reverse_ for code points below 0x10000
 };
 
 }  // namespace
@@ -180,12 +190,12 @@ std::string ToUtf8(std::string_view in) {
   out.reserve(in.size());
   const Table* table = nullptr;
   for (std::size_t i = 0; i < in.size();) {
+    // ASCII is the same in both: copy each run of it whole.
+    const std::size_t run = text::AsciiPrefixLength(in.substr(i));
+    out.append(in, i, run);
+    i += run;
+    if (i == in.size()) break;
     const auto byte = static_cast<unsigned char>(in[i]);
-    if (byte < 0x80) {
-      out.push_back(static_cast<char>(byte));
-      ++i;
-      continue;
-    }
     if (table == nullptr) table = &Table::Get();
     if (!IsLeadByte(byte)) {
       const char32_t cp = table->Single(byte);
@@ -211,12 +221,10 @@ std::string FromUtf8(std::string_view in) {
   out.reserve(in.size());
   const Table* table = nullptr;
   for (std::size_t i = 0; i < in.size();) {
-    const auto byte = static_cast<unsigned char>(in[i]);
-    if (byte < 0x80) {
-      out.push_back(static_cast<char>(byte));
-      ++i;
-      continue;
-    }
+    const std::size_t run = text::AsciiPrefixLength(in.substr(i));
+    out.append(in, i, run);
+    i += run;
+    if (i == in.size()) break;
     if (table == nullptr) table = &Table::Get();
     const char32_t cp = NextCodePoint(in, &i);
     const std::uint16_t code = cp == kUnassigned ? 0 : table->Encode(cp);

@@ -20,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -33,6 +34,7 @@
 
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_registry.h"
+#include "platform/posix/profile_cache.h"
 #include "platform/posix/url_cache/url_cache_sources.h"
 #include "platform/profile_engine.h"
 #include "platform/text.h"
@@ -222,27 +224,41 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// What a folder listing already tells of an entry, which spares asking for it again.
+enum class KnownKind {
+  kUnknown,  // a link, or a file system that does not say
+  kFolder,
+  kOther,  // neither a folder nor a link
+};
+
 // The attribute bits of `path` relative to folder `dir_fd`; `name` decides "hidden". A
 // symbolic link is a reparse point, and a folder too when it leads to one; it is never
-// followed otherwise.
-std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name) {
-  struct stat st;
-  if (::fstatat(dir_fd, path, &st, AT_SYMLINK_NOFOLLOW) != 0) return kInvalidFileAttributes;
+// followed otherwise. kInvalidFileAttributes when it cannot be queried. The read-only
+// bit costs a system call of its own and is only asked for when `read_only` is set.
+std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name,
+                           KnownKind kind = KnownKind::kUnknown, bool read_only = true) {
   std::uint32_t attributes = 0;
-  if (S_ISLNK(st.st_mode)) {
-    attributes |= kFileAttributeReparsePoint;
-    struct stat target;
-    if (::fstatat(dir_fd, path, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
+  if (kind == KnownKind::kFolder) {
+    attributes |= kFileAttributeDirectory;
+  } else if (kind == KnownKind::kUnknown) {
+    struct stat st;
+    if (::fstatat(dir_fd, path, &st, AT_SYMLINK_NOFOLLOW) != 0) return kInvalidFileAttributes;
+    if (S_ISLNK(st.st_mode)) {
+      attributes |= kFileAttributeReparsePoint;
+      struct stat target;
+      if (::fstatat(dir_fd, path, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
+        attributes |= kFileAttributeDirectory;
+      }
+    } else if (S_ISDIR(st.st_mode)) {
       attributes |= kFileAttributeDirectory;
     }
-  } else if (S_ISDIR(st.st_mode)) {
-    attributes |= kFileAttributeDirectory;
   }
   if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
     attributes |= kFileAttributeHidden;
   }
   // Read-only when writing is refused; a link that leads nowhere is not read-only.
-  if (::faccessat(dir_fd, path, W_OK, AT_EACCESS) != 0 && (errno == EACCES || errno == EROFS)) {
+  if (read_only && ::faccessat(dir_fd, path, W_OK, AT_EACCESS) != 0 &&
+      (errno == EACCES || errno == EROFS)) {
     attributes |= kFileAttributeReadOnly;
   }
   return attributes == 0 ? kFileAttributeNormal : attributes;
@@ -376,10 +392,9 @@ class PosixPlatform final : public Platform {
                                       const std::string& file) override {
     // A file that is missing or cannot be read holds nothing: every lookup gives the
     // default, and nothing is created.
-    std::string bytes;
-    if (ReadWholeFile(std::string(CString(file)), &bytes) != ReadResult::kRead) bytes.clear();
-    return FromAnsi(profile::ReadString(bytes, ToAnsi(CString(section)), ToAnsi(CString(key)),
-                                        ToAnsi(CString(default_value)), size));
+    return FromAnsi(profile_reads_.Read(std::string(CString(file)), ToAnsi(CString(section)),
+                                        ToAnsi(CString(key)), ToAnsi(CString(default_value)),
+                                        size));
   }
 
   bool WritePrivateProfileString(const std::string& section, const std::string& key,
@@ -390,6 +405,7 @@ class PosixPlatform final : public Platform {
   bool WritePrivateProfileStrings(const std::string& section,
                                   const std::vector<std::pair<std::string, std::string>>& entries,
                                   const std::string& file) override {
+    profile_reads_.Clear();
     std::vector<std::pair<std::string, std::string>> ansi_entries;
     ansi_entries.reserve(entries.size());
     for (const auto& [key, value] : entries) {
@@ -438,12 +454,30 @@ class PosixPlatform final : public Platform {
       }
       const std::string_view name(entry->d_name);
       if (name == "." || name == "..") continue;
-      const std::uint32_t attributes = AttributesAt(::dirfd(stream), entry->d_name, name);
+      // The entry's type from the listing spares a stat of every plain file and folder;
+      // the read-only bit is not asked for (see Platform::ListDirectory).
+      KnownKind kind = KnownKind::kOther;
+      if (entry->d_type == DT_DIR) kind = KnownKind::kFolder;
+      if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) kind = KnownKind::kUnknown;
+      const std::uint32_t attributes =
+          AttributesAt(::dirfd(stream), entry->d_name, name, kind, /*read_only=*/false);
       if (attributes == kInvalidFileAttributes) continue;  // gone since it was listed
       entries->push_back({std::string(name), attributes});
     }
     ::closedir(stream);
     if (!ok) entries->clear();
+    // readdir's order is the file system's hash order; Windows file systems (and Wine)
+    // hand names out sorted, letters without regard to case. The same order here gives
+    // the folder walk, and so url.dat, the order of the Windows build.
+    std::stable_sort(entries->begin(), entries->end(), [](const DirEntry& a, const DirEntry& b) {
+      return std::lexicographical_compare(
+          a.name.begin(), a.name.end(), b.name.begin(), b.name.end(), [](char x, char y) {
+            const auto upper = [](char c) {
+              return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            };
+            return upper(x) < upper(y);
+          });
+    });
     return ok;
   }
 
@@ -452,6 +486,7 @@ class PosixPlatform final : public Platform {
   }
 
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
+    profile_reads_.Clear();
     const std::optional<std::string> target = WriteTarget(path);
     return target && ReplaceFile(*target, bytes);
   }
@@ -537,6 +572,7 @@ class PosixPlatform final : public Platform {
   const std::string home_;
   PosixRegistry registry_;
   Children children_;
+  ProfileReadCache profile_reads_;
 };
 
 }  // namespace

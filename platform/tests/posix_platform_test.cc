@@ -1,5 +1,6 @@
 // The POSIX platform: the profile contract, then what only this platform decides (file
 // attributes, atomic replacement, environment references, starting programs).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -154,6 +155,21 @@ TEST_F(PosixPlatformTest, ListDirectoryGivesNamesAndAttributesWithoutFollowingLi
   EXPECT_FALSE(platform_->ListDirectory(Path("a.url"), &entries));
 }
 
+// The order Windows file systems and Wine hand names out in: letters without regard to
+// case, everything else by its bytes (so "_" after the letters), whatever order the
+// names were made in.
+TEST_F(PosixPlatformTest, ListDirectoryGivesNamesInWindowsOrder) {
+  for (const char* name : {"zeta", "_x", "ニュース", "Alpha", "beta", "1num", "Gamma", "delta"}) {
+    fs::create_directory(dir_ / name);
+  }
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(platform_->ListDirectory(dir_.string(), &entries));
+  std::vector<std::string> names;
+  for (const DirEntry& entry : entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"1num", "Alpha", "beta", "delta", "Gamma", "zeta",
+                                             "_x", "ニュース"}));
+}
+
 TEST_F(PosixPlatformTest, ReadFileReadsEveryByte) {
   const std::string bytes("a\0b\r\n\xFF", 6);
   Put("f", bytes);
@@ -274,6 +290,46 @@ TEST_F(PosixPlatformTest, ProfileReadsAndWritesOfAFolderFail) {
   EXPECT_EQ(platform_->GetPrivateProfileString("A", "k", "d", 10, Path("folder.ini")), "d");
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "v", Path("folder.ini")));
   EXPECT_TRUE(fs::is_directory(dir_ / "folder.ini"));
+}
+
+// Reads of one file are answered from what was read before only while the file is the
+// same and unchanged; whoever changes it, every read sees the change.
+TEST_F(PosixPlatformTest, RepeatedProfileReadsSeeEveryChange) {
+  const auto read = [&](const std::string& key) {
+    return platform_->GetPrivateProfileString("A", key, "none", 128, Path("s.ini"));
+  };
+  Put("s.ini", "[A]\r\nk=1\r\nj=2\r\n");
+  for (int i = 0; i < 3; ++i) {  // the first read, then reads of the parsed file
+    SCOPED_TRACE(i);
+    EXPECT_EQ(read("k"), "1");
+    EXPECT_EQ(read("J"), "2");
+    EXPECT_EQ(read("x"), "none");
+  }
+  // Replaced by another writer with a file of the same size.
+  Put("new.ini", "[A]\r\nk=3\r\nj=4\r\n");
+  fs::rename(dir_ / "new.ini", dir_ / "s.ini");
+  EXPECT_EQ(read("k"), "3");
+  EXPECT_EQ(read("j"), "4");
+  // Rewritten in place with the same size: its modification time tells (set here, as
+  // a clock tick may be coarser than the two writes are apart).
+  struct stat before;
+  ASSERT_EQ(::stat(Path("s.ini").c_str(), &before), 0);
+  Put("s.ini", "[A]\r\nk=5\r\nj=6\r\n");
+  timespec times[2] = {before.st_atim, before.st_mtim};
+  times[1].tv_sec -= 10;
+  ASSERT_EQ(::utimensat(AT_FDCWD, Path("s.ini").c_str(), times, 0), 0);
+  EXPECT_EQ(read("k"), "5");
+  // Written through the platform.
+  ASSERT_TRUE(platform_->WritePrivateProfileString("A", "k", "7", Path("s.ini")));
+  EXPECT_EQ(read("k"), "7");
+  EXPECT_TRUE(platform_->WriteFileAtomic(Path("s.ini"), "[A]\r\nk=8\r\nj=9\r\n"));
+  EXPECT_EQ(read("k"), "8");
+  // Another file in between, then gone.
+  Put("t.ini", "[A]\r\nk=t\r\n");
+  EXPECT_EQ(platform_->GetPrivateProfileString("A", "k", "", 128, Path("t.ini")), "t");
+  EXPECT_EQ(read("j"), "9");
+  fs::remove(dir_ / "s.ini");
+  EXPECT_EQ(read("k"), "none");
 }
 
 TEST_F(PosixPlatformTest, ExpandsEnvironmentReferences) {

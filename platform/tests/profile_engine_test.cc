@@ -89,6 +89,40 @@ TEST(ProfileEngineTest, FindsValuesAsTheProfileFunctionsDo) {
     if (value) {
       EXPECT_EQ(*value, *c.expected);
     }
+    const ParsedFile parsed(c.file);
+    const auto parsed_value = parsed.FindValue(c.section, c.key);
+    ASSERT_EQ(parsed_value.has_value(), c.expected.has_value());
+    if (parsed_value) {
+      EXPECT_EQ(*parsed_value, *c.expected);
+    }
+  }
+}
+
+// A parsed file answers every lookup as a walk of the same bytes does: each lookup of
+// the table above, asked of each file of the table.
+TEST(ProfileEngineTest, ParsedFileAnswersAsTheWalkDoes) {
+  const std::string files[] = {
+      "[Sec]\r\nkey=value\r\n[sec]\r\nkey=other\r\n",
+      "k=v\r\n[a]\r\nK=1\r\nk=2\r\nx=b=T\r\nx=bc=U\r\n  x = 3\r\n;k=c\r\n[b]\r\nk=4",
+      "[a]\r\nhttp://h/?id=3 = T\r\nHTTP://H/?ID=3=U\r\nhttp://h/=V\r\n[A]\r\nz=1\r\n",
+      "[" + kKou + "]\r\n" + kKataA + "=v\r\n" + kKataTsu + "=w\r\n" + kHyou + "=x\r\n",
+      "\r\n[a\r\n=empty\r\nk\r\nk=\"q\"\r\n[ a ]\r\nk=later",
+      "",
+  };
+  const std::pair<std::string, std::string> lookups[] = {
+      {"sec", "key"},          {"a", "k"},         {"a", "x"},     {"a", "x=b"},
+      {"a", "X=BC"},           {"a", ""},          {"b", "k"},     {"", "k"},
+      {"a", "http://h/?id=3"}, {"a", "http://h/"}, {" A ", " z "}, {kKou, kKataA},
+      {kKou, kKataTsu},        {kKou, kHyou},      {"a", ";k"},
+  };
+  for (const std::string& file : files) {
+    const ParsedFile parsed(file);
+    for (const auto& [section, key] : lookups) {
+      SCOPED_TRACE(file + " / " + section + " / " + key);
+      EXPECT_EQ(parsed.FindValue(section, key), FindValue(file, section, key));
+      EXPECT_EQ(parsed.ReadString(section, key, "dflt  ", 3),
+                ReadString(file, section, key, "dflt  ", 3));
+    }
   }
 }
 
@@ -124,6 +158,7 @@ TEST(ProfileEngineTest, ReadStringCutsAndFallsBackToTheDefault) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ReadString(c.file, "S", "K", c.default_value, c.size), c.expected);
+    EXPECT_EQ(ParsedFile(c.file).ReadString("S", "K", c.default_value, c.size), c.expected);
   }
 }
 
@@ -290,6 +325,57 @@ TEST(ProfileEngineTest, BatchWriteEqualsSingleWritesInOrder) {
     EXPECT_EQ(WriteStrings(c.before, c.section, c.entries, &all_written), expected);
     EXPECT_EQ(all_written, expected_all);
   }
+}
+
+// Many keys in one batch, among them the same key in other letter cases, keys holding
+// "=", double-byte keys whose trail bytes are letters, and keys already in the file:
+// the same bytes as one write per entry, and each key reads back its last value.
+TEST(ProfileEngineTest, LargeBatchEqualsOneWriteEach) {
+  const std::string before = "[T]\r\nk0=x\r\n[RANK]\r\nKEY3=old\r\nhttp://h/?a=1=old\r\n" + kKataA +
+                             "=old\r\n;KEY4=comment\r\n\r\n[rank]\r\nkey5=hidden\r\n";
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::vector<std::string> keys;
+  for (int i = 0; i < 300; ++i) {
+    std::string key;
+    switch (i % 6) {
+      case 0:
+        key = "key" + std::to_string(i % 40);
+        break;
+      case 1:
+        key = "KEY" + std::to_string(i % 40);
+        break;
+      case 2:
+        key = "http://h/?a=" + std::to_string(i % 7) + "&b=" + std::to_string(i % 5);
+        break;
+      case 3:
+        key = (i % 12 == 3 ? kKataA : kKataTsu) + std::to_string(i % 9);
+        break;
+      case 4:
+        key = " spaced " + std::to_string(i % 11) + " ";
+        break;
+      default:
+        key = kHyou + kKou + std::to_string(i % 13);
+        break;
+    }
+    entries.emplace_back(key, i % 10 == 0 ? " padded " : "v" + std::to_string(i));
+    keys.push_back(key);
+  }
+  std::string expected = before;
+  for (const auto& [key, value] : entries) expected = *WriteString(expected, "Rank", key, value);
+  const std::string batch = WriteStrings(before, "Rank", entries);
+  EXPECT_EQ(batch, expected);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    // The last entry whose key the lookup of this one finds.
+    std::string last;
+    for (const auto& [key, value] : entries) {
+      if (FindValue("[x]\r\n" + key + "=1\r\n", "x", entries[i].first)) last = value;
+    }
+    SCOPED_TRACE(entries[i].first);
+    const auto read = FindValue(batch, "RANK", entries[i].first);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, last);
+  }
+  EXPECT_EQ(*FindValue(batch, "T", "k0"), "x");
 }
 
 TEST(ProfileEngineTest, CutAtCharBoundaryNeverSplitsACharacter) {

@@ -49,5 +49,39 @@ TEST(TextTest, RecognisesWellFormedUtf8) {
   EXPECT_FALSE(IsValidUtf8("\x82\xa0"));       // CP932 bytes
 }
 
+TEST(TextTest, AsciiPrefixAndLineBreaks) {
+  struct Case {
+    std::string input;
+    std::size_t ascii_prefix;
+    std::size_t line_break;  // from 0
+  };
+  const std::size_t none = std::string::npos;
+  const Case cases[] = {
+      {"", 0, none},
+      {"abc", 3, none},
+      {"0123456789abcdef0123", 20, none},
+      {"01234567\x81" "abc", 8, none},
+      {"0123456\xe6\x97\xa5", 7, none},
+      {"\xff", 0, none},
+      {"abc\r\n", 5, 3},
+      {"0123456789\n", 11, 10},
+      {"01234567\r", 9, 8},
+      {"\n", 1, 0},
+      {"日本語\r", 0, 9},
+      {"abcdefghijklmnopqrstuvwxyz\rx", 28, 26},
+      {std::string(64, 'x') + "\x80" + std::string(7, '\n'), 64, 65},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    EXPECT_EQ(AsciiPrefixLength(c.input), c.ascii_prefix);
+    EXPECT_EQ(IsAscii(c.input), c.ascii_prefix == c.input.size());
+    EXPECT_EQ(FindLineBreak(c.input), c.line_break);
+    // From any position: the first CR or LF there or later.
+    for (std::size_t from = 0; from <= c.input.size(); ++from) {
+      EXPECT_EQ(FindLineBreak(c.input, from), c.input.find_first_of("\r\n", from)) << from;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zorvane::text

@@ -159,6 +159,32 @@ TEST(CacheListTest, LargeFileReadInPieces) {
   EXPECT_EQ(c.entries.back(), (Entry{0x1, "http://after-long/", 2}));
 }
 
+// A file read piece by piece gives what the same text gives at once, wherever the pieces
+// end: inside a line, between CR and LF, inside a character, inside an overlong line.
+TEST(CacheListTest, FileGivesWhatTheWholeTextGives) {
+  TempFolder dir;
+  std::string text = "\xEF\xBB\xBF";
+  for (int i = 0; text.size() < 1200 * 1024; ++i) {
+    const std::string address = "http://e/" + std::string(static_cast<std::size_t>(i % 700), 'p') +
+                                (i % 3 == 0 ? "日本" : "") + std::to_string(i);
+    text += "0x1\t" + std::to_string(i) + "\t" + address + (i % 2 == 0 ? "\r\n" : "\n");
+    if (i % 997 == 0) text += "0x1\t1\thttp://" + std::string(kMaxCacheListLine + 5, 'x') + "\n";
+    if (i % 1999 == 0) text += "# comment\nbad\n\r\n";
+  }
+  text += "0x1\t5\thttp://last/";  // no final line break
+  const std::string file = dir.Write("cache.txt", text);
+  Collector whole, pieces;
+  EXPECT_TRUE(EnumerateCacheList(text, whole.Visit()));
+  EXPECT_TRUE(EnumerateCacheListFile(file, pieces.Visit()));
+  ASSERT_GT(whole.entries.size(), 2000u);
+  EXPECT_EQ(pieces.entries, whole.entries);
+  EXPECT_EQ(whole.entries.back(), (Entry{0x1, "http://last/", 5}));
+  EXPECT_EQ(whole.entries.front(), (Entry{0x1,
+                                          "http://e/\x93\xfa\x96\x7b"
+                                          "0",
+                                          0}));
+}
+
 // ---- Sources -------------------------------------------------------------------------
 
 TEST(UrlCacheSourcesTest, RecognisesKindsByContent) {

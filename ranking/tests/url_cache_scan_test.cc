@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ranking/ranking.h"
 #include "ranking/tests/fake_platform.h"
 
 namespace zorvane {
@@ -52,13 +53,18 @@ TEST(ScanUrlCacheTest, TypeMask) {
 
 TEST(ScanUrlCacheTest, SkipsCookieAddressesInAnyCase) {
   FakePlatform platform;
-  platform.cache = {{0x1, "Cookie:user@example.com/", 3}, {0x1, "http://x/COOKIE:y", 3},
-                    {0x1, "http://x/a?cOoKiE:", 3},       {0x1, "http://x/cookie", 3},
-                    {0x1, "http://x/cookie%3A", 3},       {0x1, "cookie :x", 3}};
+  platform.cache = {{0x1, "Cookie:user@example.com/", 3},
+                    {0x1, "http://x/COOKIE:y", 3},
+                    {0x1, "http://x/a?cOoKiE:", 3},
+                    {0x1, "http://x/cookie", 3},
+                    {0x1, "http://x/cookie%3A", 3},
+                    {0x1, "cookie :x", 3},
+                    {0x1, "a:cookie::", 3},
+                    {0x1, "ookie:", 3}};
   std::vector<ListViewRow> rows;
-  EXPECT_EQ(ScanUrlCache(platform, 0x1, &rows), 3);
-  EXPECT_EQ(Addresses(rows),
-            (std::vector<std::string>{"http://x/cookie", "http://x/cookie%3A", "cookie :x"}));
+  EXPECT_EQ(ScanUrlCache(platform, 0x1, &rows), 4);
+  EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"http://x/cookie", "http://x/cookie%3A",
+                                                       "cookie :x", "ookie:"}));
 }
 
 TEST(ScanUrlCacheTest, RowLayoutAndOrder) {
@@ -92,6 +98,67 @@ TEST(ScanUrlCacheTest, ConvertsOnlyEntriesOfTheMaskedTypes) {
   std::vector<ListViewRow> rows;
   ScanUrlCache(platform, 0x1, &rows);
   EXPECT_EQ(platform.from_ansi_calls, 1);
+}
+
+// The scan that keeps only some rows counts, sums and keeps exactly what a full scan
+// followed by TotalHits and the pre-filter would.
+TEST(ScanUrlCacheKeepingTest, AgreesWithAFullScanAndThePreFilter) {
+  FakePlatform platform;
+  platform.cache = {
+      {0x1, "http://a/", 5},
+      {0x1, "http://single/", 1},
+      {0x1, "http://zero/", 0},
+      {0x1, "Visited: u@http://a/", 9},
+      {0x1, "visited: u@http://a/", 9},
+      {0x100001, "Cookie:u@a/", 7},
+      {0x8, "http://edited/", 4},
+      {0x1, "http://wrapped/", 0xFFFFFFFF},
+      {0x1, "http://max/", 0x7FFFFFFF},
+      {0x1, "http://jp/\x93\xfa\x96\x7b", 2},
+      {0x1, "http://a/", 2},
+      {0x1, "Visited:", 3},
+  };
+  for (const std::uint32_t mask : {0x1u, 0x8u, 0x9u, 0x0u}) {
+    SCOPED_TRACE(mask);
+    std::vector<ListViewRow> full;
+    const std::int32_t count = ScanUrlCache(platform, mask, &full);
+    const std::int64_t total = TotalHits(full);
+    DropHistoryAndSingleHits(&full);
+
+    std::vector<ListViewRow> kept;
+    const ScanCount scanned = ScanUrlCacheKeeping(
+        platform, mask,
+        [](std::string_view address, std::int32_t hits) {
+          return !IsHistoryOrSingleHit(address, hits);
+        },
+        &kept);
+    EXPECT_EQ(scanned.rows, count);
+    EXPECT_EQ(scanned.total_hits, total);
+    ASSERT_EQ(kept.size(), full.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      EXPECT_EQ(kept[i].address, full[i].address);
+      EXPECT_EQ(kept[i].hits, full[i].hits);
+      EXPECT_EQ(kept[i].title, "");
+      EXPECT_EQ(kept[i].rate, "");
+    }
+  }
+}
+
+TEST(IsHistoryOrSingleHitTest, FirstEightCharactersAndCounts) {
+  const struct {
+    const char* address;
+    std::int64_t hits;
+    bool dropped;
+  } cases[] = {
+      {"http://a/", 2, false},    {"http://a/", 1, true},   {"http://a/", 0, true},
+      {"http://a/", -5, true},    {"Visited:", 9, true},    {"Visited: u@x", 9, true},
+      {"visited: u@x", 9, false}, {"Visited", 9, false},    {" Visited:", 9, false},
+      {"Visited:日本", 2, true},  {"Visite日本", 2, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.address);
+    EXPECT_EQ(IsHistoryOrSingleHit(c.address, c.hits), c.dropped);
+  }
 }
 
 }  // namespace

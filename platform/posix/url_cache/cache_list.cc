@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/posix/cp932.h"
+#include "platform/text.h"
 
 namespace zorvane {
 namespace {
@@ -45,7 +46,9 @@ bool ParseUnsigned(std::string_view s, unsigned base, std::uint64_t limit, bool 
   return true;
 }
 
-// Feeds lines to `visit_line` as they complete; keeps the unfinished end of the input.
+// Feeds lines to `visit_line` as they complete. A line that lies whole in the bytes fed
+// is handed over where it lies; only a line split between two feeds is gathered in a
+// buffer of its own, which keeps its room for the next one.
 class LineSplitter final {
  public:
   explicit LineSplitter(const std::function<bool(std::string_view)>& visit_line)
@@ -55,41 +58,57 @@ class LineSplitter final {
   bool Feed(std::string_view bytes) {
     while (!bytes.empty()) {
       const std::size_t lf = bytes.find('\n');
-      const std::string_view piece = bytes.substr(0, lf);
-      if (!overlong_) {
-        if (pending_.size() + piece.size() > kMaxCacheListLine + 1) {
-          overlong_ = true;
-          pending_.clear();
-        } else {
-          pending_.append(piece);
-        }
+      if (lf == std::string_view::npos) {
+        Gather(bytes);
+        return true;
       }
-      if (lf == std::string_view::npos) return true;
+      const std::string_view piece = bytes.substr(0, lf);
       bytes.remove_prefix(lf + 1);
-      if (!EndLine()) return false;
+      bool go_on;
+      if (pending_.empty() && !overlong_) {
+        go_on = EndLine(piece, piece.size() > kMaxCacheListLine + 1);
+      } else {
+        Gather(piece);
+        go_on = EndLine(pending_, overlong_);
+        pending_.clear();
+        overlong_ = false;
+      }
+      if (!go_on) return false;
     }
     return true;
   }
 
   // Ends the input: the last line needs no line break.
-  bool Finish() { return pending_.empty() && !overlong_ ? true : EndLine(); }
+  bool Finish() {
+    if (pending_.empty() && !overlong_) return true;
+    const bool go_on = EndLine(pending_, overlong_);
+    pending_.clear();
+    overlong_ = false;
+    return go_on;
+  }
 
  private:
-  bool EndLine() {
-    const bool skip = overlong_;
-    overlong_ = false;
-    std::string line;
-    line.swap(pending_);
-    if (skip) return true;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string_view view = line;
-    if (first_line_) {
-      first_line_ = false;
-      if (view.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        view.remove_prefix(kByteOrderMark.size());
-      }
+  // Keeps the start of a line that goes on in the next feed; one longer than any line
+  // that is read is dropped at once.
+  void Gather(std::string_view piece) {
+    if (overlong_) return;
+    if (pending_.size() + piece.size() > kMaxCacheListLine + 1) {
+      overlong_ = true;
+      pending_.clear();
+    } else {
+      pending_.append(piece);
     }
-    return visit_line_(view);
+  }
+
+  bool EndLine(std::string_view line, bool overlong) {
+    const bool first = first_line_;
+    first_line_ = false;
+    if (overlong) return true;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (first && line.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+      line.remove_prefix(kByteOrderMark.size());
+    }
+    return visit_line_(line);
   }
 
   const std::function<bool(std::string_view)>& visit_line_;
@@ -98,20 +117,9 @@ class LineSplitter final {
   bool first_line_ = true;
 };
 
-std::function<bool(std::string_view)> EntryVisitor(
-    const std::function<bool(const UrlCacheEntry&)>& visit) {
-  return [&visit](std::string_view line) {
-    std::uint32_t type = 0, hits = 0;
-    std::string address;
-    if (!ParseCacheListLine(line, &type, &hits, &address)) return true;
-    return visit(UrlCacheEntry{type, address, hits});
-  };
-}
-
-}  // namespace
-
-bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_t* hits,
-                        std::string* ansi_address) {
+// The fields of an entry line; the address as the line holds it (UTF-8).
+bool ParseFields(std::string_view line, std::uint32_t* type, std::uint32_t* hits,
+                 std::string_view* address) {
   if (line.size() > kMaxCacheListLine) return false;
   if (TrimBlanks(line).empty() || line.front() == '#') return false;
   const std::size_t tab1 = line.find('\t');
@@ -132,11 +140,33 @@ bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_
   std::string_view hits_text = TrimBlanks(line.substr(tab1 + 1, tab2 - tab1 - 1));
   if (!hits_text.empty() && hits_text.front() == '+') hits_text.remove_prefix(1);
   if (!ParseUnsigned(hits_text, 10, kMaxHits, true, &hits_value)) return false;
-  const std::string_view address = line.substr(tab2 + 1);
-  if (address.empty()) return false;
+  *address = line.substr(tab2 + 1);
+  if (address->empty()) return false;
 
   *type = static_cast<std::uint32_t>(type_value);
   *hits = static_cast<std::uint32_t>(hits_value);
+  return true;
+}
+
+std::function<bool(std::string_view)> EntryVisitor(
+    const std::function<bool(const UrlCacheEntry&)>& visit) {
+  return [&visit](std::string_view line) {
+    std::uint32_t type = 0, hits = 0;
+    std::string_view address;
+    if (!ParseFields(line, &type, &hits, &address)) return true;
+    // ASCII is the same in UTF-8 and the code page: only other text is converted.
+    if (text::IsAscii(address)) return visit(UrlCacheEntry{type, address, hits});
+    const std::string ansi = cp932::FromUtf8(address);
+    return visit(UrlCacheEntry{type, ansi, hits});
+  };
+}
+
+}  // namespace
+
+bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_t* hits,
+                        std::string* ansi_address) {
+  std::string_view address;
+  if (!ParseFields(line, type, hits, &address)) return false;
   *ansi_address = cp932::FromUtf8(address);
   return true;
 }
@@ -154,7 +184,7 @@ bool EnumerateCacheListFile(const std::string& path,
   if (!in) return true;
   const auto visit_line = EntryVisitor(visit);
   LineSplitter splitter(visit_line);
-  std::vector<char> buffer(64 * 1024);
+  std::vector<char> buffer(256 * 1024);
   while (in) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     const std::streamsize got = in.gcount();

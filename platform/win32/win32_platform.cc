@@ -1,0 +1,393 @@
+// The Platform on the real Windows calls, in their ANSI ("A") forms.
+//
+// Text arrives as UTF-8 and is converted to the ANSI code page right at each call;
+// text that comes back is converted from it. Every handle is owned by an object of
+// win32_handles.h, so no path out of a function leaks one.
+//
+// Sections: registry, profile files, files and folders, text, URL cache, shell and
+// processes, program location.
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/paths.h"
+#include "platform/profile_engine.h"
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
+#include "platform/win32/windows_include.h"
+
+namespace zorvane {
+namespace {
+
+using win32::AnsiToUtf8;
+using win32::Utf8ToAnsi;
+
+constexpr char kSeparator = '\\';
+
+// A predefined root such as 0x80000001 is a sign-extended 32-bit value in a 64-bit HKEY.
+HKEY RootKey(std::uint32_t root) {
+  return reinterpret_cast<HKEY>(
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
+}
+
+HKEY KeyFromHandle(RegHandle key) { return reinterpret_cast<HKEY>(key); }
+
+// The profile functions return a value of at most 65535 characters.
+constexpr DWORD kProfileValueLimit = 65536 + 2;
+
+class Win32Platform final : public Platform {
+ public:
+  // ---- Registry ----------------------------------------------------------------------
+
+  long RegOpenKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
+                  RegHandle* key) override {
+    HKEY opened = nullptr;
+    const LONG status =
+        ::RegOpenKeyExA(RootKey(root), Utf8ToAnsi(sub_key).c_str(), 0, access, &opened);
+    *key = status == ERROR_SUCCESS ? reinterpret_cast<RegHandle>(opened) : 0;
+    return status;
+  }
+
+  long RegCreateKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
+                    RegHandle* key) override {
+    char key_class[1] = "";
+    SECURITY_ATTRIBUTES security{};  // length 0, no descriptor, not inheritable
+    HKEY opened = nullptr;
+    DWORD disposition = 0;
+    const LONG status =
+        ::RegCreateKeyExA(RootKey(root), Utf8ToAnsi(sub_key).c_str(), 0, key_class,
+                          REG_OPTION_NON_VOLATILE, access, &security, &opened, &disposition);
+    *key = status == ERROR_SUCCESS ? reinterpret_cast<RegHandle>(opened) : 0;
+    return status;
+  }
+
+  long RegQueryValue(RegHandle key, const std::string& name, std::uint32_t* type,
+                     std::uint8_t* buffer, std::uint32_t* size) override {
+    DWORD stored_type = type != nullptr ? *type : 0;
+    DWORD byte_count = size != nullptr ? *size : 0;
+    const LONG status =
+        ::RegQueryValueExA(KeyFromHandle(key), Utf8ToAnsi(name).c_str(), nullptr, &stored_type,
+                           buffer, size != nullptr ? &byte_count : nullptr);
+    if (type != nullptr) *type = stored_type;
+    if (size != nullptr) *size = byte_count;
+    return status;
+  }
+
+  long RegSetValue(RegHandle key, const std::string& name, std::uint32_t type,
+                   const std::uint8_t* data, std::uint32_t size) override {
+    return ::RegSetValueExA(KeyFromHandle(key), Utf8ToAnsi(name).c_str(), 0, type, data, size);
+  }
+
+  long RegDeleteKey(RegHandle key, const std::string& sub_key) override {
+    return ::RegDeleteKeyA(KeyFromHandle(key), Utf8ToAnsi(sub_key).c_str());
+  }
+
+  long RegDeleteValue(RegHandle key, const std::string& name) override {
+    return ::RegDeleteValueA(KeyFromHandle(key), Utf8ToAnsi(name).c_str());
+  }
+
+  long RegEnumValue(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                    std::string* name) override {
+    std::vector<char> buffer(name_buffer_size + 1, '\0');
+    DWORD name_size = name_buffer_size;
+    DWORD type = 0;
+    DWORD data_size = 0;
+    const LONG status = ::RegEnumValueA(KeyFromHandle(key), index, buffer.data(), &name_size,
+                                        nullptr, &type, nullptr, &data_size);
+    if (status == ERROR_SUCCESS) *name = AnsiToUtf8(NameInBuffer(buffer, name_size));
+    return status;
+  }
+
+  long RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                  std::string* name) override {
+    std::vector<char> buffer(name_buffer_size + 1, '\0');
+    DWORD name_size = name_buffer_size;
+    FILETIME last_write{};
+    const LONG status = ::RegEnumKeyExA(KeyFromHandle(key), index, buffer.data(), &name_size,
+                                        nullptr, nullptr, nullptr, &last_write);
+    if (status == ERROR_SUCCESS) *name = AnsiToUtf8(NameInBuffer(buffer, name_size));
+    return status;
+  }
+
+  long RegCloseKey(RegHandle key) override { return ::RegCloseKey(KeyFromHandle(key)); }
+
+  // ---- Profile files -----------------------------------------------------------------
+
+  // Reads the whole value, then cuts it to `size` - 1 bytes at a character boundary: the
+  // profile function itself may stop inside a double-byte character and leave a byte of
+  // the buffer unwritten.
+  //
+  // A key that holds "=" (a web address with a query) is looked up in the file's bytes
+  // by the profile engine instead: the profile function splits every line at its first
+  // "=" and so never finds such a key, which would lose the title of every such address.
+  std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                      const std::string& default_value, std::uint32_t size,
+                                      const std::string& file) override {
+    if (size == 0) return {};
+    const std::string ansi_section = Utf8ToAnsi(section);
+    const std::string ansi_key = Utf8ToAnsi(key);
+    const std::string ansi_default = Utf8ToAnsi(default_value);
+    if (ansi_key.find('=') != std::string::npos) {
+      std::string bytes;
+      if (!ReadFile(file, &bytes)) bytes.clear();
+      return AnsiToUtf8(profile::ReadString(bytes, ansi_section, ansi_key, ansi_default, size));
+    }
+    const std::string ansi_file = Utf8ToAnsi(file);
+    DWORD capacity = 256;
+    std::string value;
+    for (;;) {
+      std::vector<char> buffer(capacity, '\0');
+      const DWORD copied =
+          ::GetPrivateProfileStringA(ansi_section.c_str(), ansi_key.c_str(), ansi_default.c_str(),
+                                     buffer.data(), capacity, ansi_file.c_str());
+      if (copied + 2 < capacity || capacity >= kProfileValueLimit) {
+        value.assign(buffer.data(), std::min<DWORD>(copied, capacity - 1));
+        break;
+      }
+      capacity = std::min<DWORD>(capacity * 4, kProfileValueLimit);
+    }
+    // The value ends at its first NUL, as the caller's buffer would show it.
+    value.resize(std::strlen(value.c_str()));
+    return AnsiToUtf8(win32::CutAnsiAtCharBoundary(value, size - 1));
+  }
+
+  // Refuses what a later read could not give back (a line break would also let a value
+  // plant lines of its own). A value that a read would change (blanks at its ends, one
+  // outer pair of quotes) is written inside one more pair of quotes. A key that holds "="
+  // is written by the profile engine, which replaces its line where the profile function
+  // would add a further line on every write.
+  bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                                 const std::string& value, const std::string& file) override {
+    const std::string ansi_section = Utf8ToAnsi(section);
+    const std::string ansi_key = Utf8ToAnsi(key);
+    const std::string ansi_value = Utf8ToAnsi(value);
+    if (!profile::CanWrite(ansi_section, ansi_key, ansi_value)) return false;
+    if (ansi_key.find('=') != std::string::npos) {
+      std::string bytes;
+      if (GetFileAttributes(file) != kInvalidFileAttributes && !ReadFile(file, &bytes)) {
+        return false;
+      }
+      const std::optional<std::string> updated =
+          profile::WriteString(bytes, ansi_section, ansi_key, ansi_value);
+      return updated && WriteFileAtomic(file, *updated);
+    }
+    return ::WritePrivateProfileStringA(ansi_section.c_str(), ansi_key.c_str(),
+                                        profile::EncodeValue(ansi_value).c_str(),
+                                        Utf8ToAnsi(file).c_str()) != FALSE;
+  }
+
+  // ---- Files and folders -------------------------------------------------------------
+
+  std::uint32_t GetFileAttributes(const std::string& path) override {
+    return ::GetFileAttributesA(Utf8ToAnsi(path).c_str());
+  }
+
+  bool ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) override {
+    entries->clear();
+    const std::string pattern = paths::JoinEnsuringSeparator(dir, "*.*", kSeparator);
+    WIN32_FIND_DATAA record{};
+    win32::UniqueFindHandle find(::FindFirstFileA(Utf8ToAnsi(pattern).c_str(), &record));
+    if (!find) {
+      // An existing folder without entries (a drive's empty root) is not a failure.
+      return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    do {
+      const std::size_t length = strnlen(record.cFileName, sizeof(record.cFileName));
+      const std::string name = AnsiToUtf8(std::string_view(record.cFileName, length));
+      if (name == "." || name == "..") continue;
+      entries->push_back({name, record.dwFileAttributes});
+    } while (::FindNextFileA(find.get(), &record) != FALSE);
+    return true;
+  }
+
+  bool ReadFile(const std::string& path, std::string* bytes) override {
+    win32::UniqueFile file(::CreateFileA(Utf8ToAnsi(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER file_size{};
+    if (!::GetFileSizeEx(file.get(), &file_size) || file_size.QuadPart > 0x7FFFFFFF) return false;
+    std::string content(static_cast<std::size_t>(file_size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+      DWORD read = 0;
+      if (!::ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done),
+                      &read, nullptr)) {
+        return false;
+      }
+      if (read == 0) break;
+      done += read;
+    }
+    content.resize(done);
+    *bytes = std::move(content);
+    return true;
+  }
+
+  // Writes a temporary file beside the target, forces it to disk, then moves it over the
+  // target in one step.
+  bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
+    const std::string ansi_path = Utf8ToAnsi(path);
+    const std::string temporary = ansi_path + ".tmp" + std::to_string(::GetCurrentProcessId()) +
+                                  "-" + std::to_string(++temporary_counter_);
+    {
+      win32::UniqueFile file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file) return false;
+      bool written = true;
+      std::size_t done = 0;
+      while (written && done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        DWORD wrote = 0;
+        written = ::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr) != FALSE &&
+                  wrote == chunk;
+        done += wrote;
+      }
+      if (!written || !::FlushFileBuffers(file.get())) {
+        file.reset();
+        ::DeleteFileA(temporary.c_str());
+        return false;
+      }
+    }
+    if (!::MoveFileExA(temporary.c_str(), ansi_path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      ::DeleteFileA(temporary.c_str());
+      return false;
+    }
+    return true;
+  }
+
+  bool CreateDirectory(const std::string& path) override {
+    return ::CreateDirectoryA(Utf8ToAnsi(path).c_str(), nullptr) != FALSE;
+  }
+
+  // ---- Text ----------------------------------------------------------------------------
+
+  std::string ToAnsi(std::string_view utf8) override { return Utf8ToAnsi(utf8); }
+  std::string FromAnsi(std::string_view ansi) override { return AnsiToUtf8(ansi); }
+
+  std::string ExpandEnvironmentStrings(const std::string& text) override {
+    const std::string ansi = Utf8ToAnsi(text);
+    DWORD capacity = static_cast<DWORD>(ansi.size()) + 256;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      std::vector<char> buffer(capacity, '\0');
+      const DWORD needed = ::ExpandEnvironmentStringsA(ansi.c_str(), buffer.data(), capacity);
+      if (needed == 0) return text;
+      if (needed <= capacity) return AnsiToUtf8(buffer.data());
+      capacity = needed + 1;
+    }
+    return text;
+  }
+
+  // ---- URL cache -----------------------------------------------------------------------
+
+  // Each entry is fetched twice: first with no buffer, to learn its size, then into a
+  // fixed block of exactly that size, which is freed once the entry is handled. Any
+  // failure ends the enumeration with the entries handled so far.
+  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+    DWORD size = 0;
+    win32::UniqueUrlCacheFind find(::FindFirstUrlCacheEntryA(nullptr, nullptr, &size));
+    if (find || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
+    win32::UniqueLocalMemory block(AllocateEntryBlock(size));
+    if (!block) return;
+    find.reset(::FindFirstUrlCacheEntryA(nullptr, EntryIn(block), &size));
+    if (!find) return;
+    for (;;) {
+      INTERNET_CACHE_ENTRY_INFOA record;
+      std::memcpy(&record, block.get(), sizeof(record));
+      const std::string address = StringFromPointer(record.lpszSourceUrlName);
+      if (!visit({record.CacheEntryType, address, record.dwHitRate})) return;
+      block.reset();
+      size = 0;
+      ::FindNextUrlCacheEntryA(find.get(), nullptr, &size);
+      if (size == 0) return;
+      block.reset(AllocateEntryBlock(size));
+      if (!block) return;
+      if (!::FindNextUrlCacheEntryA(find.get(), EntryIn(block), &size)) return;
+    }
+  }
+
+  // ---- Shell, processes, program -------------------------------------------------------
+
+  bool ShellOpen(const std::string& operation, const std::string& file) override {
+    const HINSTANCE result = ::ShellExecuteA(nullptr, Utf8ToAnsi(operation).c_str(),
+                                             Utf8ToAnsi(file).c_str(), "", "", SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+  }
+
+  // Starts the program in a normal window that takes the focus, and does not wait.
+  bool StartProgram(const std::string& command_line) override {
+    std::string ansi = Utf8ToAnsi(command_line);
+    if (ansi.empty()) return false;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, ansi.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+      return false;
+    }
+    win32::UniqueKernelHandle process_handle(process.hProcess);
+    win32::UniqueKernelHandle thread_handle(process.hThread);
+    return true;
+  }
+
+  std::string ProgramDirectory() override {
+    std::vector<char> buffer(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD length =
+          ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (length == 0) return ".";
+      if (length < buffer.size()) {
+        const std::string path = AnsiToUtf8(std::string_view(buffer.data(), length));
+        const std::size_t last = path.find_last_of(kSeparator);
+        return last == std::string::npos ? "." : path.substr(0, last);
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  char PathSeparator() const override { return kSeparator; }
+  bool FileNamesIgnoreCase() const override { return true; }
+
+ private:
+  // The name an enumeration left in `buffer`: `length` bytes, or up to its NUL.
+  static std::string_view NameInBuffer(const std::vector<char>& buffer, DWORD length) {
+    return std::string_view(buffer.data(),
+                            strnlen(buffer.data(), std::min<std::size_t>(length, buffer.size())));
+  }
+
+  // A fixed block of `size` bytes whose first word (dwStructSize) holds its size.
+  static HLOCAL AllocateEntryBlock(DWORD size) {
+    if (size < sizeof(DWORD)) return nullptr;
+    HLOCAL block = ::LocalAlloc(LMEM_FIXED, size);
+    if (block != nullptr) std::memcpy(block, &size, sizeof(size));
+    return block;
+  }
+
+  static INTERNET_CACHE_ENTRY_INFOA* EntryIn(const win32::UniqueLocalMemory& block) {
+    return static_cast<INTERNET_CACHE_ENTRY_INFOA*>(block.get());
+  }
+
+  // The NUL-terminated ANSI text at `address`: its length by lstrlenA, then a copy.
+  static std::string StringFromPointer(const char* address) {
+    if (address == nullptr) return {};
+    const int length = ::lstrlenA(address);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    ::lstrcpyA(text.data(), address);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+  }
+
+  unsigned temporary_counter_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> CreateDefaultPlatform() { return std::make_unique<Win32Platform>(); }
+
+}  // namespace zorvane
