@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Zorvane with its tests and runs every test; then, where the MinGW-w64 cross
 # compiler and Wine are installed, the Windows build and its tests under Wine, which also
-# compare the two builds' results end to end.
+# compare the two builds' results end to end. Then each fuzz target runs briefly (when
+# clang with libFuzzer is here) and the whole suite runs again under the address and
+# undefined-behaviour sanitizers. ZORVANE_QUICK_TEST=1 stops before the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -14,3 +16,18 @@ if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 && command -v wine >/dev/nu
   cmake --build --preset windows -j"$jobs"
   ctest --preset windows -j"$jobs"
 fi
+[ "${ZORVANE_QUICK_TEST:-0}" = 1 ] && exit 0
+
+fuzz_seconds=${ZORVANE_FUZZ_SECONDS:-30}
+status=0
+fuzz/run-fuzzers.sh "$fuzz_seconds" || status=$?
+case $status in
+  0) ;;
+  2) echo "fuzz: skipped (clang with libFuzzer is not available)" ;;
+  *) exit "$status" ;;
+esac
+
+# The benchmarks measure the plain build; under the sanitizers they would only cost time.
+cmake --preset sanitize -DZORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build --preset sanitize -j"$jobs"
+ctest --preset sanitize -j"$jobs"

@@ -103,7 +103,10 @@ void Form1::Command1_Click() {
         return ReadSetting(files, kRankSection, title, kDefaultStoredPlace);
       },
       &rows);
-  // One replacement of the settings file leaves what one write per row would leave.
+  // One replacement of the settings file leaves what one write per row would leave. A
+  // failed write is not reported: the rows shown are right either way, the command has
+  // no success message that could mislead, and the file stays whole (old or new), so
+  // the next run only compares with older places.
   if (!places.empty()) WriteSettings(files, kRankSection, places);
 
   state_.list_view1_visible = true;

@@ -10,6 +10,14 @@ function(zorvane_target_defaults target)
                                             -fno-sanitize-recover=undefined)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   endif()
+  if(ZORVANE_FUZZ)
+    # Coverage for libFuzzer in every library; the fuzz targets link the fuzzer itself.
+    # Warnings that only clang gives stay warnings here: this build looks for crashes.
+    target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link,address,undefined
+                                            -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+                                            -Wno-error)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
 endfunction()
 
 # zorvane_library(NAME SOURCES... ) builds zorvane_NAME with alias zorvane::NAME.

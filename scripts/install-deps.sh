@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-ipafont-gothic xvfb xauth xdg-utils
+  clang libclang-rt-dev
 )
 windows_build=${ZORVANE_WINDOWS_BUILD:-1}
 if [ "$windows_build" != 0 ]; then

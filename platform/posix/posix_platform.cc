@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -123,10 +124,38 @@ std::optional<std::string> WriteTarget(const std::string& path) {
   return target;
 }
 
+// The temporary files of writers of "<name>" in `folder` are ".<name>.tmp-<pid>-<n>".
+// A writer killed between creating and renaming its file leaves it behind; this removes
+// those whose process is gone, so a crash does not litter the folder for good. Files of
+// a live process (another writer right now, or a process that reused the pid) stay.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+  DIR* stream = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (stream == nullptr) return;
+  const std::string prefix = "." + name + ".tmp-";
+  const pid_t self = ::getpid();
+  while (const dirent* entry = ::readdir(stream)) {
+    const std::string_view entry_name(entry->d_name);
+    if (entry_name.substr(0, prefix.size()) != prefix) continue;
+    const std::string_view rest = entry_name.substr(prefix.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9) continue;
+    pid_t pid = 0;
+    bool digits = true;
+    for (const char c : rest.substr(0, dash)) {
+      digits = digits && c >= '0' && c <= '9';
+      pid = pid * 10 + (c - '0');
+    }
+    if (!digits || pid <= 0 || pid == self) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(stream), entry->d_name, 0);
+  }
+  ::closedir(stream);
+}
+
 // Replaces `target` (no link) with `bytes`: a temporary file in the same folder,
-// written and flushed to the disk, then renamed over it. On any failure the old file
-// stays as it was and the temporary file is removed. A file that is not writable is
-// not replaced; a replaced file keeps its permission bits.
+// written and flushed to the disk, then renamed over it, and the rename flushed too. On
+// any failure the old file stays as it was and the temporary file is removed. A file
+// that is not writable is not replaced; a replaced file keeps its permission bits.
 bool ReplaceFile(const std::string& target, std::string_view bytes) {
   struct stat st;
   const bool exists = ::stat(target.c_str(), &st) == 0;
@@ -138,6 +167,7 @@ bool ReplaceFile(const std::string& target, std::string_view bytes) {
   const std::size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  RemoveStaleTemporaries(folder, name);
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
@@ -151,8 +181,15 @@ bool ReplaceFile(const std::string& target, std::string_view bytes) {
   if (exists) ::fchmod(fd.get(), st.st_mode & 07777);  // best effort
   const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close() &&
                        ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!written) ::unlink(temp.c_str());
-  return written;
+  if (!written) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // The rename reaches the disk with the folder; without this a power cut could bring
+  // the old file back after the new one was reported written.
+  UniqueFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+  return true;
 }
 
 // An exclusive lock on "<target>.lock", held while the object lives. The lock file stays

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -215,6 +216,33 @@ TEST_F(PosixPlatformTest, ReadOnlyFileIsNotReplaced) {
   EXPECT_FALSE(platform_->WriteFileAtomic(Path("locked.ini"), "x"));
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "new", Path("locked.ini")));
   EXPECT_EQ(Get("locked.ini"), "[A]\r\nk=old\r\n");
+}
+
+// The id of a process that has ended.
+pid_t EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return child;
+}
+
+// A writer killed between writing its temporary file and renaming it leaves the file;
+// the next replacement of the same file removes it, and only it.
+TEST_F(PosixPlatformTest, ReplacingAFileRemovesTemporaryFilesOfKilledWriters) {
+  const std::string dead = std::to_string(EndedProcess());
+  const std::string live = std::to_string(::getppid());
+  Put(".url.dat.tmp-" + dead + "-0", "half");
+  Put(".url.dat.tmp-" + dead + "-17", "half");
+  Put(".url.dat.tmp-" + live + "-0", "being written");
+  Put(".zorvane.ini.tmp-" + dead + "-0", "another file's");
+  Put(".url.dat.tmp-x-0", "not ours");
+  Put("url.dat", "old");
+  ASSERT_TRUE(platform_->WriteFileAtomic(Path("url.dat"), "new"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{".url.dat.tmp-" + live + "-0", ".url.dat.tmp-x-0",
+                                               ".zorvane.ini.tmp-" + dead + "-0", "url.dat"}));
+  ASSERT_TRUE(platform_->WritePrivateProfileString("A", "k", "v", Path("zorvane.ini")));
+  EXPECT_FALSE(fs::exists(dir_ / (".zorvane.ini.tmp-" + dead + "-0")));
 }
 
 TEST_F(PosixPlatformTest, CreateDirectoryMakesOneFolder) {
