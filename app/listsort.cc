@@ -309,26 +309,22 @@ bool ParseCellCurrency(std::string_view text, std::int64_t* ten_thousandths) {
   }
   std::size_t pos = 0;
   bool have_sign = false, have_currency = false;
-  for (int i = 0; i < 2; ++i) {
-    SkipBlanks(s, &pos);
-    if (!have_sign && !parenthesised && ConsumeSign(s, &pos, &negative)) {
-      have_sign = true;
-    } else if (!have_currency && ConsumeCurrency(s, &pos)) {
-      have_currency = true;
+  // A sign and a currency sign may each stand once, before or after the number.
+  auto consume_affixes = [&] {
+    for (int i = 0; i < 2; ++i) {
+      SkipBlanks(s, &pos);
+      if (!have_sign && !parenthesised && ConsumeSign(s, &pos, &negative)) {
+        have_sign = true;
+      } else if (!have_currency && ConsumeCurrency(s, &pos)) {
+        have_currency = true;
+      }
     }
-  }
-  SkipBlanks(s, &pos);
+    SkipBlanks(s, &pos);
+  };
+  consume_affixes();
   Decimal d;
   if (!ScanDecimal(s, &pos, /*grouping=*/true, &d)) return false;
-  for (int i = 0; i < 2; ++i) {
-    SkipBlanks(s, &pos);
-    if (!have_sign && !parenthesised && ConsumeSign(s, &pos, &negative)) {
-      have_sign = true;
-    } else if (!have_currency && ConsumeCurrency(s, &pos)) {
-      have_currency = true;
-    }
-  }
-  SkipBlanks(s, &pos);
+  consume_affixes();
   if (pos != s.size()) return false;
   std::int64_t value = 0;
   if (!ToTenThousandths(d, &value)) return false;
