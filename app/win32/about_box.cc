@@ -51,7 +51,7 @@ int AboutBox::Px(int twips) const { return TwipsToPixels(twips, app_.dpi()); }
 bool AboutBox::Create() {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = &AboutBox::WindowProc;
+  window_class.lpfnWndProc = &ObjectWindowProc<AboutBox>;
   window_class.hInstance = app_.instance();
   window_class.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -111,17 +111,9 @@ void AboutBox::CloseAboutBox() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK AboutBox::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    auto* self = static_cast<AboutBox*>(create->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->app_.WindowOpened();
-  }
-  auto* self = reinterpret_cast<AboutBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wparam, lparam);
-  return self->HandleMessage(message, wparam, lparam);
+void AboutBox::Attach(HWND hwnd) {
+  hwnd_ = hwnd;
+  app_.WindowOpened();
 }
 
 LRESULT AboutBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {

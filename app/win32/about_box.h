@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/frm_about.h"
+#include "app/win32/window_procedure.h"
 #include "platform/win32/windows_include.h"
 
 namespace zorvane::win32 {
@@ -32,7 +33,11 @@ class AboutBox final : public FrmAboutView {
   void CloseAboutBox() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  template <typename Window>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                           LPARAM lparam);
+  // Keeps the window the procedure was created for and counts it as open.
+  void Attach(HWND hwnd);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   HWND control(int id) const { return ::GetDlgItem(hwnd_, id); }
   int Px(int twips) const;

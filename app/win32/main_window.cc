@@ -106,7 +106,7 @@ HWND MainWindow::control(int id) const {
 bool MainWindow::Create(int show_command) {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = &MainWindow::WindowProc;
+  window_class.lpfnWndProc = &ObjectWindowProc<MainWindow>;
   window_class.hInstance = app_.instance();
   window_class.hIcon = ::LoadIconW(app_.instance(), MAKEINTRESOURCEW(IDI_ZORVANE));
   window_class.hIconSm = LoadSmallIcon(app_.instance(), IDI_ZORVANE);
@@ -360,17 +360,9 @@ void MainWindow::ShowAboutBox() { app_.ShowAboutBox(); }
 
 // ---- The window procedure ---------------------------------------------------------------
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->app_.WindowOpened();
-  }
-  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wparam, lparam);
-  return self->HandleMessage(message, wparam, lparam);
+void MainWindow::Attach(HWND hwnd) {
+  hwnd_ = hwnd;
+  app_.WindowOpened();
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -9,6 +9,7 @@
 
 #include "app/form1.h"
 #include "platform/platform.h"
+#include "app/win32/window_procedure.h"
 #include "platform/win32/windows_include.h"
 
 namespace zorvane::win32 {
@@ -39,7 +40,11 @@ class MainWindow final : public Form1View {
                     std::int32_t order) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  template <typename Window>
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                           LPARAM lparam);
+  // Keeps the window the procedure was created for and counts it as open.
+  void Attach(HWND hwnd);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   void CreateControls();
