@@ -34,8 +34,7 @@ class AboutBox final : public FrmAboutView {
 
  private:
   template <typename Window>
-  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam,
-                                           LPARAM lparam);
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   // Keeps the window the procedure was created for and counts it as open.
   void Attach(HWND hwnd);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);

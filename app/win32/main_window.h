@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "platform/platform.h"
 #include "app/win32/window_procedure.h"
+#include "platform/platform.h"
 #include "platform/win32/windows_include.h"
 
 namespace zorvane::win32 {
@@ -41,8 +41,7 @@ class MainWindow final : public Form1View {
 
  private:
   template <typename Window>
-  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam,
-                                           LPARAM lparam);
+  friend LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   // Keeps the window the procedure was created for and counts it as open.
   void Attach(HWND hwnd);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
