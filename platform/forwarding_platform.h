@@ -2,6 +2,8 @@
 // the one operation they want to observe or break.
 #pragma once
 
+#include <utility>
+
 #include "platform/platform.h"
 
 namespace zorvane {
@@ -91,6 +93,15 @@ class ForwardingPlatform : public Platform {
 
   char PathSeparator() const override { return target_->PathSeparator(); }
   bool FileNamesIgnoreCase() const override { return target_->FileNamesIgnoreCase(); }
+  bool ReplaceDirectory(const std::string& staged, const std::string& target) override {
+    return target_->ReplaceDirectory(staged, target);
+  }
+  bool RemoveDirectoryTree(const std::string& path) override {
+    return target_->RemoveDirectoryTree(path);
+  }
+  void SetDiagnosticSink(DiagnosticSink sink) override {
+    target_->SetDiagnosticSink(std::move(sink));
+  }
 
  protected:
   Platform* target() const { return target_; }

@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <iostream>
+
 namespace zorvane {
 
 bool Platform::WritePrivateProfileStrings(
@@ -10,6 +12,14 @@ bool Platform::WritePrivateProfileStrings(
     if (!WritePrivateProfileString(section, key, value, file)) all_written = false;
   }
   return all_written;
+}
+
+void Platform::Diagnose(const std::string& line) const {
+  if (diagnostic_sink_) {
+    diagnostic_sink_(line);
+  } else {
+    std::cerr << "zorvane: " << line << "\n";
+  }
 }
 
 }  // namespace zorvane

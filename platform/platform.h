@@ -137,6 +137,14 @@ class Platform {
   virtual bool WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
   // Creates one folder; its parent must exist. False on failure (also when it exists).
   virtual bool CreateDirectory(const std::string& path) = 0;
+  // Puts the folder `staged` in the place of `target`, a folder of the same parent or
+  // nothing yet: an existing `target` is exchanged with `staged` in one step where the
+  // file system can (else moved aside just before), then removed with all it holds.
+  // False, with `target` as it was, when `staged` could not be put in its place.
+  virtual bool ReplaceDirectory(const std::string& staged, const std::string& target) = 0;
+  // Removes the folder `path` with everything in it; links inside are removed, never
+  // followed. True when nothing is left at `path` (also when nothing was there).
+  virtual bool RemoveDirectoryTree(const std::string& path) = 0;
 
   // ---- Text ----------------------------------------------------------------------------
 
@@ -169,6 +177,22 @@ class Platform {
   virtual char PathSeparator() const = 0;
   // Whether the file system compares names without regard to case.
   virtual bool FileNamesIgnoreCase() const = 0;
+
+  // ---- Diagnostics ---------------------------------------------------------------------
+
+  // Receives one line, without a line break, for each thing the platform had to skip: a
+  // URL-cache source that is missing, unreadable, damaged or of an unknown kind, a
+  // registry store it cannot parse.
+  using DiagnosticSink = std::function<void(const std::string& line)>;
+  // Sends later diagnostics to `sink`. Until one is set they go to stderr, each line
+  // after "zorvane: ".
+  virtual void SetDiagnosticSink(DiagnosticSink sink) { diagnostic_sink_ = std::move(sink); }
+
+ protected:
+  void Diagnose(const std::string& line) const;
+
+ private:
+  DiagnosticSink diagnostic_sink_;
 };
 
 // The platform the program runs on: POSIX or Win32, chosen at build time.

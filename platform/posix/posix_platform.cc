@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -353,7 +354,9 @@ std::string HomeDirectory() {
 
 class PosixPlatform final : public Platform {
  public:
-  PosixPlatform() : home_(HomeDirectory()), registry_(PosixRegistry::DefaultStorePath(), home_) {}
+  PosixPlatform() : home_(HomeDirectory()), registry_(PosixRegistry::DefaultStorePath(), home_) {
+    registry_.SetDiagnose([this](const std::string& line) { Diagnose(line); });
+  }
 
   long RegOpenKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
                   RegHandle* key) override {
@@ -495,6 +498,33 @@ class PosixPlatform final : public Platform {
     return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
   }
 
+  bool ReplaceDirectory(const std::string& staged, const std::string& target) override {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0) {
+      return errno == ENOENT && ::rename(staged.c_str(), target.c_str()) == 0;
+    }
+    if (!S_ISDIR(st.st_mode)) return false;
+    // One step: whoever lists the parent sees the old folder or the new one, never none.
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+      return RemoveDirectoryTree(staged);
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without the exchange: the old folder steps aside for an instant.
+    const std::string aside = staged + ".old";
+    if (!RemoveDirectoryTree(aside) || ::rename(target.c_str(), aside.c_str()) != 0) return false;
+    if (::rename(staged.c_str(), target.c_str()) != 0) {
+      ::rename(aside.c_str(), target.c_str());
+      return false;
+    }
+    return RemoveDirectoryTree(aside);
+  }
+
+  bool RemoveDirectoryTree(const std::string& path) override {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);  // removes links, never follows them
+    return !error && !std::filesystem::exists(std::filesystem::symlink_status(path, error));
+  }
+
   std::string ToAnsi(std::string_view utf8) override { return cp932::FromUtf8(utf8); }
   std::string FromAnsi(std::string_view ansi) override { return cp932::ToUtf8(ansi); }
 
@@ -521,7 +551,9 @@ class PosixPlatform final : public Platform {
   }
 
   void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
-    EnumerateUrlCacheSources(std::getenv("ZORVANE_URL_CACHE"), home_, visit);
+    EnumerateUrlCacheSources(
+        std::getenv("ZORVANE_URL_CACHE"), home_,
+        [this](const std::string& line) { Diagnose(line); }, visit);
   }
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -174,6 +175,10 @@ class PosixRegistry::Impl {
   Impl(std::string store_path, const std::string& home_dir)
       : store_path_(std::move(store_path)), tree_(PlatformDefaults(home_dir)) {}
 
+  void SetDiagnose(std::function<void(const std::string&)> diagnose) {
+    diagnose_ = std::move(diagnose);
+  }
+
   long OpenKey(std::uint32_t root, const std::string& sub_key, bool create, RegHandle* key) {
     if (key == nullptr) return kErrorInvalidParameter;
     Where base;
@@ -323,7 +328,18 @@ class PosixRegistry::Impl {
     if (error == 0) document = regfile::Parse(bytes);
     tree_.Load(document);
     writable_ = (error == 0 || error == ENOENT) && document.errors.empty();
+    if (!document.errors.empty() && diagnose_ && bytes != reported_bytes_) {
+      reported_bytes_ = bytes;
+      const regfile::Error& first = document.errors.front();
+      std::string line = store_path_ + ": line " + std::to_string(first.line) +
+                         " cannot be parsed (" + first.reason + ")";
+      if (document.errors.size() > 1) {
+        line += " and " + std::to_string(document.errors.size() - 1) + " more";
+      }
+      diagnose_(line + "; the registry store is read without them and not written");
+    }
   }
+
 
   // Applies `change` to the tree just read and writes the store. On failure the tree is
   // read again, so that it shows what the file holds.
@@ -337,6 +353,8 @@ class PosixRegistry::Impl {
   }
 
   std::string store_path_;
+  std::function<void(const std::string&)> diagnose_;
+  std::string reported_bytes_;  // the content last reported as unparsable
   regtree::KeyTree tree_;
   bool writable_ = true;
   std::map<RegHandle, Where> handles_;
@@ -400,5 +418,9 @@ long PosixRegistry::RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t
 }
 
 long PosixRegistry::RegCloseKey(RegHandle key) { return impl_->CloseKey(key); }
+
+void PosixRegistry::SetDiagnose(std::function<void(const std::string& line)> diagnose) {
+  impl_->SetDiagnose(std::move(diagnose));
+}
 
 }  // namespace zorvane

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,10 @@ class PosixRegistry {
   long RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
                   std::string* name);
   long RegCloseKey(RegHandle key);
+
+  // Receives a line naming the store and its first bad line when the store holds lines
+  // that cannot be parsed (and so will not be written); once per content of the file.
+  void SetDiagnose(std::function<void(const std::string& line)> diagnose);
 
  private:
   class Impl;

@@ -50,6 +50,8 @@ class RegistryTestPlatform final : public Platform {
   bool ReadFile(const std::string&, std::string*) override { return false; }
   bool WriteFileAtomic(const std::string&, std::string_view) override { return false; }
   bool CreateDirectory(const std::string&) override { return false; }
+  bool ReplaceDirectory(const std::string&, const std::string&) override { return false; }
+  bool RemoveDirectoryTree(const std::string&) override { return false; }
   std::string ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
   std::string ExpandEnvironmentStrings(const std::string& text) override { return text; }

@@ -11,6 +11,7 @@
 
 #include "platform/posix/url_cache/cache_list.h"
 #include "platform/posix/url_cache/ie_index.h"
+#include "platform/posix/url_cache/sqlite_copy.h"
 
 namespace zorvane {
 namespace {
@@ -225,13 +226,20 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
   const std::string sources =
       list + ":" + binary + ":" + dir.path() + "/missing:" + dir.path() + "/ie:" + list;
   Collector c;
-  EnumerateUrlCacheSources(sources.c_str(), "/nonexistent", c.Visit());
+  std::vector<std::string> diagnostics;
+  EnumerateUrlCacheSources(
+      sources.c_str(), "/nonexistent",
+      [&](const std::string& line) { diagnostics.push_back(line); }, c.Visit());
   EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://from-list/", 3},
                                            {0x200001, "Visited: user@http://www.example.com/", 9},
                                            {0x1, "http://from-list/", 3}}));
+  EXPECT_EQ(diagnostics, (std::vector<std::string>{
+                             binary + ": not a kind of file Zorvane reads",
+                             dir.path() + "/missing: not found",
+                         }));
   Collector first;
   first.limit = 1;
-  EnumerateUrlCacheSources(sources.c_str(), "/nonexistent", first.Visit());
+  EnumerateUrlCacheSources(sources.c_str(), "/nonexistent", nullptr, first.Visit());
   EXPECT_EQ(first.entries.size(), 1u);
 
   // Set but empty: no source. Unset: the browser profiles of a home that has none.
@@ -239,8 +247,8 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
   const std::string saved_xdg = xdg != nullptr ? xdg : "";
   setenv("XDG_CONFIG_HOME", (dir.path() + "/config").c_str(), 1);
   Collector none;
-  EnumerateUrlCacheSources("", dir.path(), none.Visit());
-  EnumerateUrlCacheSources(nullptr, dir.path(), none.Visit());
+  EnumerateUrlCacheSources("", dir.path(), nullptr, none.Visit());
+  EnumerateUrlCacheSources(nullptr, dir.path(), nullptr, none.Visit());
   EXPECT_TRUE(none.entries.empty());
   if (xdg != nullptr) {
     setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
@@ -249,22 +257,40 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
   }
 }
 
-TEST(UrlCacheSourcesTest, HandsHistoryDatabasesToTheBrowserReader) {
+// Histories merge into one entry per address, in the place where it first appeared; a
+// database named twice or through a link is read once; a damaged one is named.
+TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
   TempFolder dir;
-  const std::string path = dir.path() + "/History";
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  const char* kSql =
-      "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT, url LONGVARCHAR,"
-      " title LONGVARCHAR, visit_count INTEGER DEFAULT 0 NOT NULL,"
-      " typed_count INTEGER DEFAULT 0 NOT NULL, last_visit_time INTEGER NOT NULL,"
-      " hidden INTEGER DEFAULT 0 NOT NULL);"
-      "INSERT INTO urls (url, visit_count, last_visit_time) VALUES ('http://h/', 6, 1);";
-  EXPECT_EQ(sqlite3_exec(db, kSql, nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  const auto history = [&](const std::string& name, const std::string& rows) {
+    const std::string path = dir.path() + "/" + name;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const std::string sql =
+        "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR, visit_count INTEGER,"
+        " hidden INTEGER DEFAULT 0);" + rows;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    return path;
+  };
+  const std::string a = history("a", "INSERT INTO urls (url, visit_count) VALUES"
+                                     " ('http://both/', 6), ('http://a/', 1);");
+  const std::string b = history("b", "INSERT INTO urls (url, visit_count) VALUES"
+                                     " ('http://b/', 2), ('http://both/', 2147483645);");
+  const std::string list = dir.Write("list.txt", "0x1\t3\thttp://both/\n");
+  std::filesystem::create_symlink(a, dir.path() + "/link-to-a");
+  const std::string damaged = dir.Write("damaged", std::string(kSqliteHeader) + "garbage");
+  const std::string sources =
+      a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a + ":" + damaged;
   Collector c;
-  EXPECT_TRUE(EnumerateUrlCacheSource(path, c.Visit()));
-  EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://h/", 6}}));
+  std::vector<std::string> diagnostics;
+  EnumerateUrlCacheSources(
+      sources.c_str(), "/nonexistent",
+      [&](const std::string& line) { diagnostics.push_back(line); }, c.Visit());
+  EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://both/", 2147483647},
+                                           {0x1, "http://a/", 1},
+                                           {0x1, "http://both/", 3},
+                                           {0x1, "http://b/", 2}}));
+  EXPECT_EQ(diagnostics, std::vector<std::string>{damaged + ": damaged or locked, skipped"});
 }
 
 // ---- index.dat written by Wine's WinINet -------------------------------------------------

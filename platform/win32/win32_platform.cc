@@ -264,6 +264,54 @@ class Win32Platform final : public Platform {
     return ::CreateDirectoryA(Utf8ToAnsi(path).c_str(), nullptr) != FALSE;
   }
 
+  bool ReplaceDirectory(const std::string& staged, const std::string& target) override {
+    const std::string ansi_staged = Utf8ToAnsi(staged);
+    const std::string ansi_target = Utf8ToAnsi(target);
+    const DWORD attributes = ::GetFileAttributesA(ansi_target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      return ::MoveFileExA(ansi_staged.c_str(), ansi_target.c_str(), 0) != FALSE;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+    // Windows cannot exchange two folders: the old one steps aside for an instant.
+    const std::string aside = staged + ".old";
+    const std::string ansi_aside = Utf8ToAnsi(aside);
+    if (!RemoveDirectoryTree(aside) ||
+        ::MoveFileExA(ansi_target.c_str(), ansi_aside.c_str(), 0) == FALSE) {
+      return false;
+    }
+    if (::MoveFileExA(ansi_staged.c_str(), ansi_target.c_str(), 0) == FALSE) {
+      ::MoveFileExA(ansi_aside.c_str(), ansi_target.c_str(), 0);
+      return false;
+    }
+    return RemoveDirectoryTree(aside);
+  }
+
+  bool RemoveDirectoryTree(const std::string& path) override {
+    const std::string ansi = Utf8ToAnsi(path);
+    const DWORD attributes = ::GetFileAttributesA(ansi.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = ::GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+    // A junction or folder link is removed itself; what it points at is not entered.
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+      std::vector<DirEntry> entries;
+      if (!ListDirectory(path, &entries)) return false;
+      for (const DirEntry& entry : entries) {
+        const std::string child = paths::JoinEnsuringSeparator(path, entry.name, kSeparator);
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+          if (!RemoveDirectoryTree(child)) return false;
+          continue;
+        }
+        const std::string ansi_child = Utf8ToAnsi(child);
+        ::SetFileAttributesA(ansi_child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (::DeleteFileA(ansi_child.c_str()) == FALSE) return false;
+      }
+    }
+    return ::RemoveDirectoryA(ansi.c_str()) != FALSE;
+  }
+
   // ---- Text ----------------------------------------------------------------------------
 
   std::string ToAnsi(std::string_view utf8) override { return Utf8ToAnsi(utf8); }

@@ -1,344 +1,112 @@
 #include "platform/posix/url_cache/browser_history.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <array>
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <optional>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/cp932.h"
-
-// Sections: the private copy (file descriptors, the temporary folder, copying one file,
-// a stable snapshot of the database and its companions), reading the copy with SQLite,
-// and the entry point.
+#include "platform/posix/url_cache/sqlite_copy.h"
+#include "platform/text.h"
 
 namespace zorvane {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A browser that writes while we copy can leave the copy torn; a changed file stamp
-// shows it, and the copy is taken again this many times in all.
-constexpr int kCopyAttempts = 3;
 // Hit counts are read as signed 32-bit numbers further on.
 constexpr std::int64_t kMaxHitCount = 2147483647;
 constexpr std::uint32_t kNormalEntry = 0x1;
-constexpr char kCopyName[] = "history.sqlite";
 
-// The companions that belong to a database's committed state. The write-ahead log holds
-// committed pages not yet written back; the rollback journal holds the original pages of a
-// transaction in progress, which SQLite puts back when it opens the copy. The "-shm" file
-// is deliberately not copied: it is only an index of the log shared between the live
-// connections, which SQLite rebuilds from the log on the copy anyway, and a copy of it
-// taken while the browser writes may disagree with the copied log.
-constexpr std::array<const char*, 2> kCompanionSuffixes = {"-wal", "-journal"};
+constexpr char kFirefoxQuery[] =
+    "SELECT url, visit_count FROM moz_places "
+    "WHERE coalesce(hidden, 0) = 0 AND visit_count > 0 ORDER BY id";
 
-// ---- File descriptors and the temporary folder ------------------------------------------
+// Chromium's transition qualifier of a visit reached through a server redirect. The
+// column holds the 32-bit value as a signed number; the bit tests the same either way.
+// Each URL loses the visits that such a visit came from.
+constexpr char kChromiumQuery[] =
+    "SELECT u.url, u.visit_count - coalesce(r.starts, 0) FROM urls u "
+    "LEFT JOIN (SELECT v.url AS url_id, count(DISTINCT v.id) AS starts "
+    "           FROM visits w JOIN visits v ON v.id = w.from_visit "
+    "           WHERE (w.transition & 0x80000000) != 0 GROUP BY v.url) r ON r.url_id = u.id "
+    "WHERE coalesce(u.hidden, 0) = 0 AND u.visit_count > 0 ORDER BY u.id";
 
-class UniqueFd final {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) close(fd_);
+// Chromium files without a visits table (none that a browser writes) count every visit.
+constexpr char kChromiumQueryWithoutVisits[] =
+    "SELECT url, visit_count FROM urls "
+    "WHERE coalesce(hidden, 0) = 0 AND visit_count > 0 ORDER BY id";
+
+SourceStatus ReadRows(sqlite3* db, std::vector<HistoryRow>* rows) {
+  const char* sql = nullptr;
+  if (HasTable(db, "moz_places")) {
+    sql = kFirefoxQuery;
+  } else if (HasTable(db, "urls")) {
+    sql = HasTable(db, "visits") ? kChromiumQuery : kChromiumQueryWithoutVisits;
+  } else {
+    // An unreadable schema is damage, a readable one without history tables another kind.
+    return Prepare(db, "SELECT 1 FROM sqlite_master") ? SourceStatus::kUnknownKind
+                                                      : SourceStatus::kDamaged;
   }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports whether everything written reached the file.
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-// A folder only this user can enter (mkdtemp creates it with mode 0700), removed with
-// everything in it, including any file SQLite adds beside the copy, when the object goes.
-class PrivateFolder final {
- public:
-  PrivateFolder() {
-    std::error_code error;
-    fs::path base = fs::temp_directory_path(error);
-    if (error) base = "/tmp";
-    std::string pattern = (base / "zorvane-history-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~PrivateFolder() {
-    if (path_.empty()) return;
-    std::error_code error;
-    fs::remove_all(path_, error);
-  }
-  PrivateFolder(const PrivateFolder&) = delete;
-  PrivateFolder& operator=(const PrivateFolder&) = delete;
-
-  bool valid() const { return !path_.empty(); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// ---- Copying ----------------------------------------------------------------------------
-
-// What identifies one state of a file; two equal stamps mean nothing was written between.
-struct FileStamp {
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  std::int64_t modified_ns = 0;
-  std::int64_t changed_ns = 0;
-
-  bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp StampOf(const struct stat& info) {
-  FileStamp stamp;
-  stamp.exists = true;
-  stamp.device = info.st_dev;
-  stamp.inode = info.st_ino;
-  stamp.size = info.st_size;
-  stamp.modified_ns = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
-  stamp.changed_ns = std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec;
-  return stamp;
-}
-
-FileStamp StampOfPath(const std::string& path) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) return FileStamp{};
-  return StampOf(info);
-}
-
-enum class CopyResult { kCopied, kMissing, kFailed };
-
-// Opens the user's file for reading only. O_NOATIME keeps even the access time as it was
-// where the kernel allows it (the file's owner); O_NONBLOCK keeps a FIFO in its place
-// from blocking the open, and the caller refuses anything but a regular file.
-int OpenSourceFile(const std::string& path) {
-  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-  int fd = open(path.c_str(), kFlags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = open(path.c_str(), kFlags);
-  return fd;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-// Copies the regular file `source` to the new file `target` (mode 0600) and records the
-// source's stamp as it was when the copy began.
-CopyResult CopyRegularFile(const std::string& source, const std::string& target, FileStamp* stamp) {
-  UniqueFd in(OpenSourceFile(source));
-  if (!in.valid()) return errno == ENOENT ? CopyResult::kMissing : CopyResult::kFailed;
-  struct stat info;
-  if (fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) return CopyResult::kFailed;
-  *stamp = StampOf(info);
-  // Back to blocking reads for the regular file, keeping O_NOATIME.
-  int flags = fcntl(in.get(), F_GETFL);
-  if (flags < 0 || fcntl(in.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return CopyResult::kFailed;
-
-  UniqueFd out(open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (!out.valid()) return CopyResult::kFailed;
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    ssize_t got = read(in.get(), buffer.data(), buffer.size());
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return CopyResult::kFailed;
-    }
-    if (got == 0) break;
-    if (!WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
-      return CopyResult::kFailed;
-    }
-  }
-  return out.Close() ? CopyResult::kCopied : CopyResult::kFailed;
-}
-
-// Copies the database at `source` and its companions into `folder`, all under kCopyName.
-// Sets `*stable` when no source file changed while it was copied. The companions go
-// first: a checkpoint that runs in between then leaves an older log over a newer
-// database, which replays to the same committed state, and a journal copied before its
-// transaction commits rolls the newer database back to the state before it.
-bool CopyDatabase(const std::string& source, const std::string& folder, bool* stable) {
-  std::vector<std::pair<std::string, FileStamp>> copied;
-  for (const char* suffix : kCompanionSuffixes) {
-    FileStamp stamp;
-    std::string from = source + suffix;
-    CopyResult result = CopyRegularFile(from, folder + "/" + kCopyName + suffix, &stamp);
-    if (result == CopyResult::kFailed) return false;
-    copied.emplace_back(std::move(from), stamp);  // a missing file keeps an empty stamp
-  }
-  FileStamp stamp;
-  if (CopyRegularFile(source, folder + "/" + kCopyName, &stamp) != CopyResult::kCopied) {
-    return false;
-  }
-  copied.emplace_back(source, stamp);
-
-  *stable = true;
-  for (const auto& [path, before] : copied) {
-    if (StampOfPath(path) != before) *stable = false;
-  }
-  return true;
-}
-
-// ---- Reading the copy -------------------------------------------------------------------
-
-struct HistoryRow {
-  std::string address;  // code page 932
-  std::uint32_t hit_rate;
-};
-
-struct CloseDatabase {
-  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-using DatabasePtr = std::unique_ptr<sqlite3, CloseDatabase>;
-
-struct FinalizeStatement {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using StatementPtr = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
-
-StatementPtr Prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(statement);
-    return nullptr;
-  }
-  return StatementPtr(statement);
-}
-
-// Opens the copy. It is opened for writing because SQLite writes back the log, or rolls
-// back a journal, on first read; the schema is not trusted to run functions with side
-// effects, and the connection is then limited to queries.
-DatabasePtr OpenCopy(const std::string& path) {
-  sqlite3* raw = nullptr;
-  int rc =
-      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
-  DatabasePtr db(raw);
-  if (rc != SQLITE_OK) return nullptr;
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-  if (sqlite3_exec(db.get(), "PRAGMA cell_size_check = ON; PRAGMA query_only = ON", nullptr,
-                   nullptr, nullptr) != SQLITE_OK) {
-    return nullptr;
-  }
-  return db;
-}
-
-// The query for the history table present, or nullptr when the file is no browser
-// history. Both tables present would be odd; the Firefox one wins.
-const char* HistoryQuery(sqlite3* db, bool* ok) {
-  *ok = false;
-  StatementPtr tables = Prepare(db,
-                                "SELECT name FROM sqlite_master WHERE type = 'table' "
-                                "AND name IN ('moz_places', 'urls')");
-  if (!tables) return nullptr;
-  bool firefox = false;
-  bool chromium = false;
-  int rc;
-  while ((rc = sqlite3_step(tables.get())) == SQLITE_ROW) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(tables.get(), 0));
-    std::string_view name = text != nullptr ? text : "";
-    if (name == "moz_places") firefox = true;
-    if (name == "urls") chromium = true;
-  }
-  if (rc != SQLITE_DONE) return nullptr;
-  *ok = true;
-  if (firefox) {
-    return "SELECT url, visit_count FROM moz_places "
-           "WHERE coalesce(hidden, 0) = 0 AND visit_count > 0 ORDER BY id";
-  }
-  if (chromium) {
-    return "SELECT url, visit_count FROM urls "
-           "WHERE coalesce(hidden, 0) = 0 AND visit_count > 0 ORDER BY id";
-  }
-  return nullptr;
-}
-
-// All rows of the copy, or nothing when any part of the read fails, so a damaged file
-// never contributes a partial and misleading share of the hits.
-std::optional<std::vector<HistoryRow>> ReadHistory(const std::string& copy_path) {
-  DatabasePtr db = OpenCopy(copy_path);
-  if (!db) return std::nullopt;
-  bool ok;
-  const char* sql = HistoryQuery(db.get(), &ok);
-  if (!ok) return std::nullopt;
-  std::vector<HistoryRow> rows;
-  if (sql == nullptr) return rows;
-  StatementPtr query = Prepare(db.get(), sql);
-  if (!query) return std::nullopt;
+  StatementPtr query = Prepare(db, sql);
+  if (!query) return SourceStatus::kDamaged;
   int rc;
   while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(query.get(), 0));
-    if (text == nullptr) continue;
-    // An address ends at its first NUL, as the ANSI string it stands for would.
-    std::string_view url(text, static_cast<std::size_t>(sqlite3_column_bytes(query.get(), 0)));
-    url = url.substr(0, url.find('\0'));
+    const std::string_view url = ColumnText(query.get(), 0);
     if (url.empty()) continue;
-    std::int64_t visits = sqlite3_column_int64(query.get(), 1);
-    if (visits <= 0) continue;  // a count stored as text that reads as zero
-    if (visits > kMaxHitCount) visits = kMaxHitCount;
-    rows.push_back(HistoryRow{cp932::FromUtf8(url), static_cast<std::uint32_t>(visits)});
+    std::int64_t views = sqlite3_column_int64(query.get(), 1);
+    if (views <= 0) continue;  // only redirected, or a count stored as text reading as 0
+    if (views > kMaxHitCount) views = kMaxHitCount;
+    rows->push_back(HistoryRow{std::string(url), static_cast<std::uint32_t>(views)});
   }
-  if (rc != SQLITE_DONE) return std::nullopt;
-  return rows;
-}
-
-std::optional<std::vector<HistoryRow>> ReadPrivateCopy(const std::string& path) {
-  for (int attempt = 1; attempt <= kCopyAttempts; ++attempt) {
-    PrivateFolder folder;
-    if (!folder.valid()) return std::nullopt;
-    bool stable = false;
-    if (!CopyDatabase(path, folder.path(), &stable)) return std::nullopt;
-    if (!stable && attempt < kCopyAttempts) continue;
-    // The last attempt is read even if the browser kept writing: SQLite reports a torn
-    // copy as damaged, and a copy that reads cleanly is a state close to the live one.
-    return ReadHistory(folder.path() + "/" + kCopyName);
-  }
-  return std::nullopt;
+  return rc == SQLITE_DONE ? SourceStatus::kRead : SourceStatus::kDamaged;
 }
 
 }  // namespace
 
-bool IsSqliteDatabase(std::string_view first_bytes) {
-  return first_bytes.substr(0, kSqliteHeader.size()) == kSqliteHeader;
+SourceStatus ReadBrowserHistory(const std::string& path, std::vector<HistoryRow>* rows) {
+  rows->clear();
+  const SourceStatus status =
+      ReadSqliteDatabaseCopy(path, [&](sqlite3* db) { return ReadRows(db, rows); });
+  if (status != SourceStatus::kRead) rows->clear();
+  return status;
+}
+
+std::string AddressForCodePage(std::string_view utf8) {
+  if (text::IsAscii(utf8)) return std::string(utf8);
+  std::string result;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const std::size_t start = i;
+    const char32_t cp = text::DecodeUtf8(utf8, &i);
+    const std::string_view character = utf8.substr(start, i - start);
+    if (cp < 0x80 || (cp != text::kMalformedUtf8 &&
+                      cp932::ToUtf8(cp932::FromUtf8(character)) == character)) {
+      result.append(character);
+      continue;
+    }
+    constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char byte : character) {
+      const auto b = static_cast<unsigned char>(byte);
+      result += '%';
+      result += kHex[b >> 4];
+      result += kHex[b & 0xF];
+    }
+  }
+  return result;
 }
 
 bool EnumerateBrowserHistory(const std::string& path,
                              const std::function<bool(const UrlCacheEntry&)>& visit) {
   // The copy is gone before the first entry is handed out, however long the caller takes.
-  std::optional<std::vector<HistoryRow>> rows = ReadPrivateCopy(path);
-  if (!rows) return true;
-  for (const HistoryRow& row : *rows) {
+  std::vector<HistoryRow> rows;
+  ReadBrowserHistory(path, &rows);
+  for (const HistoryRow& row : rows) {
+    const std::string address = cp932::FromUtf8(AddressForCodePage(row.address));
     UrlCacheEntry entry;
     entry.type = kNormalEntry;
-    entry.address = row.address;
-    entry.hit_rate = row.hit_rate;
+    entry.address = address;
+    entry.hit_rate = row.hits;
     if (!visit(entry)) return false;
   }
   return true;

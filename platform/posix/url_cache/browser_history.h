@@ -1,47 +1,53 @@
 // Browser history databases as a URL-cache source: Firefox's places.sqlite and the
-// Chromium family's History, both SQLite files.
+// Chromium family's History, both SQLite files, read through a private copy
+// (sqlite_copy.h).
 //
-// Every visible URL with at least one visit becomes one normal cache entry (type 0x1)
-// whose hit count is the URL's visit count:
-// - Firefox, table moz_places: rows with hidden = 1 (the sources of redirects, pages
-//   shown only inside frames, and other addresses the browser's own history view leaves
-//   out) are skipped; so are rows with visit_count 0 (bookmarked or typed-only addresses
-//   that were never loaded).
-// - Chromium, table urls: the same rules on its hidden and visit_count columns.
+// Every visible URL with at least one view becomes one normal cache entry (type 0x1)
+// whose hit count is its number of views:
+// - Firefox, table moz_places: rows with hidden = 1 are skipped (Firefox hides the start
+//   of a server redirect, pages shown only inside frames and other addresses its own
+//   history view leaves out); so are rows with visit_count 0 (bookmarked or typed-only
+//   addresses that were never loaded). The views are the visit_count.
+// - Chromium, table urls: the same rules on its hidden and visit_count columns. Chromium
+//   does not hide the start of a server redirect, so a visit that led on through one (a
+//   visit whose successor in the visits table carries the server-redirect qualifier) is
+//   not a view: the views are the visit_count less those visits. A page that only
+//   redirected is left out; the source of a client redirect (a meta refresh) was shown
+//   and still counts, as in Firefox.
 // A file holding moz_places is read as Firefox, otherwise one holding urls as Chromium;
-// any other SQLite file yields nothing.
-//
-// The user's database is never opened by SQLite. It is copied, with its "-wal" and
-// "-journal" companions, into a private temporary folder and the copy is read, so a
-// running browser's lock does not matter, its uncommitted changes are rolled back on the
-// copy, and its committed but not yet checkpointed rows in the write-ahead log are seen.
-// The copy and its folder are removed before the entries are handed out.
+// any other SQLite file is of an unknown kind.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/url_cache/source_status.h"
 
 namespace zorvane {
 
-// The first 16 bytes of every SQLite database file, NUL included.
-inline constexpr std::string_view kSqliteHeader{"SQLite format 3\0", 16};
+// One visible, viewed URL of a history.
+struct HistoryRow {
+  std::string address;  // UTF-8, as the browser stores it
+  std::uint32_t hits;   // at most 2147483647: the ranking reads hits as signed 32-bit
+};
 
-// Whether `first_bytes` (the start of a file, at least 16 bytes of it) is the header of a
-// SQLite database.
-bool IsSqliteDatabase(std::string_view first_bytes);
+// Reads the rows of the history database at `path`, in the order of their ids. A
+// database that cannot be copied or read completely leaves `rows` empty: a damaged file
+// never contributes a partial and misleading share of the hits.
+SourceStatus ReadBrowserHistory(const std::string& path, std::vector<HistoryRow>* rows);
 
-// Calls `visit` for each visible visited URL of the history database at `path`, in the
-// order of the rows' ids, until `visit` returns false. Addresses are handed over in code
-// page 932 (characters it cannot hold become "?"; percent-encoded addresses are ASCII and
-// pass unchanged). Hit counts above 2147483647 are given as 2147483647, because the
-// ranking reads hit counts as signed 32-bit numbers.
-//
-// A database that cannot be copied or read completely (missing, not a regular file,
-// locked against reading, corrupt, truncated, not a browser history) yields nothing.
-// Returns false when `visit` asked to stop, true otherwise.
+// An address in the form the ANSI code page (932) can carry and give back unchanged:
+// characters it cannot hold are percent-encoded as UTF-8 bytes instead of becoming "?",
+// so two different addresses never meet as one. ASCII addresses (what browsers store)
+// pass unchanged.
+std::string AddressForCodePage(std::string_view utf8);
+
+// Calls `visit` for each row of ReadBrowserHistory, the address in code page 932 through
+// AddressForCodePage, until `visit` returns false. Returns false when `visit` asked to
+// stop, true otherwise.
 bool EnumerateBrowserHistory(const std::string& path,
                              const std::function<bool(const UrlCacheEntry&)>& visit);
 

@@ -1,6 +1,11 @@
 // The URL cache on Linux: the sequence of cache entries read from the sources that
 // $ZORVANE_URL_CACHE names (paths joined by ":"; each file's kind recognised from its
 // content), or, without the variable, from the browser profiles found in the user's home.
+//
+// A URL cache holds one entry per address, so the browser histories read are merged: the
+// history rows of one address, over every database, become one entry whose hit count is
+// their sum (at most 2147483647), in the place where the address first appeared. A
+// database named twice, or reached by two paths, is read once.
 #pragma once
 
 #include <functional>
@@ -36,18 +41,17 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources);
 // profiles under `home_dir` (browser_discovery.h).
 std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir);
 
-// Calls `visit` for each entry of the source at `path` until it returns false; returns
-// false then. A folder stands for the index.dat inside it. A source that cannot be read,
-// or of an unknown kind, yields nothing.
-bool EnumerateUrlCacheSource(const std::string& path,
-                             const std::function<bool(const UrlCacheEntry&)>& visit);
+// Receives one diagnostic line (no line break) per source that was skipped.
+using DiagnoseSource = std::function<void(const std::string& line)>;
 
 // Calls `visit` for every entry of every source in order, until it returns false.
 // `sources`: the value of $ZORVANE_URL_CACHE, or nullptr when it is unset (then the
-// discovered sources are read; a variable that is set but empty names no source).
-// Sources that cannot be read yield nothing; a damaged source yields the entries that
-// can be read.
+// discovered sources are read; a variable that is set but empty names no source). A
+// folder stands for the index.dat inside it. Sources that cannot be read, or are of an
+// unknown kind, yield nothing and are named through `diagnose` with the reason ("PATH:
+// REASON"); a damaged cache list or index.dat yields the entries that can be read.
 void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
+                              const DiagnoseSource& diagnose,
                               const std::function<bool(const UrlCacheEntry&)>& visit);
 
 }  // namespace zorvane
