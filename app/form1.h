@@ -93,7 +93,17 @@ class Form1 {
   void Homepage_Click();          // "Homepage"
   void mnuVersion_Click();        // "Version"
   void mnuMailSend_Click();       // "メールで投稿"
+  // "ブラウザのブックマークを取り込む" (the Linux window): ImportBookmarks from the
+  // browser profiles into the Favorites folder, then the catalogue build.
+  void mnuImportBookmarks_Click();
   void ListView1_ColumnClick(int column_index);
+
+  // Mirrors browser bookmarks into the Favorites folder, one subfolder per source, and
+  // shows one message: how many were imported, or why nothing was. `from`: the files to
+  // read (none: every browser profile found); `into`: the folder (empty: the Favorites
+  // folder). Sources that are skipped are named through the platform's diagnostics.
+  // True when at least one source was imported.
+  bool ImportBookmarks(const std::vector<std::string>& from, const std::string& into);
 
   const Form1State& state() const { return state_; }
   Platform& platform() { return platform_; }

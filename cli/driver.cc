@@ -15,12 +15,33 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: zorvane-cli [--program-dir DIR] COMMAND...\n"
-    "commands: build | rank [--format tsv|csv|json] | add-favorites | mail | version\n";
+    "commands: build | rank [--format tsv|csv|json] | add-favorites | mail | version\n"
+    "          | import-bookmarks [--from PATH]... [--into DIR]\n";
+
+constexpr char kImportCommand[] = "import-bookmarks";
 
 struct Command {
   std::string name;
   RankFormat format = RankFormat::kTsv;
+  std::vector<std::string> from;  // import-bookmarks: the files named
+  std::string into;               // import-bookmarks: the folder named
 };
+
+// The value of option `name` at args[*i] ("--name VALUE" or "--name=VALUE"), moving *i
+// past it; nullopt when args[*i] is not that option. `*missing` is set when it has none.
+std::optional<std::string> OptionValue(const std::vector<std::string>& args, std::size_t* i,
+                                       const std::string& name, bool* missing) {
+  const std::string& arg = args[*i];
+  if (arg == name) {
+    if (*i + 1 >= args.size()) {
+      *missing = true;
+      return std::string();
+    }
+    return args[++*i];
+  }
+  if (arg.rfind(name + "=", 0) == 0) return arg.substr(name.size() + 1);
+  return std::nullopt;
+}
 
 struct Invocation {
   std::optional<std::string> program_dir;
@@ -38,8 +59,8 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Invocatio
     } else if (arg.rfind("--program-dir=", 0) == 0) {
       invocation->program_dir = arg.substr(14);
     } else if (arg == "build" || arg == "rank" || arg == "add-favorites" || arg == "mail" ||
-               arg == "version") {
-      invocation->commands.push_back({arg});
+               arg == "version" || arg == kImportCommand) {
+      invocation->commands.push_back(Command{arg, RankFormat::kTsv, {}, {}});
     } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
       if (invocation->commands.empty() || invocation->commands.back().name != "rank") {
         return "--format follows the rank command";
@@ -54,6 +75,22 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Invocatio
       const std::optional<RankFormat> format = ParseRankFormat(value);
       if (!format) return "unknown format: " + value;
       invocation->commands.back().format = *format;
+    } else if (arg.rfind("--from", 0) == 0 || arg.rfind("--into", 0) == 0) {
+      const bool from = arg.rfind("--from", 0) == 0;
+      const std::string option = from ? "--from" : "--into";
+      bool missing = false;
+      const std::optional<std::string> value = OptionValue(args, &i, option, &missing);
+      if (!value) return "unknown command: " + arg;
+      if (invocation->commands.empty() || invocation->commands.back().name != kImportCommand) {
+        return option + " follows the import-bookmarks command";
+      }
+      if (missing || value->empty()) return option + (from ? " needs a file" : " needs a folder");
+      Command& import = invocation->commands.back();
+      if (from) {
+        import.from.push_back(*value);
+      } else {
+        import.into = *value;
+      }
     } else {
       return "unknown command: " + arg;
     }
@@ -80,6 +117,21 @@ class CapturingShellPlatform final : public ForwardingPlatform {
   std::vector<std::string> requests_;
 };
 
+// Sends the platform's diagnostics to `err` while the object lives.
+class DiagnosticsTo final {
+ public:
+  DiagnosticsTo(Platform& platform, std::ostream& err) : platform_(platform) {
+    platform_.SetDiagnosticSink(
+        [&err](const std::string& line) { err << "zorvane-cli: " << line << "\n"; });
+  }
+  ~DiagnosticsTo() { platform_.SetDiagnosticSink(nullptr); }
+  DiagnosticsTo(const DiagnosticsTo&) = delete;
+  DiagnosticsTo& operator=(const DiagnosticsTo&) = delete;
+
+ private:
+  Platform& platform_;
+};
+
 bool PrintMessages(HeadlessView& view, std::ostream& out) {
   bool failed = false;
   for (const HeadlessView::Message& message : view.TakeMessages()) {
@@ -98,6 +150,15 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, CliStreams 
     return kExitUsage;
   }
 
+  // With a table on stdout for another program, every message of the chain goes to
+  // stderr, so stdout holds the table and nothing else.
+  bool table_only = false;
+  for (const Command& command : invocation.commands) {
+    if (command.name == "rank" && command.format != RankFormat::kTsv) table_only = true;
+  }
+  std::ostream& messages = table_only ? streams.err : streams.out;
+  const DiagnosticsTo diagnostics(platform, streams.err);
+
   CapturingShellPlatform shell(&platform);
   HeadlessView view(streams.progress_to_terminal);
   Form1 form(shell, invocation.program_dir.value_or(platform.ProgramDirectory()), view);
@@ -107,11 +168,11 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, CliStreams 
     bool failed = false;
     if (command.name == "build") {
       form.Command2_Click();
-      failed = PrintMessages(view, streams.out);
+      failed = PrintMessages(view, messages);
     } else if (command.name == "rank") {
       form.Command1_Click();
-      std::vector<HeadlessView::Message> messages = view.TakeMessages();
-      for (const HeadlessView::Message& message : messages) {
+      std::vector<HeadlessView::Message> rank_messages = view.TakeMessages();
+      for (const HeadlessView::Message& message : rank_messages) {
         if (message.kind == MessageKind::kFailure) failed = true;
       }
       if (!failed) {
@@ -121,20 +182,24 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, CliStreams 
         label_stream << form.state().label1 << "\n";
         streams.out << FormatRankRows(form.state().list_view1, command.format);
       }
-      for (const HeadlessView::Message& message : messages) {
-        streams.out << message.text << "\n";
+      for (const HeadlessView::Message& message : rank_messages) {
+        messages << message.text << "\n";
       }
     } else if (command.name == "add-favorites") {
       form.mnuAddFavorite_Click();
-      failed = PrintMessages(view, streams.out);
+      failed = PrintMessages(view, messages);
     } else if (command.name == "mail") {
       form.mnuMailSend_Click();
-      for (const std::string& request : shell.TakeRequests()) streams.out << request << "\n";
-      failed = PrintMessages(view, streams.out);
+      for (const std::string& request : shell.TakeRequests()) messages << request << "\n";
+      failed = PrintMessages(view, messages);
+    } else if (command.name == kImportCommand) {
+      form.ImportBookmarks(command.from, command.into);
+      failed = PrintMessages(view, messages);
     } else if (command.name == "version") {
-      streams.out << AboutCaption() << "\n" << kAppTitle << "\n" << AboutVersionLabel() << "\n";
+      messages << AboutCaption() << "\n" << kAppTitle << "\n" << AboutVersionLabel() << "\n";
     }
     streams.out.flush();
+    streams.err.flush();
     if (failed) return kExitFailure;
   }
   return kExitOk;

@@ -102,6 +102,7 @@ class ForwardingPlatform : public Platform {
   void SetDiagnosticSink(DiagnosticSink sink) override {
     target_->SetDiagnosticSink(std::move(sink));
   }
+  void Diagnose(const std::string& line) override { target_->Diagnose(line); }
 
  protected:
   Platform* target() const { return target_; }

@@ -14,7 +14,7 @@ bool Platform::WritePrivateProfileStrings(
   return all_written;
 }
 
-void Platform::Diagnose(const std::string& line) const {
+void Platform::Diagnose(const std::string& line) {
   if (diagnostic_sink_) {
     diagnostic_sink_(line);
   } else {

@@ -187,9 +187,8 @@ class Platform {
   // Sends later diagnostics to `sink`. Until one is set they go to stderr, each line
   // after "zorvane: ".
   virtual void SetDiagnosticSink(DiagnosticSink sink) { diagnostic_sink_ = std::move(sink); }
-
- protected:
-  void Diagnose(const std::string& line) const;
+  // Hands one line to the sink; the commands report what they skipped this way too.
+  virtual void Diagnose(const std::string& line);
 
  private:
   DiagnosticSink diagnostic_sink_;

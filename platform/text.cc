@@ -153,4 +153,28 @@ void AppendUtf8(char32_t cp, std::string* out) {
   }
 }
 
+std::string PercentEncodeNonAsciiUnless(std::string_view utf8,
+                                        const std::function<bool(std::string_view)>& keep) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string result;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const std::size_t start = i;
+    const char32_t cp = DecodeUtf8(utf8, &i);
+    const std::string_view character = utf8.substr(start, i - start);
+    if (cp < 0x80 || (cp != kMalformedUtf8 && keep(character))) {
+      result.append(character);
+      continue;
+    }
+    for (const char byte : character) {
+      const auto b = static_cast<unsigned char>(byte);
+      result += '%';
+      result += kHex[b >> 4];
+      result += kHex[b & 0xF];
+    }
+  }
+  return result;
+}
+
 }  // namespace zorvane::text

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,11 @@ inline constexpr char32_t kMalformedUtf8 = 0xFFFFFFFF;
 char32_t DecodeUtf8(std::string_view s, std::size_t* i);
 // Appends the UTF-8 form of code point `cp` (at most U+10FFFF) to `out`.
 void AppendUtf8(char32_t cp, std::string* out);
+
+// `utf8` with each non-ASCII character for which `keep` (given the character's bytes)
+// is false, and each malformed byte, written as "%XX" per byte (upper-case hex). ASCII
+// text passes unchanged without a call to `keep`.
+std::string PercentEncodeNonAsciiUnless(std::string_view utf8,
+                                        const std::function<bool(std::string_view)>& keep);
 
 }  // namespace zorvane::text

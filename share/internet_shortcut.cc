@@ -26,25 +26,26 @@ std::string InternetShortcutText(std::string_view address) {
   return text;
 }
 
+std::string ShortcutFileStem(Platform& platform, std::string_view title) {
+  const FileNameRule rule = FileNameRuleForSeparator(platform.PathSeparator());
+  if (rule == FileNameRule::kWindows) {
+    return SafeFileName(platform.FromAnsi(platform.ToAnsi(title)), rule);
+  }
+  return SafeFileName(title, rule);
+}
+
 AddToFavoritesResult AddToFavorites(Platform& platform, const std::string& favorites_folder,
                                     std::span<const FavoriteShortcut> shortcuts) {
   // An empty path would put the subfolder at the root of the current drive.
   if (favorites_folder.empty()) return AddToFavoritesResult::kNoFavoritesFolder;
 
   const char separator = platform.PathSeparator();
-  const FileNameRule rule = FileNameRuleForSeparator(separator);
   const std::string folder = paths::JoinAlways(favorites_folder, kFavoritesSubfolder, separator);
   if (!EnsureFolder(platform, folder)) return AddToFavoritesResult::kFailed;
 
   bool all_written = true;
   for (const FavoriteShortcut& shortcut : shortcuts) {
-    // The Windows file functions take names in the ANSI code page, where a character it
-    // lacks becomes "?" and a few fall onto others (U+00A5 onto "\"): the name is made
-    // safe in the form the file system will receive.
-    const std::string title = rule == FileNameRule::kWindows
-                                  ? platform.FromAnsi(platform.ToAnsi(shortcut.title))
-                                  : std::string(shortcut.title);
-    const std::string file_name = SafeFileName(title, rule) + kShortcutExtension;
+    const std::string file_name = ShortcutFileStem(platform, shortcut.title) + kShortcutExtension;
     const std::string path = paths::JoinAlways(folder, file_name, separator);
     if (!platform.WriteFileAtomic(path, platform.ToAnsi(InternetShortcutText(shortcut.address)))) {
       all_written = false;

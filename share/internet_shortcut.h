@@ -19,6 +19,12 @@ inline constexpr char kShortcutExtension[] = ".url";
 // byte-order mark.
 std::string InternetShortcutText(std::string_view address);
 
+// The name, without its extension, of the file of a shortcut titled `title`:
+// SafeFileName(title) under the rule of `platform`'s separator; with the Windows rule, of
+// the title as it reads after a trip through the ANSI code page, the form the file
+// functions receive (a character the code page lacks becomes "?", "¥" becomes "\").
+std::string ShortcutFileStem(Platform& platform, std::string_view title);
+
 // One shortcut to write: the file is named after `title`, and points at `address`.
 struct FavoriteShortcut {
   std::string_view title;

@@ -1,12 +1,16 @@
-// Without ZORVANE_URL_CACHE the ranking reads the browser profiles of the user's home:
-// a Firefox and a Chromium profile together rank the favourites over both.
+// Without ZORVANE_URL_CACHE the ranking reads the browser profiles of the user's home.
+// Here a fresh home holds the Firefox and Chromium profiles that the real browsers wrote
+// (tests/data/browsers): their bookmarks are imported, catalogued and ranked by their
+// views summed over both browsers.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/driver.h"
 #include "tests/support/test_support.h"
@@ -14,62 +18,118 @@
 namespace zorvane {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::ScopedEnv;
-using testing::ShortcutBytes;
 using testing::TempDir;
 
-void RunSql(const std::filesystem::path& path, const std::string& sql) {
-  std::filesystem::create_directories(path.parent_path());
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* message = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-      << (message != nullptr ? message : "");
-  sqlite3_free(message);
-  sqlite3_close(db);
+fs::path BrowserData() { return fs::path(std::getenv("ZORVANE_TEST_DATA")) / "browsers"; }
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+class BrowserRankingTest : public ::testing::Test {
+ protected:
+  BrowserRankingTest()
+      : home_env_("HOME", home_.str()),
+        config_env_("XDG_CONFIG_HOME", (home_.path() / ".config").string()),
+        no_cache_("ZORVANE_URL_CACHE"),
+        registry_("ZORVANE_REGISTRY", (home_.path() / "registry.reg").string()) {
+    fs::copy(BrowserData() / "firefox/home/.mozilla", home_.path() / ".mozilla",
+             fs::copy_options::recursive);
+    fs::create_directories(home_.path() / ".config/chromium/Default");
+    for (const char* file : {"History", "Bookmarks"}) {
+      fs::copy(BrowserData() / "chromium" / file, home_.path() / ".config/chromium/Default");
+    }
+    fs::create_directories(home_.path() / "program");
+  }
+
+  Result Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--program-dir", (home_.path() / "program").string()});
+    std::unique_ptr<Platform> platform = CreateDefaultPlatform();
+    std::ostringstream out, err;
+    const int status = RunCli(args, *platform, {out, err, false});
+    return {status, out.str(), err.str()};
+  }
+
+  TempDir home_;
+  ScopedEnv home_env_;
+  ScopedEnv config_env_;
+  ScopedEnv no_cache_;
+  ScopedEnv registry_;
+};
+
+TEST_F(BrowserRankingTest, RanksBookmarksByViewsSummedOverBothBrowsers) {
+  // Without a store of its own the Favorites folder is ~/Favorites; a file of the user's
+  // own there survives every import.
+  home_.Write("Favorites/mine.txt", "keep");
+  const Result first = Run({"import-bookmarks", "build", "rank"});
+  EXPECT_EQ(first.status, kExitOk) << first.err;
+  // 13 pages from Firefox (4 of them its default bookmarks), 9 from Chromium; the two
+  // bookmarklets and Firefox's place: query are no pages. /go and /moved only redirected.
+  EXPECT_EQ(first.out,
+            "22個のブックマークを取り込みました（ページ以外の3個は除外）\n"
+            "終了しました\n"
+            "10個のファイルを検出\n"
+            "3\tAlpha page\t20.0%\thttp://127.0.0.1:48613/a\t6\n"
+            "3\t日本語のブックマーク\t13.3%\thttp://127.0.0.1:48613/"
+            "%E6%97%A5%E6%9C%AC%E8%AA%9E/%E3%83%9A%E3%83%BC%E3%82%B8\t4\n"
+            "2\tBravo page\t13.3%\thttp://127.0.0.1:48613/b\t4\n"
+            "1\tDocs (2)\t6.7%\thttp://127.0.0.1:48613/b#part\t2\n"
+            "1\tMeta refresh source\t6.7%\thttp://127.0.0.1:48613/refresh\t2\n"
+            "1\tDocs\t6.7%\thttp://127.0.0.1:48613/c?x=1&y=2\t2\n");
+  EXPECT_EQ(first.err, "");
+  const fs::path chromium = home_.path() / "Favorites/Chromium (Default)";
+  EXPECT_EQ(home_.Read("Favorites/Chromium (Default)/ブックマーク バー/Work/Nested/"
+                       "日本語のブックマーク.url"),
+            "[InternetShortcut]\r\nURL=http://127.0.0.1:48613/"
+            "%E6%97%A5%E6%9C%AC%E8%AA%9E/%E3%83%9A%E3%83%BC%E3%82%B8\r\n");
+  EXPECT_TRUE(fs::is_regular_file(home_.path() / "Favorites/Firefox (default-esr)/"
+                                                 "ブックマークツールバー/Alpha page.url"));
+
+  // Bookmarks deleted in the browser disappear at the next import; the user's file stays.
+  home_.Write(".config/chromium/Default/Bookmarks",
+              R"({"roots": {"bookmark_bar": {"type": "folder", "children": [)"
+              R"({"type": "url", "name": "Alpha page", "url": "http://127.0.0.1:48613/a"}]}}})");
+  const Result second = Run({"import-bookmarks", "build", "rank", "--format", "json"});
+  EXPECT_EQ(second.status, kExitOk) << second.err;
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator(chromium)) {
+    left.push_back(fs::relative(entry.path(), chromium).string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".zorvane-import", "ブックマーク バー",
+                                            "ブックマーク バー/Alpha page.url"}));
+  EXPECT_EQ(home_.Read("Favorites/mine.txt"), "keep");
+  // With a table for another program, stdout holds the table alone.
+  EXPECT_TRUE(second.out.starts_with("[\n  {\n    \"rank\": 1,")) << second.out;
+  EXPECT_NE(second.err.find("14個のブックマークを取り込みました"), std::string::npos);
 }
 
-TEST(BrowserRankingTest, RanksOverFirefoxAndChromiumProfilesFoundInTheHome) {
-  TempDir home;
-  ScopedEnv home_env("HOME", home.str());
-  ScopedEnv config_env("XDG_CONFIG_HOME", (home.path() / ".config").string());
-  ScopedEnv no_cache("ZORVANE_URL_CACHE");
-  ScopedEnv registry("ZORVANE_REGISTRY", (home.path() / "registry.reg").string());
-  // Without a store of its own the Favorites folder is ~/Favorites.
-  home.Write("Favorites/a.url", ShortcutBytes("http://ff.example/"));
-  home.Write("Favorites/b.url", ShortcutBytes("http://cr.example/"));
-  home.Write("Favorites/c.url", ShortcutBytes("http://both.example/"));
+TEST_F(BrowserRankingTest, NamedSourcesThatCannotBeReadAreNamedOnStderr) {
+  home_.Write("not-bookmarks.txt", "plain text");
+  const std::string missing = (home_.path() / "missing").string();
+  const std::string text = (home_.path() / "not-bookmarks.txt").string();
+  const Result none = Run({"import-bookmarks", "--from", missing, "--from", text});
+  EXPECT_EQ(none.status, kExitFailure);
+  EXPECT_EQ(none.out, "ブックマークの取り込みに失敗\n");
+  EXPECT_EQ(none.err, "zorvane-cli: " + missing + ": not found\nzorvane-cli: " + text +
+                          ": not a kind of file Zorvane reads\n");
 
-  home.Write(".mozilla/firefox/profiles.ini",
-             "[General]\nStartWithLastProfile=1\n\n"
-             "[Profile0]\nName=default\nIsRelative=1\nPath=abcd.default\nDefault=1\n");
-  RunSql(home.path() / ".mozilla/firefox/abcd.default/places.sqlite",
-         "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR,"
-         " rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT "
-         "NULL, typed INTEGER DEFAULT 0 NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL,"
-         " last_visit_date INTEGER, guid TEXT);"
-         "INSERT INTO moz_places (url, visit_count) VALUES ('http://ff.example/', 7),"
-         " ('http://both.example/', 3), ('http://other.example/', 5);");
-  RunSql(home.path() / ".config/chromium/Default/History",
-         "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title "
-         "LONGVARCHAR, visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 "
-         "NOT NULL, last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);"
-         "INSERT INTO urls (url, visit_count, last_visit_time) VALUES"
-         " ('http://cr.example/', 4, 0), ('http://both.example/', 2, 0);");
+  // A bookmarks HTML file is named after itself.
+  const Result html =
+      Run({"import-bookmarks", "--from", (BrowserData() / "firefox/bookmarks.html").string(),
+           "--into", (home_.path() / "Elsewhere").string()});
+  EXPECT_EQ(html.status, kExitOk) << html.err;
+  EXPECT_TRUE(fs::is_directory(home_.path() / "Elsewhere/bookmarks"));
 
-  std::filesystem::create_directories(home.path() / "program");
-  std::unique_ptr<Platform> platform = CreateDefaultPlatform();
-  std::ostringstream out, err;
-  const int status = RunCli({"--program-dir", (home.path() / "program").string(), "build", "rank"},
-                            *platform, {out, err, false});
-  EXPECT_EQ(status, kExitOk) << err.str();
-  EXPECT_EQ(out.str(),
-            "終了しました\n"
-            "5個のファイルを検出\n"
-            "3\ta\t33.3%\thttp://ff.example/\t7\n"
-            "3\tb\t19.0%\thttp://cr.example/\t4\n"
-            "2\tc\t14.3%\thttp://both.example/\t3\n"
-            "1\tc\t9.5%\thttp://both.example/\t2\n");
+  // Without browsers and without --from there is nothing to import.
+  fs::remove_all(home_.path() / ".mozilla");
+  fs::remove_all(home_.path() / ".config");
+  const Result empty = Run({"import-bookmarks"});
+  EXPECT_EQ(empty.status, kExitFailure);
+  EXPECT_EQ(empty.out, "ブラウザのブックマークが見つかりません\n");
 }
 
 }  // namespace

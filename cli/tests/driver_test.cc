@@ -121,10 +121,11 @@ TEST_F(CliTest, CommandsChainOnOneWindowState) {
 TEST_F(CliTest, CsvAndJsonKeepStdoutForTheTable) {
   root_.Write("Favorites/Alpha.url", ShortcutBytes("http://a.example/"));
   root_.Write("cache.txt", "1\t4\thttp://a.example/\n");
+  // Every message of the chain goes to stderr, so stdout can be piped on.
   const Result csv = Run({"build", "rank", "--format", "csv"});
   EXPECT_EQ(csv.status, kExitOk);
-  EXPECT_EQ(csv.out, "終了しました\nrank,icon,title,rate,address,hits\r\n1,3,Alpha,100.0%,http://a.example/,4\r\n");
-  EXPECT_EQ(csv.err, "1個のファイルを検出\n");
+  EXPECT_EQ(csv.out, "rank,icon,title,rate,address,hits\r\n1,3,Alpha,100.0%,http://a.example/,4\r\n");
+  EXPECT_EQ(csv.err, "終了しました\n1個のファイルを検出\n");
 }
 
 }  // namespace

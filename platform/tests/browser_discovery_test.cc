@@ -35,31 +35,31 @@ TEST(ParseFirefoxProfilesTest, ReadsEveryProfileSection) {
        "[Profile1]\nName=default\nIsRelative=1\nPath=xyz.default\n\n"
        "[Profile0]\nName=default-release\nIsRelative=1\nPath=abc.default-release\nDefault=1\n\n"
        "[General]\nStartWithLastProfile=1\nVersion=2\n",
-       {{"xyz.default", true}, {"abc.default-release", true}}},
+       {{"xyz.default", true, "default"}, {"abc.default-release", true, "default-release"}}},
       {"absolute",
        "[Profile0]\nIsRelative=0\nPath=/data/ff profile\n",
-       {{"/data/ff profile", false}}},
+       {{"/data/ff profile", false, ""}}},
       {"byte order mark, CR LF, blanks and comments",
        "\xEF\xBB\xBF; written by hand\r\n[ Profile0 ]\r\n# note\r\n  Path = a.b  \r\n"
        "IsRelative = 1\r\n",
-       {{"a.b", true}}},
-      {"letter case of names", "[PROFILE3]\npath=p\nisrelative=1\n", {{"p", true}}},
+       {{"a.b", true, ""}}},
+      {"letter case of names", "[PROFILE3]\npath=p\nisrelative=1\n", {{"p", true, ""}}},
       {"no IsRelative: decided by the path",
        "[Profile0]\nPath=rel\n[Profile1]\nPath=/abs\n",
-       {{"rel", true}, {"/abs", false}}},
+       {{"rel", true, ""}, {"/abs", false, ""}}},
       {"last value wins",
        "[Profile0]\nPath=old\nPath=new\nIsRelative=0\nIsRelative=1\n",
-       {{"new", true}}},
+       {{"new", true, ""}}},
       {"sections that are no profiles",
        "[Profile]\nPath=a\n[ProfileX]\nPath=b\n[BackgroundTasksProfiles]\nPath=c\n"
        "[Profile0\nPath=d\n",
        {}},
       {"profile without a path",
        "[Profile0]\nName=empty\n[Profile1]\nPath=\n[Profile2]\nPath=q\n",
-       {{"q", true}}},
+       {{"q", true, ""}}},
       {"keys before any section, no final newline",
        "Path=stray\n[Profile0]\nPath=last",
-       {{"last", true}}},
+       {{"last", true, ""}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

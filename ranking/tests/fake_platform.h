@@ -61,6 +61,8 @@ class FakePlatform final : public Platform {
   bool ReadFile(const std::string&, std::string*) override { return false; }
   bool WriteFileAtomic(const std::string&, std::string_view) override { return false; }
   bool CreateDirectory(const std::string&) override { return false; }
+  bool ReplaceDirectory(const std::string&, const std::string&) override { return false; }
+  bool RemoveDirectoryTree(const std::string&) override { return false; }
 
   std::string ToAnsi(std::string_view utf8) override { return cp932::FromUtf8(utf8); }
   std::string FromAnsi(std::string_view ansi) override {

@@ -23,34 +23,35 @@ enum class Base { kHome, kConfig };
 struct Root {
   Base base;
   const char* path;
+  const char* browser;  // the name the user knows the browser by
 };
 
 // The roots in the order searched.
 constexpr Root kFirefoxRoots[] = {
-    {Base::kHome, ".mozilla/firefox"},
-    {Base::kConfig, "mozilla/firefox"},
-    {Base::kHome, "snap/firefox/common/.mozilla/firefox"},
-    {Base::kHome, ".var/app/org.mozilla.firefox/.mozilla/firefox"},
-    {Base::kHome, ".var/app/org.mozilla.firefox/config/mozilla/firefox"},
-    {Base::kHome, ".librewolf"},
-    {Base::kHome, ".var/app/io.gitlab.librewolf-community/.librewolf"},
-    {Base::kHome, ".waterfox"},
+    {Base::kHome, ".mozilla/firefox", "Firefox"},
+    {Base::kConfig, "mozilla/firefox", "Firefox"},
+    {Base::kHome, "snap/firefox/common/.mozilla/firefox", "Firefox"},
+    {Base::kHome, ".var/app/org.mozilla.firefox/.mozilla/firefox", "Firefox"},
+    {Base::kHome, ".var/app/org.mozilla.firefox/config/mozilla/firefox", "Firefox"},
+    {Base::kHome, ".librewolf", "LibreWolf"},
+    {Base::kHome, ".var/app/io.gitlab.librewolf-community/.librewolf", "LibreWolf"},
+    {Base::kHome, ".waterfox", "Waterfox"},
 };
 constexpr Root kChromiumRoots[] = {
-    {Base::kConfig, "google-chrome"},
-    {Base::kConfig, "google-chrome-beta"},
-    {Base::kConfig, "google-chrome-unstable"},
-    {Base::kConfig, "chromium"},
-    {Base::kConfig, "BraveSoftware/Brave-Browser"},
-    {Base::kConfig, "vivaldi"},
-    {Base::kConfig, "microsoft-edge"},
-    {Base::kConfig, "microsoft-edge-beta"},
-    {Base::kConfig, "microsoft-edge-dev"},
-    {Base::kConfig, "opera"},
-    {Base::kHome, "snap/chromium/common/chromium"},
-    {Base::kHome, ".var/app/org.chromium.Chromium/config/chromium"},
-    {Base::kHome, ".var/app/com.google.Chrome/config/google-chrome"},
-    {Base::kHome, ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser"},
+    {Base::kConfig, "google-chrome", "Google Chrome"},
+    {Base::kConfig, "google-chrome-beta", "Google Chrome Beta"},
+    {Base::kConfig, "google-chrome-unstable", "Google Chrome Dev"},
+    {Base::kConfig, "chromium", "Chromium"},
+    {Base::kConfig, "BraveSoftware/Brave-Browser", "Brave"},
+    {Base::kConfig, "vivaldi", "Vivaldi"},
+    {Base::kConfig, "microsoft-edge", "Microsoft Edge"},
+    {Base::kConfig, "microsoft-edge-beta", "Microsoft Edge Beta"},
+    {Base::kConfig, "microsoft-edge-dev", "Microsoft Edge Dev"},
+    {Base::kConfig, "opera", "Opera"},
+    {Base::kHome, "snap/chromium/common/chromium", "Chromium"},
+    {Base::kHome, ".var/app/org.chromium.Chromium/config/chromium", "Chromium"},
+    {Base::kHome, ".var/app/com.google.Chrome/config/google-chrome", "Google Chrome"},
+    {Base::kHome, ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser", "Brave"},
 };
 
 // A profiles.ini larger than this is not one.
@@ -106,32 +107,41 @@ bool ReadSmallFile(const fs::path& path, std::string* text) {
   return !in.bad();
 }
 
-// Collects `path` unless a path naming the same file was collected before.
-class HistoryList final {
+// Collects profiles whose history exists, unless a profile with the same history file
+// was collected before.
+class ProfileList final {
  public:
-  void Add(const fs::path& path) {
-    if (!IsRegularFile(path)) return;
+  void Add(BrowserProfile profile) {
+    const fs::path history(profile.history);
+    if (!IsRegularFile(history)) return;
     std::error_code error;
-    fs::path identity = fs::canonical(path, error);
-    if (error) identity = path.lexically_normal();
+    fs::path identity = fs::canonical(history, error);
+    if (error) identity = history.lexically_normal();
     if (!seen_.insert(identity.string()).second) return;
-    paths_.push_back(path.string());
+    profiles_.push_back(std::move(profile));
   }
-  std::vector<std::string> Take() { return std::move(paths_); }
+  std::vector<BrowserProfile> Take() { return std::move(profiles_); }
 
  private:
   std::set<std::string> seen_;
-  std::vector<std::string> paths_;
+  std::vector<BrowserProfile> profiles_;
 };
 
 // ---- Firefox ------------------------------------------------------------------------------
 
-void AddFirefoxRoot(const fs::path& root, HistoryList* list) {
+void AddFirefoxRoot(const fs::path& root, const char* browser, ProfileList* list) {
   std::string ini;
   if (!ReadSmallFile(root / "profiles.ini", &ini)) return;
-  for (const FirefoxProfileEntry& profile : ParseFirefoxProfiles(ini)) {
-    fs::path folder = profile.is_relative ? root / profile.path : fs::path(profile.path);
-    list->Add(folder / "places.sqlite");
+  for (const FirefoxProfileEntry& entry : ParseFirefoxProfiles(ini)) {
+    fs::path folder = entry.is_relative ? root / entry.path : fs::path(entry.path);
+    BrowserProfile profile;
+    profile.family = BrowserFamily::kFirefox;
+    profile.browser = browser;
+    profile.name = entry.name.empty() ? folder.filename().string() : entry.name;
+    profile.folder = folder.string();
+    profile.history = (folder / "places.sqlite").string();
+    profile.bookmarks = profile.history;
+    list->Add(std::move(profile));
   }
 }
 
@@ -150,8 +160,19 @@ std::tuple<int, std::size_t, std::string> ChromiumProfileKey(const std::string& 
   return {2, 0, name};
 }
 
-void AddChromiumRoot(const fs::path& root, HistoryList* list) {
-  list->Add(root / "History");
+BrowserProfile ChromiumProfile(const fs::path& folder, const char* browser, std::string name) {
+  BrowserProfile profile;
+  profile.family = BrowserFamily::kChromium;
+  profile.browser = browser;
+  profile.name = std::move(name);
+  profile.folder = folder.string();
+  profile.history = (folder / "History").string();
+  profile.bookmarks = (folder / "Bookmarks").string();
+  return profile;
+}
+
+void AddChromiumRoot(const fs::path& root, const char* browser, ProfileList* list) {
+  list->Add(ChromiumProfile(root, browser, ""));
   std::vector<std::string> profiles;
   std::error_code error;
   for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
@@ -162,7 +183,7 @@ void AddChromiumRoot(const fs::path& root, HistoryList* list) {
   std::sort(profiles.begin(), profiles.end(), [](const std::string& a, const std::string& b) {
     return ChromiumProfileKey(a) < ChromiumProfileKey(b);
   });
-  for (const std::string& name : profiles) list->Add(root / name / "History");
+  for (const std::string& name : profiles) list->Add(ChromiumProfile(root / name, browser, name));
 }
 
 }  // namespace
@@ -176,6 +197,7 @@ std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text)
     std::string path;
     bool has_relative = false;
     bool relative = false;
+    std::string name;
   };
   std::vector<Section> sections;
   bool in_profile = false;
@@ -199,6 +221,8 @@ std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text)
     if (EqualsIgnoringCase(key, "Path")) {
       section.has_path = true;
       section.path = std::string(value);
+    } else if (EqualsIgnoringCase(key, "Name")) {
+      section.name = std::string(value);
     } else if (EqualsIgnoringCase(key, "IsRelative")) {
       section.has_relative = true;
       section.relative = value == "1";
@@ -210,14 +234,15 @@ std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text)
     if (!section.has_path || section.path.empty()) continue;
     FirefoxProfileEntry entry;
     entry.path = section.path;
+    entry.name = section.name;
     entry.is_relative = section.has_relative ? section.relative : section.path.front() != '/';
     profiles.push_back(std::move(entry));
   }
   return profiles;
 }
 
-std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
-                                                  const char* xdg_config_home) {
+std::vector<BrowserProfile> DiscoverBrowserProfiles(const std::string& home,
+                                                    const char* xdg_config_home) {
   const fs::path home_path(home);
   fs::path config;
   if (xdg_config_home != nullptr && xdg_config_home[0] == '/') {
@@ -231,14 +256,27 @@ std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
     const fs::path& base = root.base == Base::kHome ? home_path : config;
     return base.empty() ? fs::path() : base / root.path;
   };
-  HistoryList list;
+  ProfileList list;
   for (const Root& root : kFirefoxRoots) {
-    if (fs::path folder = resolve(root); !folder.empty()) AddFirefoxRoot(folder, &list);
+    if (fs::path folder = resolve(root); !folder.empty()) {
+      AddFirefoxRoot(folder, root.browser, &list);
+    }
   }
   for (const Root& root : kChromiumRoots) {
-    if (fs::path folder = resolve(root); !folder.empty()) AddChromiumRoot(folder, &list);
+    if (fs::path folder = resolve(root); !folder.empty()) {
+      AddChromiumRoot(folder, root.browser, &list);
+    }
   }
   return list.Take();
+}
+
+std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
+                                                  const char* xdg_config_home) {
+  std::vector<std::string> histories;
+  for (BrowserProfile& profile : DiscoverBrowserProfiles(home, xdg_config_home)) {
+    histories.push_back(std::move(profile.history));
+  }
+  return histories;
 }
 
 }  // namespace zorvane

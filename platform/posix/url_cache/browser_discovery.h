@@ -11,6 +11,7 @@ namespace zorvane {
 struct FirefoxProfileEntry {
   std::string path;          // the Path= value
   bool is_relative = false;  // IsRelative=1, or no IsRelative= and a path not starting "/"
+  std::string name;          // the Name= value, "" without one
 
   bool operator==(const FirefoxProfileEntry&) const = default;
 };
@@ -21,7 +22,20 @@ struct FirefoxProfileEntry {
 // without a Path= is left out; a repeated key keeps its last value.
 std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text);
 
-// The history databases in `home` that exist as regular files, in this order:
+enum class BrowserFamily { kFirefox, kChromium };
+
+// One browser profile found in the home folder.
+struct BrowserProfile {
+  BrowserFamily family = BrowserFamily::kFirefox;
+  std::string browser;    // "Firefox", "Chromium", "Google Chrome", "Opera", ...
+  std::string name;       // Firefox: the Name= value (else the folder's name); Chromium:
+                          // the profile folder's name, "" for a profile in the root itself
+  std::string folder;     // the profile folder
+  std::string history;    // its places.sqlite or History file (exists)
+  std::string bookmarks;  // Firefox: places.sqlite; Chromium: its Bookmarks file (may not exist)
+};
+
+// The profiles in `home` whose history database exists as a regular file, in this order:
 //
 // 1. Firefox places.sqlite files, for each root in turn: ~/.mozilla/firefox,
 //    <config>/mozilla/firefox, ~/snap/firefox/common/.mozilla/firefox,
@@ -45,6 +59,10 @@ std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text)
 // `home` leaves out every root below it. A file
 // reached twice (through a symbolic link, or a profile listed twice) is listed once, at
 // its first place. Nothing is opened but folders and profiles.ini files.
+std::vector<BrowserProfile> DiscoverBrowserProfiles(const std::string& home,
+                                                    const char* xdg_config_home);
+
+// The history files of DiscoverBrowserProfiles, in its order.
 std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
                                                   const char* xdg_config_home);
 

@@ -18,7 +18,18 @@ namespace {
 constexpr std::int64_t kMaxHitCount = 2147483647;
 constexpr std::uint32_t kNormalEntry = 0x1;
 
+// Firefox's visit types of a visit reached through a server redirect: 5 permanent
+// (301, 308), 6 temporary (302, 303, 307). Each place loses the visits such a visit
+// came from.
 constexpr char kFirefoxQuery[] =
+    "SELECT p.url, p.visit_count - coalesce(r.starts, 0) FROM moz_places p "
+    "LEFT JOIN (SELECT v.place_id AS place, count(DISTINCT v.id) AS starts "
+    "           FROM moz_historyvisits w JOIN moz_historyvisits v ON v.id = w.from_visit "
+    "           WHERE w.visit_type IN (5, 6) GROUP BY v.place_id) r ON r.place = p.id "
+    "WHERE coalesce(p.hidden, 0) = 0 AND p.visit_count > 0 ORDER BY p.id";
+
+// Files without the visits table (none that a browser writes) count every visit.
+constexpr char kFirefoxQueryWithoutVisits[] =
     "SELECT url, visit_count FROM moz_places "
     "WHERE coalesce(hidden, 0) = 0 AND visit_count > 0 ORDER BY id";
 
@@ -32,7 +43,6 @@ constexpr char kChromiumQuery[] =
     "           WHERE (w.transition & 0x80000000) != 0 GROUP BY v.url) r ON r.url_id = u.id "
     "WHERE coalesce(u.hidden, 0) = 0 AND u.visit_count > 0 ORDER BY u.id";
 
-// Chromium files without a visits table (none that a browser writes) count every visit.
 constexpr char kChromiumQueryWithoutVisits[] =
     "SELECT url, visit_count FROM urls "
     "WHERE coalesce(hidden, 0) = 0 AND visit_count > 0 ORDER BY id";
@@ -40,7 +50,7 @@ constexpr char kChromiumQueryWithoutVisits[] =
 SourceStatus ReadRows(sqlite3* db, std::vector<HistoryRow>* rows) {
   const char* sql = nullptr;
   if (HasTable(db, "moz_places")) {
-    sql = kFirefoxQuery;
+    sql = HasTable(db, "moz_historyvisits") ? kFirefoxQuery : kFirefoxQueryWithoutVisits;
   } else if (HasTable(db, "urls")) {
     sql = HasTable(db, "visits") ? kChromiumQuery : kChromiumQueryWithoutVisits;
   } else {
@@ -73,27 +83,9 @@ SourceStatus ReadBrowserHistory(const std::string& path, std::vector<HistoryRow>
 }
 
 std::string AddressForCodePage(std::string_view utf8) {
-  if (text::IsAscii(utf8)) return std::string(utf8);
-  std::string result;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const std::size_t start = i;
-    const char32_t cp = text::DecodeUtf8(utf8, &i);
-    const std::string_view character = utf8.substr(start, i - start);
-    if (cp < 0x80 || (cp != text::kMalformedUtf8 &&
-                      cp932::ToUtf8(cp932::FromUtf8(character)) == character)) {
-      result.append(character);
-      continue;
-    }
-    constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char byte : character) {
-      const auto b = static_cast<unsigned char>(byte);
-      result += '%';
-      result += kHex[b >> 4];
-      result += kHex[b & 0xF];
-    }
-  }
-  return result;
+  return text::PercentEncodeNonAsciiUnless(utf8, [](std::string_view character) {
+    return cp932::ToUtf8(cp932::FromUtf8(character)) == character;
+  });
 }
 
 bool EnumerateBrowserHistory(const std::string& path,

@@ -3,17 +3,18 @@
 // (sqlite_copy.h).
 //
 // Every visible URL with at least one view becomes one normal cache entry (type 0x1)
-// whose hit count is its number of views:
-// - Firefox, table moz_places: rows with hidden = 1 are skipped (Firefox hides the start
-//   of a server redirect, pages shown only inside frames and other addresses its own
-//   history view leaves out); so are rows with visit_count 0 (bookmarked or typed-only
-//   addresses that were never loaded). The views are the visit_count.
-// - Chromium, table urls: the same rules on its hidden and visit_count columns. Chromium
-//   does not hide the start of a server redirect, so a visit that led on through one (a
-//   visit whose successor in the visits table carries the server-redirect qualifier) is
-//   not a view: the views are the visit_count less those visits. A page that only
-//   redirected is left out; the source of a client redirect (a meta refresh) was shown
-//   and still counts, as in Firefox.
+// whose hit count is its number of views: the browser's visit count less the visits that
+// only led on through a server redirect (HTTP 301, 302, 303, 307, 308), since the page
+// shown was another. A page that only redirected is left out; the source of a client
+// redirect (a meta refresh) was shown and still counts.
+// - Firefox, tables moz_places and moz_historyvisits: a visit whose successor (the visit
+//   whose from_visit it is) has visit type 5 or 6 led on through a server redirect. Rows
+//   with hidden = 1 (pages shown only inside frames and other addresses Firefox's own
+//   history view leaves out) and rows never visited (bookmarked or typed-only) are
+//   skipped.
+// - Chromium, tables urls and visits: a visit whose successor carries the
+//   server-redirect qualifier (0x80000000) in its transition led on through one. Rows
+//   with hidden = 1 or never visited are skipped.
 // A file holding moz_places is read as Firefox, otherwise one holding urls as Chromium;
 // any other SQLite file is of an unknown kind.
 #pragma once

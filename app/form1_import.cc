@@ -1,0 +1,77 @@
+// Form1::mnuImportBookmarks_Click and Form1::ImportBookmarks: the browsers' bookmarks
+// mirrored into the Favorites folder, where the catalogue build finds them (Linux, where
+// favourites are browser bookmarks, not shortcut files).
+#include "app/form1.h"
+
+#include <string>
+#include <vector>
+
+#include "browsers/bookmark_import.h"
+#include "registry/favorites_folder.h"
+
+namespace zorvane {
+namespace {
+
+constexpr char kNoFavoritesFolderMessage[] = "Favoritesフォルダのパス取得に失敗";
+constexpr char kNoBookmarksMessage[] = "ブラウザのブックマークが見つかりません";
+constexpr char kImportFailedMessage[] = "ブックマークの取り込みに失敗";
+
+// "N個のブックマークを取り込みました", and how many were no pages when there were any.
+std::string ImportedMessage(const browsers::ImportSummary& summary) {
+  std::string message = std::to_string(summary.bookmarks) + "個のブックマークを取り込みました";
+  if (summary.left_out > 0) {
+    message += "（ページ以外の" + std::to_string(summary.left_out) + "個は除外）";
+  }
+  return message;
+}
+
+// An environment variable through the platform, or "" when it is not set.
+std::string EnvironmentValue(Platform& platform, const std::string& name) {
+  const std::string reference = "%" + name + "%";
+  const std::string value = platform.ExpandEnvironmentStrings(reference);
+  return value == reference ? std::string() : value;
+}
+
+}  // namespace
+
+bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::string& into) {
+  CommandGuard guard(*this);
+  if (!guard.Acquired()) return false;
+
+  const std::string favorites = into.empty() ? ReadFavoritesFolder(platform_) : into;
+  if (favorites.empty()) {
+    view_.ShowMessage(kNoFavoritesFolderMessage, MessageKind::kFailure);
+    return false;
+  }
+  std::vector<browsers::BookmarkSource> sources;
+  if (from.empty()) {
+    const std::string config = EnvironmentValue(platform_, "XDG_CONFIG_HOME");
+    sources = browsers::DiscoverBookmarkSources(EnvironmentValue(platform_, "HOME"),
+                                                config.empty() ? nullptr : config.c_str());
+  } else {
+    for (const std::string& path : from) sources.push_back({path, ""});
+  }
+  if (sources.empty()) {
+    view_.ShowMessage(kNoBookmarksMessage, MessageKind::kFailure);
+    return false;
+  }
+  // A fresh profile may not have its Favorites folder yet.
+  if (platform_.GetFileAttributes(favorites) == kInvalidFileAttributes) {
+    platform_.CreateDirectory(favorites);
+  }
+
+  const browsers::ImportSummary summary = browsers::ImportBookmarks(
+      platform_, sources, favorites, [this](const std::string& line) { platform_.Diagnose(line); });
+  if (summary.imported_sources == 0) {
+    view_.ShowMessage(kImportFailedMessage, MessageKind::kFailure);
+    return false;
+  }
+  view_.ShowMessage(ImportedMessage(summary), MessageKind::kInformation);
+  return true;
+}
+
+void Form1::mnuImportBookmarks_Click() {
+  if (ImportBookmarks({}, "")) Command2_Click();
+}
+
+}  // namespace zorvane
