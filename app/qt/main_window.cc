@@ -207,6 +207,9 @@ void MainWindow::CreateMenus() {
   add(menu, "mnuFromFavotie", "お気に入りからデータ取得", &Form1::mnuFromFavotie_Click);
   add(menu, "mnuRanking", "ランキング", &Form1::mnuRanking_Click);
   add(menu, "mnuAddFavorite", "お気に入りに追加", &Form1::mnuAddFavorite_Click);
+  // Linux keeps favourites as browser bookmarks: this brings them into the Favorites folder.
+  add(menu, "mnuImportBookmarks", "ブラウザのブックマークを取り込む",
+      &Form1::mnuImportBookmarks_Click);
   menu->addSeparator()->setObjectName(QStringLiteral("mnuLine"));
   add(menu, "mnuExit", "E&XIT", &Form1::mnuExit_Click);
 

@@ -233,6 +233,8 @@ TEST_F(PosixRegistryTest, AStoreWithLinesItCannotParseIsNeverWritten) {
       "[HKEY_CURRENT_USER\\Keep\\Child]\r\n";
   WriteStore(original);
   auto reg = Make();
+  std::vector<std::string> diagnostics;
+  reg->SetDiagnose([&](const std::string& line) { diagnostics.push_back(line); });
   const auto key = Open(*reg, "Keep");
   ASSERT_TRUE(key);
   EXPECT_EQ(Get(*reg, *key, "good"), std::string("\x07\0\0\0", 4));  // reads see the rest
@@ -245,6 +247,9 @@ TEST_F(PosixRegistryTest, AStoreWithLinesItCannotParseIsNeverWritten) {
   EXPECT_EQ(ReadStore(), original);
   // Opening an existing key changes nothing, so it still works.
   EXPECT_EQ(reg->RegCreateKey(kHkeyCurrentUser, "Keep\\Child", kAccess, &created), kErrorSuccess);
+  // The user is told once, however often the store is read.
+  ASSERT_EQ(diagnostics.size(), 1u);
+  EXPECT_TRUE(diagnostics[0].starts_with(store_ + ": line 5 cannot be parsed (")) << diagnostics[0];
 }
 
 TEST_F(PosixRegistryTest, AStoreItCannotReadIsNeverReplaced) {

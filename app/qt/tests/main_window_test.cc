@@ -6,6 +6,7 @@
 // Sections: fixture; layout and initial state; commands; closing and the About box.
 #include "app/qt/main_window.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -232,7 +233,9 @@ TEST_F(MainWindowTest, MenusHoldTheirCommandsWithoutShortcutKeys) {
     int menu;
     QStringList items;
   } kMenus[] = {
-      {0, {U("お気に入りからデータ取得"), U("ランキング"), U("お気に入りに追加"), "-", "E&XIT"}},
+      {0,
+       {U("お気に入りからデータ取得"), U("ランキング"), U("お気に入りに追加"),
+        U("ブラウザのブックマークを取り込む"), "-", "E&XIT"}},
       {1, {"Readme", "Homepage", "Version", "-", U("メールで投稿")}},
   };
   for (const auto& m : kMenus) {
@@ -297,6 +300,23 @@ TEST_F(MainWindowTest, MenuCatalogueCommandDoesWhatTheButtonDoes) {
   Choose("mnuFromFavotie");
   EXPECT_EQ(messages_.Take(), QStringList{U("終了しました")});
   EXPECT_NE(root_.Read("program/url.dat"), "<missing>");
+}
+
+TEST_F(MainWindowTest, MenuImportBringsBookmarksThenBuildsTheCatalogue) {
+  ScopedEnv home("HOME", (root_.path() / "home").string());
+  ScopedEnv config("XDG_CONFIG_HOME", (root_.path() / "home/.config").string());
+  const std::filesystem::path profile = root_.path() / "home/.config/chromium/Default";
+  std::filesystem::create_directories(profile);
+  std::filesystem::copy(std::filesystem::path(std::getenv("ZORVANE_TEST_DATA")) /
+                            "browsers/chromium/History",
+                        profile);
+  root_.Write("home/.config/chromium/Default/Bookmarks",
+              R"({"roots": {"other": {"type": "folder", "children": [)"
+              R"({"type": "url", "name": "Imported", "url": "http://imported.example/"}]}}})");
+  Choose("mnuImportBookmarks");
+  EXPECT_EQ(messages_.Take(),
+            (QStringList{U("1個のブックマークを取り込みました"), U("終了しました")}));
+  EXPECT_NE(root_.Read("program/url.dat").find("http://imported.example/"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, RankingFillsTheListWithTitlesRatesAndTrendIcons) {
