@@ -19,7 +19,7 @@ seconds=$1
 shift
 all_targets=(profile_read_fuzzer profile_write_fuzzer reg_file_fuzzer cp932_fuzzer
              catalogue_file_fuzzer shortcut_read_fuzzer ie_index_fuzzer cache_list_fuzzer
-             mail_request_fuzzer file_name_fuzzer)
+             mail_request_fuzzer file_name_fuzzer bookmarks_fuzzer)
 targets=("${@:-${all_targets[@]}}")
 build=${ZORVANE_FUZZ_BUILD:-build-fuzz}
 jobs=${ZORVANE_FUZZ_JOBS:-2}

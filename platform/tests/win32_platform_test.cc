@@ -230,6 +230,33 @@ TEST_F(Win32PlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) 
   EXPECT_FALSE(platform_->ReadFile(folder_ / "none.dat", &bytes));
 }
 
+TEST_F(Win32PlatformTest, ReplacesAndRemovesFolderTrees) {
+  const std::string target = folder_ / "表示";
+  const std::string staged = folder_ / ".new";
+  const auto fill = [&](const std::string& folder, const std::string& file) {
+    ASSERT_TRUE(platform_->CreateDirectory(folder));
+    ASSERT_TRUE(platform_->CreateDirectory(folder + "\\sub"));
+    ASSERT_TRUE(platform_->WriteFileAtomic(folder + "\\sub\\" + file, file));
+  };
+  fill(staged, "first.url");
+  ASSERT_TRUE(platform_->ReplaceDirectory(staged, target));  // nothing there yet
+  fill(staged, "second.url");
+  ::SetFileAttributesA((folder_.str() + "\\\x95\x5C\x8E\xA6\\sub\\first.url").c_str(),
+                       FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(platform_->ReplaceDirectory(staged, target));
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(platform_->ListDirectory(folder_.str(), &entries));
+  ASSERT_EQ(entries.size(), 1u);  // neither the staged nor the old folder is left
+  std::string bytes;
+  EXPECT_TRUE(platform_->ReadFile(target + "\\sub\\second.url", &bytes));
+  EXPECT_FALSE(platform_->ReadFile(target + "\\sub\\first.url", &bytes));
+
+  EXPECT_FALSE(platform_->ReplaceDirectory(folder_ / "missing", target));
+  EXPECT_TRUE(platform_->RemoveDirectoryTree(target));
+  EXPECT_TRUE(platform_->RemoveDirectoryTree(target));  // nothing there: done already
+  EXPECT_EQ(platform_->GetFileAttributes(target), kInvalidFileAttributes);
+}
+
 TEST_F(Win32PlatformTest, ExpandsEnvironmentReferences) {
   ASSERT_TRUE(::SetEnvironmentVariableA("ZORVANE_TEST_VAR", "C:\\\x95\x5C"));  // C:\表
   EXPECT_EQ(platform_->ExpandEnvironmentStrings("%ZORVANE_TEST_VAR%\\x"), "C:\\表\\x");
