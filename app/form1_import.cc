@@ -1,6 +1,7 @@
 // Form1::mnuImportBookmarks_Click and Form1::ImportBookmarks: the browsers' bookmarks
-// mirrored into the Favorites folder, where the catalogue build finds them (Linux, where
-// favourites are browser bookmarks, not shortcut files).
+// mirrored into the Favorites folder, where the catalogue build finds them (favourites
+// that are browser bookmarks, not shortcut files: every Linux user's, and every Windows
+// user's who does not browse with Internet Explorer).
 #include "app/form1.h"
 
 #include <string>
@@ -32,6 +33,24 @@ std::string EnvironmentValue(Platform& platform, const std::string& name) {
   return value == reference ? std::string() : value;
 }
 
+// The browsers' folder layout of the system whose paths use the platform's separator.
+browsers::BrowserSystem BrowserSystemOf(const Platform& platform) {
+  return platform.PathSeparator() == '\\' ? browsers::BrowserSystem::kWindows
+                                           : browsers::BrowserSystem::kLinux;
+}
+
+browsers::UserFolders UserFoldersOf(Platform& platform) {
+  if (BrowserSystemOf(platform) == browsers::BrowserSystem::kWindows) {
+    browsers::UserFolders folders;
+    folders.local_app_data = EnvironmentValue(platform, "LOCALAPPDATA");
+    folders.app_data = EnvironmentValue(platform, "APPDATA");
+    return folders;
+  }
+  const std::string config = EnvironmentValue(platform, "XDG_CONFIG_HOME");
+  return browsers::LinuxUserFolders(EnvironmentValue(platform, "HOME"),
+                                    config.empty() ? nullptr : config.c_str());
+}
+
 }  // namespace
 
 bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::string& into) {
@@ -45,9 +64,8 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
   }
   std::vector<browsers::BookmarkSource> sources;
   if (from.empty()) {
-    const std::string config = EnvironmentValue(platform_, "XDG_CONFIG_HOME");
-    sources = browsers::DiscoverBookmarkSources(EnvironmentValue(platform_, "HOME"),
-                                                config.empty() ? nullptr : config.c_str());
+    sources = browsers::DiscoverBookmarkSources(BrowserSystemOf(platform_),
+                                                UserFoldersOf(platform_));
   } else {
     for (const std::string& path : from) sources.push_back({path, ""});
   }

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "browsers/bookmarks.h"
-#include "platform/posix/url_cache/sqlite_copy.h"
+#include "browsers/sqlite_copy.h"
+#include "browsers/utf8_path.h"
 
 namespace zorvane::browsers {
 namespace {
@@ -117,7 +118,7 @@ SourceStatus ReadFirefoxBookmarks(sqlite3* db, BookmarkNode* root) {
   return SourceStatus::kRead;
 }
 
-bool ReadTextFile(const std::string& path, std::string* text) {
+bool ReadTextFile(const fs::path& path, std::string* text) {
   std::error_code error;
   const std::uintmax_t size = fs::file_size(path, error);
   if (error || size > kMaxTextFileSize) return false;
@@ -132,13 +133,14 @@ bool ReadTextFile(const std::string& path, std::string* text) {
 SourceStatus ReadBookmarkFile(const std::string& path, BookmarkNode* root,
                               BookmarkSourceKind* kind) {
   std::error_code error;
-  const fs::file_status status = fs::status(path, error);
+  const fs::path file = PathFromUtf8(path);
+  const fs::file_status status = fs::status(file, error);
   if (!fs::exists(status)) return SourceStatus::kMissing;
   // Checked before the open so that a FIFO in its place cannot block it.
   if (!fs::is_regular_file(status)) return SourceStatus::kUnreadable;
   std::string head(kSqliteHeader.size(), '\0');
   {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     if (!in) return SourceStatus::kUnreadable;
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
@@ -150,7 +152,7 @@ SourceStatus ReadBookmarkFile(const std::string& path, BookmarkNode* root,
     return read;
   }
   std::string text;
-  if (!ReadTextFile(path, &text)) return SourceStatus::kUnreadable;
+  if (!ReadTextFile(file, &text)) return SourceStatus::kUnreadable;
   std::string_view content = text;
   if (content.starts_with("\xEF\xBB\xBF")) content.remove_prefix(3);
   const std::size_t first = content.find_first_not_of(" \t\r\n");

@@ -6,7 +6,8 @@
 #include <string_view>
 
 #include "platform/paths.h"
-#include "platform/posix/url_cache/browser_discovery.h"
+#include "browsers/profiles.h"
+#include "browsers/utf8_path.h"
 #include "platform/text.h"
 #include "share/internet_shortcut.h"
 
@@ -122,27 +123,27 @@ class TreeWriter final {
 };
 
 std::string DefaultFolderName(const std::string& path, BookmarkSourceKind kind) {
-  const std::filesystem::path file(path);
-  const std::string parent = file.parent_path().filename().string();
+  const std::filesystem::path file = PathFromUtf8(path);
+  const std::string parent = Utf8FromPath(file.parent_path().filename());
   switch (kind) {
     case BookmarkSourceKind::kFirefox:
       return parent.empty() ? "Firefox" : "Firefox (" + parent + ")";
     case BookmarkSourceKind::kChromium:
       return parent.empty() ? "Chromium" : "Chromium (" + parent + ")";
     case BookmarkSourceKind::kHtml:
-      return file.stem().string();
+      return Utf8FromPath(file.stem());
   }
-  return file.filename().string();
+  return Utf8FromPath(file.filename());
 }
 
 }  // namespace
 
-std::vector<BookmarkSource> DiscoverBookmarkSources(const std::string& home,
-                                                    const char* xdg_config_home) {
+std::vector<BookmarkSource> DiscoverBookmarkSources(BrowserSystem system,
+                                                    const UserFolders& folders) {
   std::vector<BookmarkSource> sources;
-  for (const BrowserProfile& profile : DiscoverBrowserProfiles(home, xdg_config_home)) {
+  for (const BrowserProfile& profile : DiscoverBrowserProfiles(system, folders)) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(profile.bookmarks, error)) continue;
+    if (!std::filesystem::is_regular_file(PathFromUtf8(profile.bookmarks), error)) continue;
     sources.push_back({profile.bookmarks, profile.name.empty()
                                               ? profile.browser
                                               : profile.browser + " (" + profile.name + ")"});

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "browsers/bookmarks.h"
+#include "browsers/profiles.h"
 #include "platform/platform.h"
 
 namespace zorvane::browsers {
@@ -28,10 +29,10 @@ struct BookmarkSource {
                             // and folder ("Firefox (abc.default)") or, for HTML, its name
 };
 
-// The bookmark files of the browser profiles found in `home` (the profiles whose
-// histories the URL cache reads, in the same order), each named "BROWSER (PROFILE)".
-std::vector<BookmarkSource> DiscoverBookmarkSources(const std::string& home,
-                                                    const char* xdg_config_home);
+// The bookmark files of the browser profiles found (the profiles whose histories the URL
+// cache reads, in the same order), each named "BROWSER (PROFILE)".
+std::vector<BookmarkSource> DiscoverBookmarkSources(BrowserSystem system,
+                                                    const UserFolders& folders);
 
 struct ImportSummary {
   int imported_sources = 0;  // subfolders written

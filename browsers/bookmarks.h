@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/url_cache/source_status.h"
+#include "browsers/source_status.h"
 
 namespace zorvane::browsers {
 

@@ -4,6 +4,9 @@
 #   compiler; it provides the same GTest:: targets as find_package(GTest).
 # - nlohmann_json is header-only: its headers are exposed through a folder that holds
 #   nothing else, so the cross compiler never sees the build machine's C headers.
+# - SQLite is compiled from the amalgamation that scripts/install-deps.sh makes from
+#   Debian's source package of the version the Linux build links (build-deps/sqlite), as
+#   a static library behind the same SQLite::SQLite3 target as find_package(SQLite3).
 
 set(ZORVANE_HOST_JSON_HEADERS /usr/include/nlohmann)
 if(EXISTS ${ZORVANE_HOST_JSON_HEADERS}/json.hpp)
@@ -28,3 +31,20 @@ if(ZORVANE_BUILD_TESTS)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(${ZORVANE_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
+
+set(ZORVANE_SQLITE_AMALGAMATION ${PROJECT_SOURCE_DIR}/build-deps/sqlite
+    CACHE PATH "Folder holding sqlite3.c and sqlite3.h for the cross build")
+if(NOT EXISTS ${ZORVANE_SQLITE_AMALGAMATION}/sqlite3.c)
+  message(FATAL_ERROR "No SQLite amalgamation in ${ZORVANE_SQLITE_AMALGAMATION}: "
+                      "run scripts/install-deps.sh")
+endif()
+enable_language(C)
+add_library(zorvane_sqlite3 STATIC ${ZORVANE_SQLITE_AMALGAMATION}/sqlite3.c)
+target_include_directories(zorvane_sqlite3 SYSTEM PUBLIC ${ZORVANE_SQLITE_AMALGAMATION})
+# No extensions are loaded, and the readers use one connection on one thread at a time.
+target_compile_definitions(zorvane_sqlite3 PRIVATE SQLITE_OMIT_LOAD_EXTENSION
+                                                   SQLITE_DEFAULT_MEMSTATUS=0)
+add_library(SQLite::SQLite3 ALIAS zorvane_sqlite3)
+file(READ ${ZORVANE_SQLITE_AMALGAMATION}/VERSION ZORVANE_SQLITE_VERSION)
+string(STRIP "${ZORVANE_SQLITE_VERSION}" ZORVANE_SQLITE_VERSION)
+message(STATUS "SQLite for the Windows build: Debian source package ${ZORVANE_SQLITE_VERSION}")

@@ -11,7 +11,7 @@
 
 #include "platform/posix/url_cache/cache_list.h"
 #include "platform/posix/url_cache/ie_index.h"
-#include "platform/posix/url_cache/sqlite_copy.h"
+#include "browsers/sqlite_copy.h"
 
 namespace zorvane {
 namespace {
@@ -257,6 +257,22 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
   }
 }
 
+TEST(UrlCacheSourcesTest, HistoryAddressesKeepWhatTheCodePageCannotHold) {
+  const struct {
+    const char* utf8;
+    const char* expected;
+  } cases[] = {
+      {"https://example.com/a%20b?q=1", "https://example.com/a%20b?q=1"},
+      {"https://\xE4\xBE\x8B.jp/", "https://\xE4\xBE\x8B.jp/"},  // 例: code page 932 has it
+      {"https://emoji.example/\xF0\x9F\x98\x80", "https://emoji.example/%F0%9F%98%80"},
+      {"https://x/\xC3\xA9\xFF", "https://x/%C3%A9%FF"},  // é, and a stray byte
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    EXPECT_EQ(AddressForCodePage(c.utf8), c.expected);
+  }
+}
+
 // Histories merge into one entry per address, in the place where it first appeared; a
 // database named twice or through a link is read once; a damaged one is named.
 TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
@@ -278,7 +294,7 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
                                      " ('http://b/', 2), ('http://both/', 2147483645);");
   const std::string list = dir.Write("list.txt", "0x1\t3\thttp://both/\n");
   std::filesystem::create_symlink(a, dir.path() + "/link-to-a");
-  const std::string damaged = dir.Write("damaged", std::string(kSqliteHeader) + "garbage");
+  const std::string damaged = dir.Write("damaged", std::string(browsers::kSqliteHeader) + "garbage");
   const std::string sources =
       a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a + ":" + damaged;
   Collector c;

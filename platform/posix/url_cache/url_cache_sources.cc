@@ -1,21 +1,20 @@
 #include "platform/posix/url_cache/url_cache_sources.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <system_error>
-#include <unordered_map>
 #include <utility>
 
+#include "browsers/history.h"
+#include "browsers/profiles.h"
+#include "browsers/sqlite_copy.h"
 #include "platform/posix/cp932.h"
-#include "platform/posix/url_cache/browser_discovery.h"
-#include "platform/posix/url_cache/browser_history.h"
 #include "platform/posix/url_cache/cache_list.h"
 #include "platform/posix/url_cache/ie_index.h"
-#include "platform/posix/url_cache/sqlite_copy.h"
+#include "platform/text.h"
 
 namespace zorvane {
 namespace {
@@ -28,7 +27,7 @@ constexpr char kIndexFileName[] = "index.dat";
 
 UrlCacheSourceKind RecognizeUrlCacheSource(std::string_view first_bytes) {
   if (IsIeCacheIndex(first_bytes)) return UrlCacheSourceKind::kIeCacheIndex;
-  if (IsSqliteDatabase(first_bytes)) return UrlCacheSourceKind::kSqlite;
+  if (browsers::IsSqliteDatabase(first_bytes)) return UrlCacheSourceKind::kSqlite;
   if (first_bytes.find('\0') != std::string_view::npos) return UrlCacheSourceKind::kUnknown;
   return UrlCacheSourceKind::kCacheList;
 }
@@ -46,7 +45,7 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources) {
 }
 
 std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir) {
-  return DiscoverBrowserHistories(home_dir, std::getenv("XDG_CONFIG_HOME"));
+  return browsers::DiscoverBrowserHistories(home_dir, std::getenv("XDG_CONFIG_HOME"));
 }
 
 namespace {
@@ -60,99 +59,74 @@ struct ResolvedSource {
 };
 
 // The file a source path stands for and its kind, or the reason it cannot be read.
-SourceStatus ResolveSource(const std::string& path, ResolvedSource* source) {
+browsers::SourceStatus ResolveSource(const std::string& path, ResolvedSource* source) {
   std::error_code error;
   source->file = path;
   if (fs::is_directory(path, error)) source->file = (fs::path(path) / kIndexFileName).string();
   const fs::file_status status = fs::status(source->file, error);
   if (!fs::exists(status)) {
     // A dangling link or a path through a file reads as missing too.
-    return SourceStatus::kMissing;
+    return browsers::SourceStatus::kMissing;
   }
   // Checked before the open so that a FIFO in its place cannot block it.
-  if (!fs::is_regular_file(status)) return SourceStatus::kUnreadable;
+  if (!fs::is_regular_file(status)) return browsers::SourceStatus::kUnreadable;
   std::string first(kUrlCacheSourceProbeBytes, '\0');
   std::ifstream in(source->file, std::ios::binary);
-  if (!in) return SourceStatus::kUnreadable;
+  if (!in) return browsers::SourceStatus::kUnreadable;
   in.read(first.data(), static_cast<std::streamsize>(first.size()));
   first.resize(static_cast<std::size_t>(in.gcount()));
   source->kind = RecognizeUrlCacheSource(first);
-  return source->kind == UrlCacheSourceKind::kUnknown ? SourceStatus::kUnknownKind
-                                                      : SourceStatus::kRead;
+  return source->kind == UrlCacheSourceKind::kUnknown ? browsers::SourceStatus::kUnknownKind
+                                                      : browsers::SourceStatus::kRead;
 }
 
-// The identity of a file, so that one reached through two paths is read once.
-std::string FileIdentity(const std::string& file) {
-  std::error_code error;
-  fs::path canonical = fs::canonical(file, error);
-  return error ? fs::path(file).lexically_normal().string() : canonical.string();
+// A merged history entry handed out as a cache entry: a normal entry, its address in
+// the code page.
+bool VisitHistoryRow(const browsers::HistoryRow& row,
+                     const std::function<bool(const UrlCacheEntry&)>& visit) {
+  constexpr std::uint32_t kNormalEntry = 0x1;
+  const std::string address = cp932::FromUtf8(AddressForCodePage(row.address));
+  UrlCacheEntry entry;
+  entry.type = kNormalEntry;
+  entry.address = address;
+  entry.hit_rate = row.hits;
+  return visit(entry);
 }
-
-// The history entries of every database, one per address, hits summed.
-class MergedHistory final {
- public:
-  // Adds the rows of one database; returns the indices of the addresses new with it.
-  std::vector<std::size_t> Add(const std::vector<HistoryRow>& rows) {
-    std::vector<std::size_t> first;
-    for (const HistoryRow& row : rows) {
-      auto [it, added] = index_.try_emplace(row.address, entries_.size());
-      if (added) {
-        first.push_back(entries_.size());
-        entries_.push_back({cp932::FromUtf8(AddressForCodePage(row.address)), row.hits});
-      } else {
-        std::uint32_t& hits = entries_[it->second].hits;
-        hits = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(std::uint64_t{hits} + row.hits, kMaxHits));
-      }
-    }
-    return first;
-  }
-  bool Visit(std::size_t index, const std::function<bool(const UrlCacheEntry&)>& visit) const {
-    UrlCacheEntry entry;
-    entry.type = kNormalEntry;
-    entry.address = entries_[index].ansi_address;
-    entry.hit_rate = entries_[index].hits;
-    return visit(entry);
-  }
-
- private:
-  static constexpr std::uint64_t kMaxHits = 2147483647;
-  static constexpr std::uint32_t kNormalEntry = 0x1;
-  struct Entry {
-    std::string ansi_address;
-    std::uint32_t hits;
-  };
-  std::unordered_map<std::string, std::size_t> index_;
-  std::vector<Entry> entries_;
-};
 
 }  // namespace
+
+std::string AddressForCodePage(std::string_view utf8) {
+  return text::PercentEncodeNonAsciiUnless(utf8, [](std::string_view character) {
+    return cp932::ToUtf8(cp932::FromUtf8(character)) == character;
+  });
+}
 
 void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
                               const DiagnoseSource& diagnose,
                               const std::function<bool(const UrlCacheEntry&)>& visit) {
   const std::vector<std::string> paths =
       sources != nullptr ? SplitUrlCacheSources(sources) : DiscoverUrlCacheSources(home_dir);
-  const auto report = [&](const std::string& path, SourceStatus status) {
-    if (diagnose) diagnose(path + ": " + std::string(SourceStatusReason(status)));
+  const auto report = [&](const std::string& path, browsers::SourceStatus status) {
+    if (diagnose) diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
   };
 
   // Every history is read before the first entry is handed out, since a later database
   // can add hits to an address an earlier one holds.
   std::vector<ResolvedSource> resolved;
   std::set<std::string> seen_databases;
-  MergedHistory history;
+  browsers::MergedHistory history;
   for (const std::string& path : paths) {
     ResolvedSource source;
-    if (const SourceStatus status = ResolveSource(path, &source); status != SourceStatus::kRead) {
+    if (const browsers::SourceStatus status = ResolveSource(path, &source);
+        status != browsers::SourceStatus::kRead) {
       report(path, status);
       continue;
     }
     if (source.kind == UrlCacheSourceKind::kSqlite) {
-      if (!seen_databases.insert(FileIdentity(source.file)).second) continue;
-      std::vector<HistoryRow> rows;
-      if (const SourceStatus status = ReadBrowserHistory(source.file, &rows);
-          status != SourceStatus::kRead) {
+      if (!seen_databases.insert(browsers::FileIdentity(source.file)).second) continue;
+      std::vector<browsers::HistoryRow> rows;
+      if (const browsers::SourceStatus status = browsers::ReadBrowserHistory(source.file, &rows);
+          status != browsers::SourceStatus::kRead) {
         report(path, status);
         continue;
       }
@@ -171,7 +145,7 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
         break;
       case UrlCacheSourceKind::kSqlite:
         for (const std::size_t index : source.first_entries) {
-          if (!history.Visit(index, visit)) return;
+          if (!VisitHistoryRow(history.rows()[index], visit)) return;
         }
         break;
       case UrlCacheSourceKind::kUnknown:

@@ -41,6 +41,12 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources);
 // profiles under `home_dir` (browser_discovery.h).
 std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir);
 
+// An address in the form code page 932 can carry and give back unchanged: characters it
+// cannot hold are percent-encoded as UTF-8 bytes instead of becoming "?", so two
+// different addresses never meet as one, and the bookmark import writes the same form.
+// ASCII addresses (what browsers store) pass unchanged.
+std::string AddressForCodePage(std::string_view utf8);
+
 // Receives one diagnostic line (no line break) per source that was skipped.
 using DiagnoseSource = std::function<void(const std::string& line)>;
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix/url_cache/source_status.h"
+#include "browsers/source_status.h"
 
-namespace zorvane {
+namespace zorvane::browsers {
 
 // The first 16 bytes of every SQLite database file, NUL included.
 inline constexpr std::string_view kSqliteHeader{"SQLite format 3\0", 16};
@@ -53,4 +53,4 @@ bool HasTable(sqlite3* db, const char* table);
 // on (as the ANSI string it stands for would end there); "" for NULL.
 std::string_view ColumnText(sqlite3_stmt* statement, int column);
 
-}  // namespace zorvane
+}  // namespace zorvane::browsers

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace zorvane {
+namespace zorvane::browsers {
 
 enum class SourceStatus {
   kRead,         // read whole
@@ -31,4 +31,4 @@ inline std::string_view SourceStatusReason(SourceStatus status) {
   return "";
 }
 
-}  // namespace zorvane
+}  // namespace zorvane::browsers

@@ -19,15 +19,16 @@
 // any other SQLite file is of an unknown kind.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/posix/url_cache/source_status.h"
+#include "browsers/source_status.h"
 
-namespace zorvane {
+namespace zorvane::browsers {
 
 // One visible, viewed URL of a history.
 struct HistoryRow {
@@ -40,16 +41,27 @@ struct HistoryRow {
 // never contributes a partial and misleading share of the hits.
 SourceStatus ReadBrowserHistory(const std::string& path, std::vector<HistoryRow>* rows);
 
-// An address in the form the ANSI code page (932) can carry and give back unchanged:
-// characters it cannot hold are percent-encoded as UTF-8 bytes instead of becoming "?",
-// so two different addresses never meet as one. ASCII addresses (what browsers store)
-// pass unchanged.
-std::string AddressForCodePage(std::string_view utf8);
+// A URL cache holds one entry per address: the rows of several histories merged into one
+// per address, in the order in which the addresses first appeared, hits summed (at most
+// 2147483647).
+class MergedHistory final {
+ public:
+  // Merges `rows`; returns the indices in rows() of the addresses new with them.
+  std::vector<std::size_t> Add(const std::vector<HistoryRow>& rows);
+  const std::vector<HistoryRow>& rows() const { return rows_; }
 
-// Calls `visit` for each row of ReadBrowserHistory, the address in code page 932 through
-// AddressForCodePage, until `visit` returns false. Returns false when `visit` asked to
-// stop, true otherwise.
-bool EnumerateBrowserHistory(const std::string& path,
-                             const std::function<bool(const UrlCacheEntry&)>& visit);
+ private:
+  std::unordered_map<std::string, std::size_t> index_;
+  std::vector<HistoryRow> rows_;
+};
 
-}  // namespace zorvane
+// What tells two paths of one file apart from two files: the canonical path where the
+// file exists, else the path made lexically normal.
+std::string FileIdentity(const std::string& path);
+
+// Reads the histories at `paths` into one MergedHistory, a file reached through several
+// paths once; `report` is called with the path and the reason of each that cannot be read.
+MergedHistory ReadHistories(const std::vector<std::string>& paths,
+                            const std::function<void(const std::string&, SourceStatus)>& report);
+
+}  // namespace zorvane::browsers

@@ -1,22 +1,25 @@
-#include "platform/posix/url_cache/browser_history.h"
+#include "browsers/history.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/cp932.h"
-#include "platform/posix/url_cache/sqlite_copy.h"
-#include "platform/text.h"
+#include "browsers/sqlite_copy.h"
+#include "browsers/utf8_path.h"
 
-namespace zorvane {
+namespace zorvane::browsers {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Hit counts are read as signed 32-bit numbers further on.
 constexpr std::int64_t kMaxHitCount = 2147483647;
-constexpr std::uint32_t kNormalEntry = 0x1;
 
 // Firefox's visit types of a visit reached through a server redirect: 5 permanent
 // (301, 308), 6 temporary (302, 303, 307). Each place loses the visits such a visit
@@ -82,26 +85,43 @@ SourceStatus ReadBrowserHistory(const std::string& path, std::vector<HistoryRow>
   return status;
 }
 
-std::string AddressForCodePage(std::string_view utf8) {
-  return text::PercentEncodeNonAsciiUnless(utf8, [](std::string_view character) {
-    return cp932::ToUtf8(cp932::FromUtf8(character)) == character;
-  });
-}
-
-bool EnumerateBrowserHistory(const std::string& path,
-                             const std::function<bool(const UrlCacheEntry&)>& visit) {
-  // The copy is gone before the first entry is handed out, however long the caller takes.
-  std::vector<HistoryRow> rows;
-  ReadBrowserHistory(path, &rows);
+std::vector<std::size_t> MergedHistory::Add(const std::vector<HistoryRow>& rows) {
+  std::vector<std::size_t> first;
   for (const HistoryRow& row : rows) {
-    const std::string address = cp932::FromUtf8(AddressForCodePage(row.address));
-    UrlCacheEntry entry;
-    entry.type = kNormalEntry;
-    entry.address = address;
-    entry.hit_rate = row.hits;
-    if (!visit(entry)) return false;
+    const auto [it, added] = index_.try_emplace(row.address, rows_.size());
+    if (added) {
+      first.push_back(rows_.size());
+      rows_.push_back(row);
+    } else {
+      std::uint32_t& hits = rows_[it->second].hits;
+      hits = static_cast<std::uint32_t>(
+          std::min<std::int64_t>(std::int64_t{hits} + row.hits, kMaxHitCount));
+    }
   }
-  return true;
+  return first;
 }
 
-}  // namespace zorvane
+std::string FileIdentity(const std::string& path) {
+  std::error_code error;
+  const fs::path file = PathFromUtf8(path);
+  const fs::path canonical = fs::canonical(file, error);
+  return Utf8FromPath(error ? file.lexically_normal() : canonical);
+}
+
+MergedHistory ReadHistories(const std::vector<std::string>& paths,
+                            const std::function<void(const std::string&, SourceStatus)>& report) {
+  MergedHistory merged;
+  std::set<std::string> seen;
+  for (const std::string& path : paths) {
+    if (!seen.insert(FileIdentity(path)).second) continue;
+    std::vector<HistoryRow> rows;
+    if (const SourceStatus status = ReadBrowserHistory(path, &rows); status != SourceStatus::kRead) {
+      if (report) report(path, status);
+      continue;
+    }
+    merged.Add(rows);
+  }
+  return merged;
+}
+
+}  // namespace zorvane::browsers

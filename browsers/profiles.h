@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zorvane {
+namespace zorvane::browsers {
 
 // One profile listed in a Firefox profiles.ini.
 struct FirefoxProfileEntry {
@@ -35,7 +35,31 @@ struct BrowserProfile {
   std::string bookmarks;  // Firefox: places.sqlite; Chromium: its Bookmarks file (may not exist)
 };
 
-// The profiles in `home` whose history database exists as a regular file, in this order:
+// The folders below which browsers keep their profiles (UTF-8; "" when unknown).
+struct UserFolders {
+  std::string home;            // Linux: $HOME
+  std::string config;          // Linux: $XDG_CONFIG_HOME when absolute, else ~/.config
+  std::string local_app_data;  // Windows: %LOCALAPPDATA%
+  std::string app_data;        // Windows: %APPDATA%
+};
+
+// Whose folder layout to search: the roots of each system are data, so both are tested
+// everywhere.
+enum class BrowserSystem { kLinux, kWindows };
+
+// The Linux folders of `home`, with `xdg_config_home` ($XDG_CONFIG_HOME, may be null).
+UserFolders LinuxUserFolders(const std::string& home, const char* xdg_config_home);
+
+// The profiles whose history database exists as a regular file. Windows: Firefox,
+// LibreWolf and Waterfox through the profiles.ini under %APPDATA% (Mozilla\Firefox,
+// librewolf, Waterfox); then the Chromium family under %LOCALAPPDATA% (Microsoft\Edge,
+// Edge Beta and Dev, Google\Chrome, Chrome Beta and SxS, Chromium,
+// BraveSoftware\Brave-Browser, Vivaldi, each with "User Data" below) and Opera under
+// %APPDATA% (Opera Software\Opera Stable), with the same rules within a root as on Linux.
+std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
+                                                    const UserFolders& folders);
+
+// The Linux profiles in `home` whose history database exists as a regular file, in this order:
 //
 // 1. Firefox places.sqlite files, for each root in turn: ~/.mozilla/firefox,
 //    <config>/mozilla/firefox, ~/snap/firefox/common/.mozilla/firefox,
@@ -66,4 +90,4 @@ std::vector<BrowserProfile> DiscoverBrowserProfiles(const std::string& home,
 std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
                                                   const char* xdg_config_home);
 
-}  // namespace zorvane
+}  // namespace zorvane::browsers

@@ -1,4 +1,4 @@
-#include "platform/posix/url_cache/browser_history.h"
+#include "browsers/history.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -15,10 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/url_cache/sqlite_copy.h"
-#include "platform/tests/browser_test_util.h"
+#include "browsers/sqlite_copy.h"
+#include "browsers/tests/browser_test_util.h"
 
-namespace zorvane {
+namespace zorvane::browsers {
 namespace {
 
 namespace fs = std::filesystem;
@@ -120,13 +120,13 @@ std::ostream& operator<<(std::ostream& out, const Seen& seen) {
   return out << "{" << seen.type << ", \"" << seen.address << "\", " << seen.hits << "}";
 }
 
-std::vector<Seen> Enumerate(const fs::path& path, bool* completed = nullptr) {
+// The rows as cache entries (type 0x1, UTF-8 addresses), with the status in `*status`.
+std::vector<Seen> Enumerate(const fs::path& path, SourceStatus* status = nullptr) {
+  std::vector<HistoryRow> rows;
+  const SourceStatus result = ReadBrowserHistory(path.string(), &rows);
+  if (status != nullptr) *status = result;
   std::vector<Seen> seen;
-  bool result = EnumerateBrowserHistory(path.string(), [&](const UrlCacheEntry& entry) {
-    seen.push_back(Seen{entry.type, std::string(entry.address), entry.hit_rate});
-    return true;
-  });
-  if (completed != nullptr) *completed = result;
+  for (const HistoryRow& row : rows) seen.push_back(Seen{0x1, row.address, row.hits});
   return seen;
 }
 
@@ -260,15 +260,15 @@ TEST_F(BrowserHistoryTest, ReadsFirefoxPlacesVisibleVisitedRows) {
                  }));
   std::vector<FileSnapshot> before = SnapshotDatabase(db);
 
-  bool completed = false;
-  std::vector<Seen> seen = Enumerate(db, &completed);
+  SourceStatus status = SourceStatus::kMissing;
+  std::vector<Seen> seen = Enumerate(db, &status);
 
-  EXPECT_TRUE(completed);
+  EXPECT_EQ(status, SourceStatus::kRead);
   EXPECT_EQ(seen, (std::vector<Seen>{
                       {0x1, "https://example.com/", 5},
-                      {0x1, "https://\x97\xe1\x82\xa6.jp/\x83\x70\x83\x58", 2},
+                      {0x1, "https://\xE4\xBE\x8B\xE3\x81\x88.jp/\xE3\x83\x91\xE3\x82\xB9", 2},
                       {0x1, "https://busy.example/", 2147483647},
-                      {0x1, "https://emoji.example/%F0%9F%98%80", 1},  // no "?" for what 932 lacks
+                      {0x1, "https://emoji.example/\xF0\x9F\x98\x80", 1},
                       {0x1, "https://example.com/a%20b", 7},
                   }));
   EXPECT_EQ(SnapshotDatabase(db), before);
@@ -307,18 +307,12 @@ TEST_F(BrowserHistoryTest, ReadsChromiumUrlsVisibleVisitedRows) {
   EXPECT_EQ(SnapshotDatabase(db), before);
 }
 
-TEST_F(BrowserHistoryTest, RemovesTheCopyBeforeVisitingAndStopsWhenAsked) {
+TEST_F(BrowserHistoryTest, RemovesTheCopyBeforeReturning) {
   fs::path db = root() / "History";
   RunSql(db, std::string(kChromiumSchema) +
                  ChromiumInserts({{"https://a.example/", 2, 0}, {"https://b.example/", 3, 0}}));
-  int visits = 0;
-  bool completed = EnumerateBrowserHistory(db.string(), [&](const UrlCacheEntry&) {
-    ++visits;
-    EXPECT_TRUE(fs::is_empty(copies())) << "the copy outlives the read";
-    return false;
-  });
-  EXPECT_FALSE(completed);
-  EXPECT_EQ(visits, 1);
+  EXPECT_EQ(Enumerate(db).size(), 2u);
+  EXPECT_TRUE(fs::is_empty(copies())) << "the copy outlives the read";
 }
 
 TEST_F(BrowserHistoryTest, SeesCommittedRowsStillInTheWriteAheadLog) {
@@ -447,13 +441,13 @@ TEST_F(BrowserHistoryTest, UnusableFilesYieldNothing) {
     SCOPED_TRACE(path.filename().string());
     if (path == unreadable && geteuid() == 0) continue;  // root reads it anyway
     FileSnapshot before = FileSnapshot::Of(path);
-    bool completed = false;
-    EXPECT_EQ(Enumerate(path, &completed).size(), 0u);
-    EXPECT_TRUE(completed);
+    SourceStatus status = SourceStatus::kRead;
+    EXPECT_EQ(Enumerate(path, &status).size(), 0u);
+    EXPECT_NE(status, SourceStatus::kRead);
     EXPECT_TRUE(FileSnapshot::Of(path) == before);
     EXPECT_FALSE(fs::exists(path.string() + "-journal"));
   }
 }
 
 }  // namespace
-}  // namespace zorvane
+}  // namespace zorvane::browsers

@@ -1,4 +1,4 @@
-#include "platform/posix/url_cache/browser_discovery.h"
+#include "browsers/profiles.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,18 +7,22 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <span>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-namespace zorvane {
+#include "browsers/utf8_path.h"
+
+namespace zorvane::browsers {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Where a browser root lies: below the home folder or below the configuration folder.
-enum class Base { kHome, kConfig };
+// Where a browser root lies: below the home folder or the configuration folder (Linux),
+// or below the local or roaming application data folder (Windows).
+enum class Base { kHome, kConfig, kLocalAppData, kAppData };
 
 struct Root {
   Base base;
@@ -27,7 +31,7 @@ struct Root {
 };
 
 // The roots in the order searched.
-constexpr Root kFirefoxRoots[] = {
+constexpr Root kLinuxFirefoxRoots[] = {
     {Base::kHome, ".mozilla/firefox", "Firefox"},
     {Base::kConfig, "mozilla/firefox", "Firefox"},
     {Base::kHome, "snap/firefox/common/.mozilla/firefox", "Firefox"},
@@ -37,7 +41,7 @@ constexpr Root kFirefoxRoots[] = {
     {Base::kHome, ".var/app/io.gitlab.librewolf-community/.librewolf", "LibreWolf"},
     {Base::kHome, ".waterfox", "Waterfox"},
 };
-constexpr Root kChromiumRoots[] = {
+constexpr Root kLinuxChromiumRoots[] = {
     {Base::kConfig, "google-chrome", "Google Chrome"},
     {Base::kConfig, "google-chrome-beta", "Google Chrome Beta"},
     {Base::kConfig, "google-chrome-unstable", "Google Chrome Dev"},
@@ -52,6 +56,24 @@ constexpr Root kChromiumRoots[] = {
     {Base::kHome, ".var/app/org.chromium.Chromium/config/chromium", "Chromium"},
     {Base::kHome, ".var/app/com.google.Chrome/config/google-chrome", "Google Chrome"},
     {Base::kHome, ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser", "Brave"},
+};
+
+constexpr Root kWindowsFirefoxRoots[] = {
+    {Base::kAppData, "Mozilla/Firefox", "Firefox"},
+    {Base::kAppData, "librewolf", "LibreWolf"},
+    {Base::kAppData, "Waterfox", "Waterfox"},
+};
+constexpr Root kWindowsChromiumRoots[] = {
+    {Base::kLocalAppData, "Microsoft/Edge/User Data", "Microsoft Edge"},
+    {Base::kLocalAppData, "Microsoft/Edge Beta/User Data", "Microsoft Edge Beta"},
+    {Base::kLocalAppData, "Microsoft/Edge Dev/User Data", "Microsoft Edge Dev"},
+    {Base::kLocalAppData, "Google/Chrome/User Data", "Google Chrome"},
+    {Base::kLocalAppData, "Google/Chrome Beta/User Data", "Google Chrome Beta"},
+    {Base::kLocalAppData, "Google/Chrome SxS/User Data", "Google Chrome Canary"},
+    {Base::kLocalAppData, "Chromium/User Data", "Chromium"},
+    {Base::kLocalAppData, "BraveSoftware/Brave-Browser/User Data", "Brave"},
+    {Base::kLocalAppData, "Vivaldi/User Data", "Vivaldi"},
+    {Base::kAppData, "Opera Software/Opera Stable", "Opera"},
 };
 
 // A profiles.ini larger than this is not one.
@@ -112,7 +134,7 @@ bool ReadSmallFile(const fs::path& path, std::string* text) {
 class ProfileList final {
  public:
   void Add(BrowserProfile profile) {
-    const fs::path history(profile.history);
+    const fs::path history = PathFromUtf8(profile.history);
     if (!IsRegularFile(history)) return;
     std::error_code error;
     fs::path identity = fs::canonical(history, error);
@@ -133,13 +155,14 @@ void AddFirefoxRoot(const fs::path& root, const char* browser, ProfileList* list
   std::string ini;
   if (!ReadSmallFile(root / "profiles.ini", &ini)) return;
   for (const FirefoxProfileEntry& entry : ParseFirefoxProfiles(ini)) {
-    fs::path folder = entry.is_relative ? root / entry.path : fs::path(entry.path);
+    fs::path folder = entry.is_relative ? root / PathFromUtf8(entry.path) : PathFromUtf8(entry.path);
+    folder.make_preferred();
     BrowserProfile profile;
     profile.family = BrowserFamily::kFirefox;
     profile.browser = browser;
-    profile.name = entry.name.empty() ? folder.filename().string() : entry.name;
-    profile.folder = folder.string();
-    profile.history = (folder / "places.sqlite").string();
+    profile.name = entry.name.empty() ? Utf8FromPath(folder.filename()) : entry.name;
+    profile.folder = Utf8FromPath(folder);
+    profile.history = Utf8FromPath(folder / "places.sqlite");
     profile.bookmarks = profile.history;
     list->Add(std::move(profile));
   }
@@ -165,9 +188,9 @@ BrowserProfile ChromiumProfile(const fs::path& folder, const char* browser, std:
   profile.family = BrowserFamily::kChromium;
   profile.browser = browser;
   profile.name = std::move(name);
-  profile.folder = folder.string();
-  profile.history = (folder / "History").string();
-  profile.bookmarks = (folder / "Bookmarks").string();
+  profile.folder = Utf8FromPath(folder);
+  profile.history = Utf8FromPath(folder / "History");
+  profile.bookmarks = Utf8FromPath(folder / "Bookmarks");
   return profile;
 }
 
@@ -176,14 +199,16 @@ void AddChromiumRoot(const fs::path& root, const char* browser, ProfileList* lis
   std::vector<std::string> profiles;
   std::error_code error;
   for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
-    std::string name = it->path().filename().string();
+    std::string name = Utf8FromPath(it->path().filename());
     if (name == "Guest Profile" || name == "System Profile") continue;
     if (IsRegularFile(it->path() / "History")) profiles.push_back(std::move(name));
   }
   std::sort(profiles.begin(), profiles.end(), [](const std::string& a, const std::string& b) {
     return ChromiumProfileKey(a) < ChromiumProfileKey(b);
   });
-  for (const std::string& name : profiles) list->Add(ChromiumProfile(root / name, browser, name));
+  for (const std::string& name : profiles) {
+    list->Add(ChromiumProfile(root / PathFromUtf8(name), browser, name));
+  }
 }
 
 }  // namespace
@@ -235,39 +260,71 @@ std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text)
     FirefoxProfileEntry entry;
     entry.path = section.path;
     entry.name = section.name;
-    entry.is_relative = section.has_relative ? section.relative : section.path.front() != '/';
+    // Without IsRelative=, "/x", "\\server\x" and "C:\x" are absolute.
+    const bool absolute = section.path.front() == '/' || section.path.front() == '\\' ||
+                          (section.path.size() > 1 && section.path[1] == ':');
+    entry.is_relative = section.has_relative ? section.relative : !absolute;
     profiles.push_back(std::move(entry));
   }
   return profiles;
 }
 
-std::vector<BrowserProfile> DiscoverBrowserProfiles(const std::string& home,
-                                                    const char* xdg_config_home) {
-  const fs::path home_path(home);
-  fs::path config;
+UserFolders LinuxUserFolders(const std::string& home, const char* xdg_config_home) {
+  UserFolders folders;
+  folders.home = home;
   if (xdg_config_home != nullptr && xdg_config_home[0] == '/') {
-    config = xdg_config_home;
+    folders.config = xdg_config_home;
   } else if (!home.empty()) {
-    config = home_path / ".config";
+    folders.config = home + "/.config";
   }
+  return folders;
+}
 
+std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
+                                                    const UserFolders& folders) {
   // The root's folder, or an empty path when its base is unknown.
   auto resolve = [&](const Root& root) {
-    const fs::path& base = root.base == Base::kHome ? home_path : config;
-    return base.empty() ? fs::path() : base / root.path;
+    const std::string* base = nullptr;
+    switch (root.base) {
+      case Base::kHome:
+        base = &folders.home;
+        break;
+      case Base::kConfig:
+        base = &folders.config;
+        break;
+      case Base::kLocalAppData:
+        base = &folders.local_app_data;
+        break;
+      case Base::kAppData:
+        base = &folders.app_data;
+        break;
+    }
+    if (base->empty()) return fs::path();
+    fs::path folder = PathFromUtf8(*base) / root.path;
+    return folder.make_preferred();
   };
+  const bool windows = system == BrowserSystem::kWindows;
+  const std::span<const Root> firefox_roots =
+      windows ? std::span<const Root>(kWindowsFirefoxRoots) : std::span<const Root>(kLinuxFirefoxRoots);
+  const std::span<const Root> chromium_roots = windows ? std::span<const Root>(kWindowsChromiumRoots)
+                                                       : std::span<const Root>(kLinuxChromiumRoots);
   ProfileList list;
-  for (const Root& root : kFirefoxRoots) {
+  for (const Root& root : firefox_roots) {
     if (fs::path folder = resolve(root); !folder.empty()) {
       AddFirefoxRoot(folder, root.browser, &list);
     }
   }
-  for (const Root& root : kChromiumRoots) {
+  for (const Root& root : chromium_roots) {
     if (fs::path folder = resolve(root); !folder.empty()) {
       AddChromiumRoot(folder, root.browser, &list);
     }
   }
   return list.Take();
+}
+
+std::vector<BrowserProfile> DiscoverBrowserProfiles(const std::string& home,
+                                                    const char* xdg_config_home) {
+  return DiscoverBrowserProfiles(BrowserSystem::kLinux, LinuxUserFolders(home, xdg_config_home));
 }
 
 std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
@@ -279,4 +336,4 @@ std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
   return histories;
 }
 
-}  // namespace zorvane
+}  // namespace zorvane::browsers

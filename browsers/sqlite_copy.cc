@@ -1,22 +1,20 @@
-#include "platform/posix/url_cache/sqlite_copy.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "browsers/sqlite_copy.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-// Sections: file descriptors and the temporary folder, copying one file and a stable
-// snapshot of the database and its companions, opening the copy, the entry points.
+#include "browsers/utf8_path.h"
 
-namespace zorvane {
+// Sections: the temporary folder, copying one file and a stable snapshot of the database
+// and its companions, opening the copy, the entry points.
+
+namespace zorvane::browsers {
 namespace {
 
 namespace fs = std::filesystem;
@@ -34,40 +32,27 @@ constexpr char kCopyName[] = "copy.sqlite";
 // taken while the browser writes may disagree with the copied log.
 constexpr std::array<const char*, 2> kCompanionSuffixes = {"-wal", "-journal"};
 
-// ---- File descriptors and the temporary folder ------------------------------------------
+// ---- The temporary folder -------------------------------------------------------------
 
-class UniqueFd final {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports whether everything written reached the file.
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-// A folder only this user can enter (mkdtemp creates it with mode 0700), removed with
-// everything in it, including any file SQLite adds beside the copy, when the object goes.
+// A folder of the reader's own under the temporary folder (only this user may enter it
+// where the system has such permissions), removed with everything in it, including any
+// file SQLite adds beside the copy, when the object goes.
 class PrivateFolder final {
  public:
   PrivateFolder() {
     std::error_code error;
     fs::path base = fs::temp_directory_path(error);
-    if (error) base = "/tmp";
-    std::string pattern = (base / "zorvane-history-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (error) return;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const fs::path candidate = base / ("zorvane-copy-" + std::to_string(random()));
+      if (fs::create_directory(candidate, error)) {
+        fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, error);
+        path_ = candidate;
+        return;
+      }
+      if (error) return;  // not a name clash
+    }
   }
   ~PrivateFolder() {
     if (path_.empty()) return;
@@ -78,95 +63,58 @@ class PrivateFolder final {
   PrivateFolder& operator=(const PrivateFolder&) = delete;
 
   bool valid() const { return !path_.empty(); }
-  const std::string& path() const { return path_; }
+  const fs::path& path() const { return path_; }
 
  private:
-  std::string path_;
+  fs::path path_;
 };
 
 // ---- Copying ----------------------------------------------------------------------------
 
-// What identifies one state of a file; two equal stamps mean nothing was written between.
+// What identifies one state of a file; two equal stamps mean nothing was written between
+// (the browser writes whole pages, so a write changes the time if not the size).
 struct FileStamp {
   bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  std::int64_t modified_ns = 0;
-  std::int64_t changed_ns = 0;
+  std::uintmax_t size = 0;
+  fs::file_time_type modified{};
 
   bool operator==(const FileStamp&) const = default;
 };
 
-FileStamp StampOf(const struct stat& info) {
+FileStamp StampOf(const fs::path& path) {
+  std::error_code error;
   FileStamp stamp;
+  stamp.size = fs::file_size(path, error);
+  if (error) return FileStamp{};
+  stamp.modified = fs::last_write_time(path, error);
+  if (error) return FileStamp{};
   stamp.exists = true;
-  stamp.device = info.st_dev;
-  stamp.inode = info.st_ino;
-  stamp.size = info.st_size;
-  stamp.modified_ns = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
-  stamp.changed_ns = std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec;
   return stamp;
-}
-
-FileStamp StampOfPath(const std::string& path) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) return FileStamp{};
-  return StampOf(info);
 }
 
 enum class CopyResult { kCopied, kMissing, kFailed };
 
-// Opens the user's file for reading only. O_NOATIME keeps even the access time as it was
-// where the kernel allows it (the file's owner); O_NONBLOCK keeps a FIFO in its place
-// from blocking the open, and the caller refuses anything but a regular file.
-int OpenSourceFile(const std::string& path) {
-  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-  int fd = open(path.c_str(), kFlags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = open(path.c_str(), kFlags);
-  return fd;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-// Copies the regular file `source` to the new file `target` (mode 0600) and records the
-// source's stamp as it was when the copy began.
-CopyResult CopyRegularFile(const std::string& source, const std::string& target, FileStamp* stamp) {
-  UniqueFd in(OpenSourceFile(source));
-  if (!in.valid()) return errno == ENOENT ? CopyResult::kMissing : CopyResult::kFailed;
-  struct stat info;
-  if (fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) return CopyResult::kFailed;
-  *stamp = StampOf(info);
-  // Back to blocking reads for the regular file, keeping O_NOATIME.
-  int flags = fcntl(in.get(), F_GETFL);
-  if (flags < 0 || fcntl(in.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return CopyResult::kFailed;
-
-  UniqueFd out(open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (!out.valid()) return CopyResult::kFailed;
+// Copies the regular file `source` to the new file `target` and records the source's
+// stamp as it was when the copy began. Anything but a regular file (a folder, a FIFO
+// that would block the open, a device) is refused before it is opened.
+CopyResult CopyRegularFile(const fs::path& source, const fs::path& target, FileStamp* stamp) {
+  std::error_code error;
+  const fs::file_status status = fs::status(source, error);
+  if (!fs::exists(status)) return CopyResult::kMissing;
+  if (!fs::is_regular_file(status)) return CopyResult::kFailed;
+  *stamp = StampOf(source);
+  std::ifstream in(source, std::ios::binary);
+  if (!in) return CopyResult::kFailed;
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  if (!out) return CopyResult::kFailed;
   std::vector<char> buffer(1 << 16);
-  for (;;) {
-    ssize_t got = read(in.get(), buffer.data(), buffer.size());
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return CopyResult::kFailed;
-    }
-    if (got == 0) break;
-    if (!WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
-      return CopyResult::kFailed;
-    }
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    out.write(buffer.data(), in.gcount());
   }
-  return out.Close() ? CopyResult::kCopied : CopyResult::kFailed;
+  if (in.bad() || !in.eof()) return CopyResult::kFailed;
+  out.close();
+  return out ? CopyResult::kCopied : CopyResult::kFailed;
 }
 
 // Copies the database at `source` and its companions into `folder`, all under kCopyName.
@@ -174,17 +122,20 @@ CopyResult CopyRegularFile(const std::string& source, const std::string& target,
 // first: a checkpoint that runs in between then leaves an older log over a newer
 // database, which replays to the same committed state, and a journal copied before its
 // transaction commits rolls the newer database back to the state before it.
-CopyResult CopyDatabase(const std::string& source, const std::string& folder, bool* stable) {
-  std::vector<std::pair<std::string, FileStamp>> copied;
+CopyResult CopyDatabase(const fs::path& source, const fs::path& folder, bool* stable) {
+  std::vector<std::pair<fs::path, FileStamp>> copied;
   for (const char* suffix : kCompanionSuffixes) {
     FileStamp stamp;
-    std::string from = source + suffix;
-    CopyResult result = CopyRegularFile(from, folder + "/" + kCopyName + suffix, &stamp);
+    fs::path from = source;
+    from += suffix;
+    fs::path to = folder / kCopyName;
+    to += suffix;
+    const CopyResult result = CopyRegularFile(from, to, &stamp);
     if (result == CopyResult::kFailed) return result;
     copied.emplace_back(std::move(from), stamp);  // a missing file keeps an empty stamp
   }
   FileStamp stamp;
-  if (CopyResult result = CopyRegularFile(source, folder + "/" + kCopyName, &stamp);
+  if (const CopyResult result = CopyRegularFile(source, folder / kCopyName, &stamp);
       result != CopyResult::kCopied) {
     return result;
   }
@@ -192,7 +143,7 @@ CopyResult CopyDatabase(const std::string& source, const std::string& folder, bo
 
   *stable = true;
   for (const auto& [path, before] : copied) {
-    if (StampOfPath(path) != before) *stable = false;
+    if (StampOf(path) != before) *stable = false;
   }
   return CopyResult::kCopied;
 }
@@ -258,18 +209,18 @@ SourceStatus ReadSqliteDatabaseCopy(const std::string& path, const ReadSqliteCop
     PrivateFolder folder;
     if (!folder.valid()) return SourceStatus::kUnreadable;
     bool stable = false;
-    if (const CopyResult copied = CopyDatabase(path, folder.path(), &stable);
+    if (const CopyResult copied = CopyDatabase(PathFromUtf8(path), folder.path(), &stable);
         copied != CopyResult::kCopied) {
       return copied == CopyResult::kMissing ? SourceStatus::kMissing : SourceStatus::kUnreadable;
     }
     if (!stable && attempt < kCopyAttempts) continue;
     // The last attempt is read even if the browser kept writing: SQLite reports a torn
     // copy as damaged, and a copy that reads cleanly is a state close to the live one.
-    DatabasePtr db = OpenCopy(folder.path() + "/" + kCopyName);
+    DatabasePtr db = OpenCopy(Utf8FromPath(folder.path() / kCopyName));
     if (!db) return SourceStatus::kDamaged;
     return read(db.get());
   }
   return SourceStatus::kUnreadable;
 }
 
-}  // namespace zorvane
+}  // namespace zorvane::browsers

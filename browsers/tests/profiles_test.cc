@@ -1,4 +1,4 @@
-#include "platform/posix/url_cache/browser_discovery.h"
+#include "browsers/profiles.h"
 
 #include <sys/stat.h>
 
@@ -8,10 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/url_cache/browser_history.h"
-#include "platform/tests/browser_test_util.h"
+#include "browsers/tests/browser_test_util.h"
 
-namespace zorvane {
+namespace zorvane::browsers {
 
 void PrintTo(const FirefoxProfileEntry& entry, std::ostream* out) {
   *out << "{\"" << entry.path << "\", " << entry.is_relative << "}";
@@ -167,39 +166,40 @@ TEST_F(DiscoveryTest, OddFilesInPlaceOfProfilesAreSkipped) {
   EXPECT_EQ(DiscoverBrowserHistories(home(), nullptr), std::vector<std::string>{});
 }
 
-// A fresh home with one Firefox and one Chromium profile gives the entries of both,
-// Firefox first, with nothing set in the environment.
-TEST_F(DiscoveryTest, DiscoveredHistoriesAreReadOneAfterAnother) {
-  fs::path places = root() / "home/.mozilla/firefox/p.default/places.sqlite";
-  fs::create_directories(places.parent_path());
-  WriteBytes(root() / "home/.mozilla/firefox/profiles.ini",
-             "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\nDefault=1\n");
-  RunSql(places,
-         "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR,"
-         " rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0,"
-         " hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT NULL,"
-         " frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER, guid TEXT);"
-         "INSERT INTO moz_places (url, visit_count) VALUES ('https://fx.example/', 4);");
-  fs::path history = root() / "home/.config/chromium/Default/History";
-  fs::create_directories(history.parent_path());
-  RunSql(history,
-         "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,"
-         "title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,"
-         "typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,"
-         "hidden INTEGER DEFAULT 0 NOT NULL);"
-         "INSERT INTO urls (url, visit_count, last_visit_time) "
-         "VALUES ('https://cr.example/', 7, 0);");
-
-  std::vector<std::pair<std::string, std::uint32_t>> seen;
-  for (const std::string& path : DiscoverBrowserHistories(home(), nullptr)) {
-    EnumerateBrowserHistory(path, [&](const UrlCacheEntry& entry) {
-      seen.emplace_back(std::string(entry.address), entry.hit_rate);
-      return true;
-    });
+// The Windows roots, as data: Firefox through %APPDATA%, the Chromium family under
+// %LOCALAPPDATA%, Opera's single profile in its root under %APPDATA%.
+TEST_F(DiscoveryTest, WindowsRootsAreSearchedInTheirOrder) {
+  const fs::path local = root() / "Local";
+  const fs::path roaming = root() / "Roaming";
+  WriteBytes(roaming / "Mozilla/Firefox/profiles.ini",
+             "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\n"
+             "Path=Profiles/x.default-release\r\n");
+  for (const fs::path& history :
+       {roaming / "Mozilla/Firefox/Profiles/x.default-release/places.sqlite",
+        local / "Google/Chrome/User Data/Profile 1/History",
+        local / "Microsoft/Edge/User Data/Default/History",
+        local / "Microsoft/Edge/User Data/Guest Profile/History",
+        roaming / "Opera Software/Opera Stable/History"}) {
+    WriteBytes(history, "");
   }
-  EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::uint32_t>>{{"https://fx.example/", 4},
-                                                                      {"https://cr.example/", 7}}));
+  UserFolders folders;
+  folders.local_app_data = local.string();
+  folders.app_data = roaming.string();
+  std::vector<std::string> found;
+  for (const BrowserProfile& profile : DiscoverBrowserProfiles(BrowserSystem::kWindows, folders)) {
+    found.push_back(profile.browser + "|" + profile.name + "|" +
+                    fs::path(profile.history).lexically_relative(root()).generic_string());
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{
+                       "Firefox|default-release|Roaming/Mozilla/Firefox/Profiles/"
+                       "x.default-release/places.sqlite",
+                       "Microsoft Edge|Default|Local/Microsoft/Edge/User Data/Default/History",
+                       "Google Chrome|Profile 1|Local/Google/Chrome/User Data/Profile 1/History",
+                       "Opera||Roaming/Opera Software/Opera Stable/History",
+                   }));
+  // The Linux layout finds none of them.
+  EXPECT_TRUE(DiscoverBrowserProfiles(BrowserSystem::kLinux, folders).empty());
 }
 
 }  // namespace
-}  // namespace zorvane
+}  // namespace zorvane::browsers
