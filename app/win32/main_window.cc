@@ -154,6 +154,8 @@ void MainWindow::CreateMenuBar() {
                 reinterpret_cast<UINT_PTR>(popup({{IDM_FROM_FAVORITE, "お気に入りからデータ取得"},
                                                   {IDM_RANKING, "ランキング"},
                                                   {IDM_ADD_FAVORITE, "お気に入りに追加"},
+                                                  {IDM_IMPORT_BOOKMARKS,
+                                                   "ブラウザのブックマークを取り込む"},
                                                   {0, nullptr},
                                                   {IDM_EXIT, "E&XIT"}})),
                 Utf8ToWide("メニュー").c_str());
@@ -414,6 +416,9 @@ void MainWindow::OnCommand(int id) {
       break;
     case IDM_ADD_FAVORITE:
       form_.mnuAddFavorite_Click();
+      break;
+    case IDM_IMPORT_BOOKMARKS:
+      form_.mnuImportBookmarks_Click();
       break;
     case IDM_EXIT:
       form_.mnuExit_Click();

@@ -29,6 +29,7 @@
 #define IDM_HOMEPAGE 2006
 #define IDM_VERSION 2007
 #define IDM_MAIL_SEND 2008
+#define IDM_IMPORT_BOOKMARKS 2009
 
 // Controls of the About box (cmdOK is IDOK, so Enter and Esc reach it).
 #define IDC_PIC_ICON 3001

@@ -273,8 +273,9 @@ TEST(UrlCacheSourcesTest, HistoryAddressesKeepWhatTheCodePageCannotHold) {
   }
 }
 
-// Histories merge into one entry per address, in the place where it first appeared; a
-// database named twice or through a link is read once; a damaged one is named.
+// Histories merge into one entry per address and join the cache: a normal cache entry
+// counts the views of its address, the other addresses follow in the order they first
+// appeared; a database named twice or through a link is read once; a damaged one is named.
 TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
   TempFolder dir;
   const auto history = [&](const std::string& name, const std::string& rows) {
@@ -289,10 +290,13 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
     return path;
   };
   const std::string a = history("a", "INSERT INTO urls (url, visit_count) VALUES"
-                                     " ('http://both/', 6), ('http://a/', 1);");
+                                     " ('http://both/', 6), ('http://a/', 1),"
+                                     " ('http://big/', 5);");
   const std::string b = history("b", "INSERT INTO urls (url, visit_count) VALUES"
-                                     " ('http://b/', 2), ('http://both/', 2147483645);");
-  const std::string list = dir.Write("list.txt", "0x1\t3\thttp://both/\n");
+                                     " ('http://b/', 2), ('http://both/', 20),"
+                                     " ('http://big/', 2147483645);");
+  const std::string list =
+      dir.Write("list.txt", "0x100000\t9\thttp://a/\n0x1\t3\thttp://both/\n");
   std::filesystem::create_symlink(a, dir.path() + "/link-to-a");
   const std::string damaged = dir.Write("damaged", std::string(browsers::kSqliteHeader) + "garbage");
   const std::string sources =
@@ -302,9 +306,10 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
   EnumerateUrlCacheSources(
       sources.c_str(), "/nonexistent",
       [&](const std::string& line) { diagnostics.push_back(line); }, c.Visit());
-  EXPECT_EQ(c.entries, (std::vector<Entry>{{0x1, "http://both/", 2147483647},
+  EXPECT_EQ(c.entries, (std::vector<Entry>{{0x100000, "http://a/", 9},  // no normal entry
+                                           {0x1, "http://both/", 29},
                                            {0x1, "http://a/", 1},
-                                           {0x1, "http://both/", 3},
+                                           {0x1, "http://big/", 2147483647},
                                            {0x1, "http://b/", 2}}));
   EXPECT_EQ(diagnostics, std::vector<std::string>{damaged + ": damaged or locked, skipped"});
 }

@@ -9,12 +9,18 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "browsers/cache_with_history.h"
+#include "browsers/history.h"
+#include "browsers/profiles.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "platform/profile_engine.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
@@ -335,28 +341,22 @@ class Win32Platform final : public Platform {
   // Each entry is fetched twice: first with no buffer, to learn its size, then into a
   // fixed block of exactly that size, which is freed once the entry is handled. Any
   // failure ends the enumeration with the entries handled so far.
+  // The WinINet cache first, as Internet Explorer left it; then the histories of the
+  // browsers that keep their own (Edge, Chrome, Firefox, ...), one entry per address: a
+  // history address that a normal WinINet entry holds adds its views to that entry, the
+  // others follow as further normal entries. Without browser profiles this is the WinINet
+  // cache alone.
   void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
-    DWORD size = 0;
-    win32::UniqueUrlCacheFind find(::FindFirstUrlCacheEntryA(nullptr, nullptr, &size));
-    if (find || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
-    win32::UniqueLocalMemory block(AllocateEntryBlock(size));
-    if (!block) return;
-    find.reset(::FindFirstUrlCacheEntryA(nullptr, EntryIn(block), &size));
-    if (!find) return;
-    for (;;) {
-      INTERNET_CACHE_ENTRY_INFOA record;
-      std::memcpy(&record, block.get(), sizeof(record));
-      const std::string address = StringFromPointer(record.lpszSourceUrlName);
-      if (!visit({record.CacheEntryType, address, record.dwHitRate})) return;
-      block.reset();
-      size = 0;
-      ::FindNextUrlCacheEntryA(find.get(), nullptr, &size);
-      if (size == 0) return;
-      block.reset(AllocateEntryBlock(size));
-      if (!block) return;
-      if (!::FindNextUrlCacheEntryA(find.get(), EntryIn(block), &size)) return;
-    }
+    const browsers::MergedHistory history = browsers::ReadHistories(
+        DiscoverHistories(), [this](const std::string& path, browsers::SourceStatus status) {
+          Diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
+        });
+    browsers::CacheWithHistory cache(history, &AnsiAddress);
+    const bool finished = EnumerateWinInetCache(
+        [&](const UrlCacheEntry& entry) { return cache.VisitCacheEntry(entry, visit); });
+    if (finished) cache.VisitRemainingHistory(visit);
   }
+
 
   // ---- Shell, processes, program -------------------------------------------------------
 
@@ -403,6 +403,58 @@ class Win32Platform final : public Platform {
   bool FileNamesIgnoreCase() const override { return true; }
 
  private:
+  // An environment variable in UTF-8, "" when it is not set.
+  std::string Environment(const char* name) {
+    const std::string reference = std::string("%") + name + "%";
+    const std::string value = ExpandEnvironmentStrings(reference);
+    return value == reference ? std::string() : value;
+  }
+
+  std::vector<std::string> DiscoverHistories() {
+    browsers::UserFolders folders;
+    folders.local_app_data = Environment("LOCALAPPDATA");
+    folders.app_data = Environment("APPDATA");
+    std::vector<std::string> paths;
+    for (browsers::BrowserProfile& profile :
+         browsers::DiscoverBrowserProfiles(browsers::BrowserSystem::kWindows, folders)) {
+      paths.push_back(std::move(profile.history));
+    }
+    return paths;
+  }
+
+  // A history address in the ANSI code page; characters it cannot hold are
+  // percent-encoded (UTF-8) instead of becoming "?", as the bookmark import writes them.
+  static std::string AnsiAddress(std::string_view utf8) {
+    return Utf8ToAnsi(text::PercentEncodeNonAsciiUnless(utf8, [](std::string_view character) {
+      return AnsiToUtf8(Utf8ToAnsi(character)) == character;
+    }));
+  }
+
+  // Calls `visit` for each entry of the WinINet URL cache until it returns false; returns
+  // false then.
+  bool EnumerateWinInetCache(const std::function<bool(const UrlCacheEntry&)>& visit) {
+    DWORD size = 0;
+    win32::UniqueUrlCacheFind find(::FindFirstUrlCacheEntryA(nullptr, nullptr, &size));
+    if (find || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return true;
+    win32::UniqueLocalMemory block(AllocateEntryBlock(size));
+    if (!block) return true;
+    find.reset(::FindFirstUrlCacheEntryA(nullptr, EntryIn(block), &size));
+    if (!find) return true;
+    for (;;) {
+      INTERNET_CACHE_ENTRY_INFOA record;
+      std::memcpy(&record, block.get(), sizeof(record));
+      const std::string address = StringFromPointer(record.lpszSourceUrlName);
+      if (!visit({record.CacheEntryType, address, record.dwHitRate})) return false;
+      block.reset();
+      size = 0;
+      ::FindNextUrlCacheEntryA(find.get(), nullptr, &size);
+      if (size == 0) return true;
+      block.reset(AllocateEntryBlock(size));
+      if (!block) return true;
+      if (!::FindNextUrlCacheEntryA(find.get(), EntryIn(block), &size)) return true;
+    }
+  }
+
   // The name an enumeration left in `buffer`: `length` bytes, or up to its NUL.
   static std::string_view NameInBuffer(const std::vector<char>& buffer, DWORD length) {
     return std::string_view(buffer.data(),

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "browsers/cache_with_history.h"
 #include "browsers/history.h"
 #include "browsers/profiles.h"
 #include "browsers/sqlite_copy.h"
@@ -50,12 +51,10 @@ std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir) {
 
 namespace {
 
-// One source as it will be read: the file, its kind, and for a history the merged
-// entries whose address first appeared in it.
+// One source as it will be read: the file and its kind.
 struct ResolvedSource {
   std::string file;
   UrlCacheSourceKind kind = UrlCacheSourceKind::kUnknown;
-  std::vector<std::size_t> first_entries;
 };
 
 // The file a source path stands for and its kind, or the reason it cannot be read.
@@ -80,19 +79,6 @@ browsers::SourceStatus ResolveSource(const std::string& path, ResolvedSource* so
                                                       : browsers::SourceStatus::kRead;
 }
 
-// A merged history entry handed out as a cache entry: a normal entry, its address in
-// the code page.
-bool VisitHistoryRow(const browsers::HistoryRow& row,
-                     const std::function<bool(const UrlCacheEntry&)>& visit) {
-  constexpr std::uint32_t kNormalEntry = 0x1;
-  const std::string address = cp932::FromUtf8(AddressForCodePage(row.address));
-  UrlCacheEntry entry;
-  entry.type = kNormalEntry;
-  entry.address = address;
-  entry.hit_rate = row.hits;
-  return visit(entry);
-}
-
 }  // namespace
 
 std::string AddressForCodePage(std::string_view utf8) {
@@ -111,7 +97,8 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
   };
 
   // Every history is read before the first entry is handed out, since a later database
-  // can add hits to an address an earlier one holds.
+  // can add hits to an address an earlier one holds, and so can the histories to an
+  // entry of a cache list or index.dat.
   std::vector<ResolvedSource> resolved;
   std::set<std::string> seen_databases;
   browsers::MergedHistory history;
@@ -130,28 +117,25 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
         report(path, status);
         continue;
       }
-      source.first_entries = history.Add(rows);
+      history.Add(rows);
+      continue;
     }
     resolved.push_back(std::move(source));
   }
 
+  browsers::CacheWithHistory cache(history, [](std::string_view address) {
+    return cp932::FromUtf8(AddressForCodePage(address));
+  });
+  const auto joined = [&](const UrlCacheEntry& entry) {
+    return cache.VisitCacheEntry(entry, visit);
+  };
   for (const ResolvedSource& source : resolved) {
-    switch (source.kind) {
-      case UrlCacheSourceKind::kCacheList:
-        if (!EnumerateCacheListFile(source.file, visit)) return;
-        break;
-      case UrlCacheSourceKind::kIeCacheIndex:
-        if (!EnumerateIeCacheIndexFile(source.file, visit)) return;
-        break;
-      case UrlCacheSourceKind::kSqlite:
-        for (const std::size_t index : source.first_entries) {
-          if (!VisitHistoryRow(history.rows()[index], visit)) return;
-        }
-        break;
-      case UrlCacheSourceKind::kUnknown:
-        break;
-    }
+    const bool go_on = source.kind == UrlCacheSourceKind::kCacheList
+                           ? EnumerateCacheListFile(source.file, joined)
+                           : EnumerateIeCacheIndexFile(source.file, joined);
+    if (!go_on) return;
   }
+  cache.VisitRemainingHistory(visit);
 }
 
 }  // namespace zorvane

@@ -4,8 +4,11 @@
 //
 // A URL cache holds one entry per address, so the browser histories read are merged: the
 // history rows of one address, over every database, become one entry whose hit count is
-// their sum (at most 2147483647), in the place where the address first appeared. A
-// database named twice, or reached by two paths, is read once.
+// their sum (at most 2147483647). The entries of cache lists and index.dat files come
+// first, in their order, a normal one counting the views of the history address it holds;
+// then the other history addresses, in the order they first appeared, as the Windows
+// build joins the browsers' histories to its WinINet cache. A database named twice, or
+// reached by two paths, is read once.
 #pragma once
 
 #include <functional>
