@@ -143,6 +143,22 @@ TEST_F(CatalogueBuildTest, ExpandsEnvironmentReferencesInTheFavoritesPath) {
   EXPECT_EQ(UrlDat(), "http://a.example/\r\n\r\n");
 }
 
+// A title entry keyed by such an address would be a comment or a section header in the
+// settings file and could never be read back: only that entry is left out.
+TEST_F(CatalogueBuildTest, AnAddressThatCannotKeyATitleCostsOnlyItsTitle) {
+  AddShortcut("a.url", "http://a.example/");
+  AddShortcut("b.url", "  ;odd");
+  AddShortcut("c.url", "[odd]");
+  AddShortcut("d.url", "http://d.example/");
+  auto view = Build();
+  EXPECT_EQ(view->messages, std::vector<std::string>{"終了しました"});
+  EXPECT_EQ(view->kinds, std::vector<MessageKind>{MessageKind::kInformation});
+  EXPECT_EQ(UrlDat(), "http://a.example/\r\n;odd\r\n[odd]\r\nhttp://d.example/\r\n\r\n");
+  EXPECT_EQ(Title("http://a.example/"), "a");
+  EXPECT_EQ(Title("http://d.example/"), "d");
+  EXPECT_EQ(root_.Read("program/zorvane.ini").find("odd"), std::string::npos);
+}
+
 TEST_F(CatalogueBuildTest, FailedSaveKeepsTheOldCatalogueAndSaysSo) {
   AddShortcut("a.url", "http://a.example/");
   // A folder where url.dat should be: the file cannot be replaced.
