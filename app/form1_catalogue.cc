@@ -38,8 +38,6 @@ std::string ReadShortcutAddress(Platform& platform, const std::string& path, std
   }
 }
 
-bool HoldsLineBreak(const std::string& s) { return text::FindLineBreak(s) != std::string::npos; }
-
 }  // namespace
 
 void Form1::Command2_Click() {
@@ -94,9 +92,12 @@ void Form1::Command2_Click() {
         std::string ansi_address;
         std::string address = ReadShortcutAddress(platform_, path, &ansi_address);
         view_.DoEvents();
-        // A title holding a line break cannot be stored as one profile entry; the
-        // address is still catalogued.
-        if (!HoldsLineBreak(title)) titles.emplace_back(address, title);
+        // A title entry that could never be read back (a line break in it, or an
+        // address that would make its line a comment or a section header) is left out;
+        // the address is still catalogued, and the other titles are stored.
+        if (CanStoreSetting(platform_, kTitleSection, address, title)) {
+          titles.emplace_back(address, title);
+        }
         catalogue.AppendRecord(ansi_address);
         Refresh();
         view_.DoEvents();
