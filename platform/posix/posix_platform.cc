@@ -124,19 +124,22 @@ std::optional<std::string> WriteTarget(const std::string& path) {
   return target;
 }
 
-// The temporary files of writers of "<name>" in `folder` are ".<name>.tmp-<pid>-<n>".
+// The temporary files of writers in a folder are ".zorvane-tmp-<pid>-<n>": a name of its
+// own, never longer than about 35 bytes, so a target whose name nearly fills the file
+// system's limit can still be replaced.
+constexpr std::string_view kTemporaryPrefix = ".zorvane-tmp-";
+
 // A writer killed between creating and renaming its file leaves it behind; this removes
 // those whose process is gone, so a crash does not litter the folder for good. Files of
 // a live process (another writer right now, or a process that reused the pid) stay.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+void RemoveStaleTemporaries(const std::string& folder) {
   DIR* stream = ::opendir(folder.empty() ? "." : folder.c_str());
   if (stream == nullptr) return;
-  const std::string prefix = "." + name + ".tmp-";
   const pid_t self = ::getpid();
   while (const dirent* entry = ::readdir(stream)) {
     const std::string_view entry_name(entry->d_name);
-    if (entry_name.substr(0, prefix.size()) != prefix) continue;
-    const std::string_view rest = entry_name.substr(prefix.size());
+    if (entry_name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) continue;
+    const std::string_view rest = entry_name.substr(kTemporaryPrefix.size());
     const std::size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string_view::npos || dash > 9) continue;
     pid_t pid = 0;
@@ -166,12 +169,11 @@ bool ReplaceFile(const std::string& target, std::string_view bytes) {
   static std::atomic<unsigned> counter{0};
   const std::size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  RemoveStaleTemporaries(folder, name);
+  RemoveStaleTemporaries(folder);
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
-    temp = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
+    temp = folder + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
            std::to_string(counter.fetch_add(1));
     raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (raw_fd < 0 && errno != EEXIST) return false;
