@@ -87,6 +87,7 @@ class ForwardingPlatform : public Platform {
   bool StartProgram(const std::string& command_line) override {
     return target_->StartProgram(command_line);
   }
+  void SetShellOwnerWindow(std::uintptr_t window) override { target_->SetShellOwnerWindow(window); }
   std::string ProgramDirectory() override { return target_->ProgramDirectory(); }
 
   char PathSeparator() const override { return target_->PathSeparator(); }

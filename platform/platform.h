@@ -158,6 +158,9 @@ class Platform {
   // Hands `file` (a document, an address, a mailto: request) to the desktop's handler for
   // `operation` ("open"). False when nothing took it.
   virtual bool ShellOpen(const std::string& operation, const std::string& file) = 0;
+  // The window that owns what the shell shows for later ShellOpen requests: the program's
+  // main window, or 0 for none. Platforms without owner windows ignore it.
+  virtual void SetShellOwnerWindow(std::uintptr_t /*window*/) {}
   // Starts a program by its command line without waiting. False when it cannot start.
   virtual bool StartProgram(const std::string& command_line) = 0;
   // The folder that holds the running program, without a final separator.

@@ -323,9 +323,13 @@ class Win32Platform final : public Platform {
   // ---- Shell, processes, program -------------------------------------------------------
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {
-    const HINSTANCE result = ::ShellExecuteA(nullptr, Utf8ToAnsi(operation).c_str(),
+    const HINSTANCE result = ::ShellExecuteA(shell_owner_, Utf8ToAnsi(operation).c_str(),
                                              Utf8ToAnsi(file).c_str(), "", "", SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
+  }
+
+  void SetShellOwnerWindow(std::uintptr_t window) override {
+    shell_owner_ = reinterpret_cast<HWND>(window);
   }
 
   // Starts the program in a normal window that takes the focus, and does not wait.
@@ -393,6 +397,7 @@ class Win32Platform final : public Platform {
     return text;
   }
 
+  HWND shell_owner_ = nullptr;  // the owner ShellExecuteA gets
 };
 
 }  // namespace
