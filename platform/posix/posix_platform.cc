@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@
 
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_registry.h"
+#include "platform/posix/program_location.h"
 #include "platform/posix/profile_cache.h"
 #include "platform/posix/url_cache/url_cache_sources.h"
 #include "platform/profile_engine.h"
@@ -351,6 +353,23 @@ std::string HomeDirectory() {
   return std::string();
 }
 
+// The folder that holds the running executable, without a final "/"; "." when the
+// system does not say.
+std::string ExecutableFolder() {
+  std::vector<char> buffer(PATH_MAX);
+  for (;;) {
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n < 0) return ".";
+    if (static_cast<std::size_t>(n) < buffer.size()) {
+      const std::string exe(buffer.data(), static_cast<std::size_t>(n));
+      const std::size_t slash = exe.rfind('/');
+      if (slash == std::string::npos) return ".";
+      return slash == 0 ? "/" : exe.substr(0, slash);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
 // ---- The platform --------------------------------------------------------------------
 
 class PosixPlatform final : public Platform {
@@ -553,24 +572,25 @@ class PosixPlatform final : public Platform {
   }
 
   std::string ProgramDirectory() override {
-    std::vector<char> buffer(PATH_MAX);
-    for (;;) {
-      const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-      if (n < 0) return ".";
-      if (static_cast<std::size_t>(n) < buffer.size()) {
-        const std::string exe(buffer.data(), static_cast<std::size_t>(n));
-        const std::size_t slash = exe.rfind('/');
-        if (slash == std::string::npos) return ".";
-        return slash == 0 ? "/" : exe.substr(0, slash);
-      }
-      buffer.resize(buffer.size() * 2);
+    const posix::ProgramLocation location = Locate();
+    if (location.installed) {
+      std::error_code ignored;  // a folder that cannot be made fails the first write
+      std::filesystem::create_directories(location.data_directory, ignored);
     }
+    return location.data_directory;
   }
+
+  std::string ReadmeFile() override { return Locate().readme; }
 
   char PathSeparator() const override { return '/'; }
   bool FileNamesIgnoreCase() const override { return false; }
 
  private:
+  posix::ProgramLocation Locate() const {
+    return posix::LocateProgramFiles(ExecutableFolder(), std::getenv("ZORVANE_HOME"),
+                                     std::getenv("XDG_DATA_HOME"), home_);
+  }
+
   const std::string home_;
   PosixRegistry registry_;
   Children children_;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/program_location.h"
 #include "platform/tests/profile_contract.h"
 
 namespace zorvane {
@@ -416,6 +417,40 @@ TEST_F(PosixPlatformTest, ProgramDirectoryHoldsTheRunningProgram) {
   const std::uint32_t attributes = platform_->GetFileAttributes(dir + "/platform_posix_test");
   EXPECT_NE(attributes, kInvalidFileAttributes);
   EXPECT_EQ(attributes & kFileAttributeDirectory, 0u);
+}
+
+// Installed programs (in a prefix's bin folder) keep their files in the user's data
+// folder and find readme.txt in the prefix's documentation; from a build tree both stay
+// beside the program, as before.
+TEST(ProgramLocationTest, InstalledProgramsKeepTheirFilesInTheUsersDataFolder) {
+  struct Case {
+    std::string folder;
+    const char* zorvane_home;
+    const char* xdg_data_home;
+    bool installed;
+    std::string data_directory;
+    std::string readme;
+  };
+  const Case cases[] = {
+      {"/src/zorvane/build/cli", nullptr, nullptr, false, "/src/zorvane/build/cli", "readme.txt"},
+      {"/src/build/app/qt", "/z", "/x", false, "/src/build/app/qt", "readme.txt"},
+      {"/usr/bin", nullptr, nullptr, true, "/home/me/.local/share/zorvane",
+       "/usr/share/doc/zorvane/readme.txt"},
+      {"/usr/bin", "", "", true, "/home/me/.local/share/zorvane",
+       "/usr/share/doc/zorvane/readme.txt"},
+      {"/opt/z/bin/", nullptr, "/data/", true, "/data/zorvane", "/opt/z/share/doc/zorvane/readme.txt"},
+      {"/usr/local/bin", nullptr, "relative", true, "/home/me/.local/share/zorvane",
+       "/usr/local/share/doc/zorvane/readme.txt"},
+      {"/usr/bin", "/zh/", "/data", true, "/zh", "/usr/share/doc/zorvane/readme.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    const posix::ProgramLocation location =
+        posix::LocateProgramFiles(c.folder, c.zorvane_home, c.xdg_data_home, "/home/me");
+    EXPECT_EQ(location.installed, c.installed);
+    EXPECT_EQ(location.data_directory, c.data_directory);
+    EXPECT_EQ(location.readme, c.readme);
+  }
 }
 
 }  // namespace
