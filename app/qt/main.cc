@@ -130,7 +130,8 @@ int main(int argc, char** argv) {
   parser.addVersionOption();
   const QCommandLineOption program_dir(
       QStringLiteral("program-dir"),
-      QStringLiteral("Folder of url.dat and the settings file (default: the program's folder)."),
+      QStringLiteral("Folder of url.dat and the settings file (default: the program's folder; "
+                     "installed, $ZORVANE_HOME or ~/.local/share/zorvane)."),
       QStringLiteral("DIR"));
   const QCommandLineOption build(QStringLiteral("build"),
                                  QStringLiteral("Run the catalogue build at start."));
