@@ -42,8 +42,7 @@ std::string ReadSetting(const ProgramFiles& files, const std::string& section,
 
 bool CanStoreSetting(Platform& platform, const std::string& section, const std::string& key,
                      const std::string& value) {
-  return profile::CanWrite(platform.ToAnsi(section), platform.ToAnsi(key),
-                           platform.ToAnsi(value));
+  return profile::CanWrite(platform.ToAnsi(section), platform.ToAnsi(key), platform.ToAnsi(value));
 }
 
 bool WriteSetting(const ProgramFiles& files, const std::string& section, const std::string& key,

@@ -94,8 +94,8 @@ class FirstFrameReporter final : public QObject {
 bool AsksForHelpOrVersion(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" || arg == "--version" ||
-        arg == "-v") {
+    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" ||
+        arg == "--version" || arg == "-v") {
       return true;
     }
   }

@@ -35,8 +35,8 @@
 
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_registry.h"
-#include "platform/posix/program_location.h"
 #include "platform/posix/profile_cache.h"
+#include "platform/posix/program_location.h"
 #include "platform/posix/url_cache/url_cache_sources.h"
 #include "platform/profile_engine.h"
 #include "platform/text.h"

@@ -16,13 +16,13 @@ bool IsSet(const char* value) { return value != nullptr && *value != '\0'; }
 
 }  // namespace
 
-ProgramLocation LocateProgramFiles(const std::string& executable_folder,
-                                   const char* zorvane_home, const char* xdg_data_home,
-                                   const std::string& home) {
+ProgramLocation LocateProgramFiles(const std::string& executable_folder, const char* zorvane_home,
+                                   const char* xdg_data_home, const std::string& home) {
   const std::string folder = WithoutFinalSlashes(executable_folder);
   const std::size_t slash = folder.rfind('/');
-  const std::string_view name =
-      slash == std::string::npos ? std::string_view(folder) : std::string_view(folder).substr(slash + 1);
+  const std::string_view name = slash == std::string::npos
+                                    ? std::string_view(folder)
+                                    : std::string_view(folder).substr(slash + 1);
   ProgramLocation location;
   if (name != kInstalledFolderName) {
     location.data_directory = folder;
@@ -32,7 +32,8 @@ ProgramLocation LocateProgramFiles(const std::string& executable_folder,
     return location;
   }
   location.installed = true;
-  const std::string prefix = slash == std::string::npos || slash == 0 ? "" : folder.substr(0, slash);
+  const std::string prefix =
+      slash == std::string::npos || slash == 0 ? "" : folder.substr(0, slash);
   location.readme = prefix + "/share/doc/zorvane/readme.txt";
   if (IsSet(zorvane_home)) {
     location.data_directory = WithoutFinalSlashes(zorvane_home);

@@ -22,8 +22,7 @@ struct ProgramLocation {
 // `executable_folder`: the folder holding the running program, without a final "/".
 // `zorvane_home`, `xdg_data_home`: those variables, nullptr when unset; empty values
 // count as unset. `home`: the user's home folder.
-ProgramLocation LocateProgramFiles(const std::string& executable_folder,
-                                   const char* zorvane_home, const char* xdg_data_home,
-                                   const std::string& home);
+ProgramLocation LocateProgramFiles(const std::string& executable_folder, const char* zorvane_home,
+                                   const char* xdg_data_home, const std::string& home);
 
 }  // namespace zorvane::posix

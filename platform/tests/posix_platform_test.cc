@@ -250,9 +250,9 @@ TEST_F(PosixPlatformTest, ReplacingAFileRemovesTemporaryFilesOfKilledWriters) {
   Put(".url.dat.tmp-" + dead + "-0", "not ours either");
   Put("url.dat", "old");
   ASSERT_TRUE(platform_->WriteFileAtomic(Path("url.dat"), "new"));
-  EXPECT_EQ(Names(), (std::vector<std::string>{".url.dat.tmp-" + dead + "-0",
-                                               ".zorvane-tmp-" + live + "-0",
-                                               ".zorvane-tmp-x-0", "url.dat"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{".url.dat.tmp-" + dead + "-0", ".zorvane-tmp-" + live + "-0",
+                                      ".zorvane-tmp-x-0", "url.dat"}));
 }
 
 TEST_F(PosixPlatformTest, CreateDirectoryMakesOneFolder) {
@@ -438,7 +438,8 @@ TEST(ProgramLocationTest, InstalledProgramsKeepTheirFilesInTheUsersDataFolder) {
        "/usr/share/doc/zorvane/readme.txt"},
       {"/usr/bin", "", "", true, "/home/me/.local/share/zorvane",
        "/usr/share/doc/zorvane/readme.txt"},
-      {"/opt/z/bin/", nullptr, "/data/", true, "/data/zorvane", "/opt/z/share/doc/zorvane/readme.txt"},
+      {"/opt/z/bin/", nullptr, "/data/", true, "/data/zorvane",
+       "/opt/z/share/doc/zorvane/readme.txt"},
       {"/usr/local/bin", nullptr, "relative", true, "/home/me/.local/share/zorvane",
        "/usr/local/share/doc/zorvane/readme.txt"},
       {"/usr/bin", "/zh/", "/data", true, "/zh", "/usr/share/doc/zorvane/readme.txt"},

@@ -141,11 +141,11 @@ TEST(RegFileParseTest, JoinsHexContinuationLines) {
 // regedit refuses the value rather than read 07 05.
 TEST(RegFileParseTest, RefusesAContinuationWithoutACommaBeforeIt) {
   const std::string cases[] = {
-      "\"b\"=hex:01,7\\\n  5,00\n",
-      "\"b\"=hex:01,\\\n\\\n  02\n",
-      "\"b\"=hex:\\\n  01\n",
-      "\"b\"=hex:01,20\\",
-      "\"b\"=hex:01,20 \\ ; comment\n",
+      "\"b\"=hex:01,7\\\n  5,00\n",      // no comma before the backslash
+      "\"b\"=hex:01,\\\n\\\n  02\n",     // a line holding only a backslash
+      "\"b\"=hex:\\\n  01\n",            // a backslash before any byte
+      "\"b\"=hex:01,20\\",               // the same at the end of the file
+      "\"b\"=hex:01,20 \\ ; comment\n",  // blanks do not stand for the comma
   };
   for (const std::string& c : cases) {
     SCOPED_TRACE(c);

@@ -232,11 +232,12 @@ class Win32Platform final : public Platform {
   // grow with the target's, so a target whose name nearly fills MAX_PATH can be written.
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     const std::string ansi_path = Utf8ToAnsi(path);
-    // The folder is cut from the UTF-8 form: in the ANSI form a "\\" byte may be the
+    // The folder is cut from the UTF-8 form: in the ANSI form a "\" byte may be the
     // second half of a double-byte character.
     const std::size_t separator = path.find_last_of("\\/");
-    const std::string folder =
-        separator == std::string::npos ? std::string(".") : Utf8ToAnsi(path.substr(0, separator + 1));
+    const std::string folder = separator == std::string::npos
+                                   ? std::string(".")
+                                   : Utf8ToAnsi(path.substr(0, separator + 1));
     char temporary_buffer[MAX_PATH];
     if (::GetTempFileNameA(folder.c_str(), "zv", 0, temporary_buffer) == 0) return false;
     const std::string temporary(temporary_buffer);

@@ -169,8 +169,8 @@ TEST(MainWindowShellTest, TheMailProgramIsOwnedByTheMainWindow) {
   Application app(::GetModuleHandleW(nullptr), platform);
   ASSERT_TRUE(app.Start(SW_SHOWNORMAL));
   app.main_window()->form().mnuMailSend_Click();
-  EXPECT_EQ(platform.owners,
-            std::vector<std::uintptr_t>{reinterpret_cast<std::uintptr_t>(app.main_window()->hwnd())});
+  EXPECT_EQ(platform.owners, std::vector<std::uintptr_t>{
+                                 reinterpret_cast<std::uintptr_t>(app.main_window()->hwnd())});
 }
 
 TEST_F(MainWindowTest, RankingWithoutCatalogueShowsTheMessage) {
