@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds Zorvane with its tests and runs every test; then, where the MinGW-w64 cross
 # compiler and Wine are installed, the Windows build and its tests under Wine, which also
-# compare the two builds' results end to end. Then each fuzz target runs briefly (when
-# clang with libFuzzer is here) and the whole suite runs again under the address and
+# compare the two builds' results end to end. Then a plain Release build as a packager
+# makes it, its Debian package installed, run and removed again (scripts/check-package.sh;
+# ZORVANE_PACKAGE_CHECK=0 leaves it out). Then each fuzz target runs briefly (when clang
+# with libFuzzer is here) and the whole suite runs again under the address and
 # undefined-behaviour sanitizers. ZORVANE_QUICK_TEST=1 stops before the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -15,6 +17,10 @@ if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 && command -v wine >/dev/nu
   cmake --preset windows -DZORVANE_LINUX_CLI="$PWD/build/cli/zorvane-cli" >/dev/null
   cmake --build --preset windows -j"$jobs"
   ctest --preset windows -j"$jobs"
+fi
+
+if [ "${ZORVANE_PACKAGE_CHECK:-1}" != 0 ]; then
+  scripts/check-package.sh
 fi
 [ "${ZORVANE_QUICK_TEST:-0}" = 1 ] && exit 0
 

@@ -43,10 +43,7 @@ void Form1::mnuFromFavotie_Click() { Command2_Click(); }
 // menu command that does nothing looks broken.
 void Form1::mnuRanking_Click() { Command1_Click(); }
 
-void Form1::mnuReadme_Click() {
-  // A bare name: the desktop resolves it against the current directory.
-  platform_.ShellOpen("open", "readme.txt");
-}
+void Form1::mnuReadme_Click() { platform_.ShellOpen("open", platform_.ReadmeFile()); }
 
 void Form1::Homepage_Click() { platform_.ShellOpen("Open", kHomepageAddress); }
 

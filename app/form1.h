@@ -7,7 +7,9 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -112,6 +114,10 @@ class Form1 {
   // Whether a command is running (and yielding); a second start is then ignored.
   bool busy() const { return busy_; }
 
+  using Clock = std::chrono::steady_clock;
+  // The clock that spaces the progress repaints; tests drive it by hand.
+  void set_clock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
+
  private:
   // Marks a command as running for its lifetime; `Acquired()` is false when another one
   // already runs, in which case the new command must not start.
@@ -139,6 +145,7 @@ class Form1 {
   Form1View& view_;
   Form1State state_;
   bool busy_ = false;
+  std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
 };
 
 }  // namespace zorvane

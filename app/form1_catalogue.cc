@@ -1,12 +1,14 @@
 // Form1::Command2_Click: the catalogue build. Walks the Favorites folder tree, reads the
 // address of every Internet shortcut, stores each title under its address in the
 // settings file and writes url.dat once at the end.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/form1.h"
+#include "app/repaint_throttle.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/file_listing.h"
 #include "catalogue/folder_walk.h"
@@ -21,6 +23,7 @@ namespace {
 constexpr char kShortcutSection[] = "InternetShortcut";
 constexpr char kShortcutKey[] = "URL";
 constexpr char kTitleSection[] = "ShortcutTitle";
+constexpr auto kProgressRepaintInterval = std::chrono::milliseconds(50);
 
 // Reads the whole address of a shortcut, and its ANSI form: starts with a buffer that
 // fits nearly every address and doubles it while the value fills the buffer, so no
@@ -37,8 +40,6 @@ std::string ReadShortcutAddress(Platform& platform, const std::string& path, std
     size *= 2;
   }
 }
-
-bool HoldsLineBreak(const std::string& s) { return text::FindLineBreak(s) != std::string::npos; }
 
 }  // namespace
 
@@ -62,21 +63,26 @@ void Form1::Command2_Click() {
     return;
   }
 
+  // The progress display comes first: listing a large tree takes a while.
+  state_.pbar_visible = true;
+  state_.pbar_max = 0;
+  state_.pbar_value = 0;
+  state_.label1 = "お気に入りデータ作成中...";
+  Refresh();
+  RepaintThrottle progress_repaints(kProgressRepaintInterval, clock_());
+
   // Each folder is listed once, up front: the listings give the progress bar an exact
-  // maximum, and the loop below visits exactly these names.
+  // maximum, and the loop below visits exactly these names. The window breathes between
+  // folders.
   std::vector<std::vector<std::string>> listings;
   listings.reserve(state_.list1.size());
   double file_count = 0;
   for (const std::string& folder : state_.list1) {
     listings.push_back(ListFolderFiles(platform_, folder));
     file_count += static_cast<double>(listings.back().size());
+    view_.DoEvents();
   }
-
-  state_.pbar_visible = true;
   state_.pbar_max = file_count;
-  state_.pbar_value = 0;
-  state_.label1 = "お気に入りデータ作成中...";
-  Refresh();
 
   const char separator = platform_.PathSeparator();
   CatalogueText catalogue;
@@ -85,7 +91,12 @@ void Form1::Command2_Click() {
     const std::string& folder = state_.list1[i];
     state_.file1_path = folder;
     for (const std::string& name : listings[i]) {
-      if (state_.pbar_max > state_.pbar_value) state_.pbar_value += 1;
+      if (state_.pbar_max > state_.pbar_value) {
+        state_.pbar_value += 1;
+        // Folders of other files move the bar too; one repaint per file would cost more
+        // than the file.
+        if (progress_repaints.Due(clock_())) Refresh();
+      }
       // The last three characters, compared exactly: "url" in lower case, with or
       // without a dot before them.
       if (text::LastChars(name, 3) == "url") {
@@ -94,11 +105,15 @@ void Form1::Command2_Click() {
         std::string ansi_address;
         std::string address = ReadShortcutAddress(platform_, path, &ansi_address);
         view_.DoEvents();
-        // A title holding a line break cannot be stored as one profile entry; the
-        // address is still catalogued.
-        if (!HoldsLineBreak(title)) titles.emplace_back(address, title);
+        // A title entry that could never be read back (a line break in it, or an
+        // address that would make its line a comment or a section header) is left out;
+        // the address is still catalogued, and the other titles are stored.
+        if (CanStoreSetting(platform_, kTitleSection, address, title)) {
+          titles.emplace_back(address, title);
+        }
         catalogue.AppendRecord(ansi_address);
         Refresh();
+        progress_repaints.Painted(clock_());
         view_.DoEvents();
       }
       view_.DoEvents();

@@ -55,14 +55,14 @@ void Form1::Command1_Click() {
           ? state_.combo1[static_cast<std::size_t>(selected)].item_data
           : kDefaultTypeMask;
 
-  // The scan shows no progress of its own: paint the label before it starts.
-  state_.label1 = kScanningLabel;
-  Refresh();
-
-  // The list stays hidden while rows are added, dropped and changed.
+  // The scan shows no progress of its own: paint the label before it starts, with the
+  // list already emptied and hidden, so the old ranking is not on screen meanwhile. The
+  // list stays hidden while rows are added, dropped and changed.
   std::vector<ListViewRow>& rows = state_.list_view1;
   rows.clear();
   state_.list_view1_visible = false;
+  state_.label1 = kScanningLabel;
+  Refresh();
 
   // The scan counts and sums every row it accepts but appends only those that pass the
   // pre-filter: the list after it is the one the pre-filter leaves of a full scan.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/paths.h"
+#include "platform/profile_engine.h"
 #include "platform/text.h"
 
 namespace zorvane {
@@ -37,6 +38,11 @@ std::string ReadSetting(const ProgramFiles& files, const std::string& section,
                         const std::string& key, const std::string& default_value) {
   return TrimNull(files.platform->GetPrivateProfileString(
       section, key, default_value, kSettingBufferSize, SettingsFilePath(files, false)));
+}
+
+bool CanStoreSetting(Platform& platform, const std::string& section, const std::string& key,
+                     const std::string& value) {
+  return profile::CanWrite(platform.ToAnsi(section), platform.ToAnsi(key), platform.ToAnsi(value));
 }
 
 bool WriteSetting(const ProgramFiles& files, const std::string& section, const std::string& key,

@@ -39,6 +39,13 @@ std::string SettingsFilePath(const ProgramFiles& files, bool for_write);
 std::string ReadSetting(const ProgramFiles& files, const std::string& section,
                         const std::string& key, const std::string& default_value);
 
+// Whether `key` = `value` in `section` can be stored in a profile file so that a later
+// read finds it: no line break in any of the three, no "]" in the section name, and no
+// key that begins (after blanks) with ";" or "[", which would make its line a comment or
+// a section header.
+bool CanStoreSetting(Platform& platform, const std::string& section, const std::string& key,
+                     const std::string& value);
+
 // Sets `key` in `section` of the settings file. False when the platform reports a
 // failure, or when the value holds a line break (it would split the file).
 bool WriteSetting(const ProgramFiles& files, const std::string& section, const std::string& key,

@@ -15,6 +15,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: zorvane-cli [--program-dir DIR] COMMAND...\n"
+    "       zorvane-cli --help | --version\n"
     "commands: build | rank [--format tsv|csv|json] | add-favorites | mail | version\n"
     "          | import-bookmarks [--from PATH]... [--into DIR]\n";
 
@@ -43,7 +44,12 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& args, std
   return std::nullopt;
 }
 
+// What the command line asks for besides commands: the usage or the version, which
+// answer at once and run nothing.
+enum class Request { kRun, kHelp, kVersion };
+
 struct Invocation {
+  Request request = Request::kRun;
   std::optional<std::string> program_dir;
   std::vector<Command> commands;
 };
@@ -53,6 +59,14 @@ struct Invocation {
 std::optional<std::string> Parse(const std::vector<std::string>& args, Invocation* invocation) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      invocation->request = Request::kHelp;
+      return std::nullopt;
+    }
+    if (arg == "--version") {
+      invocation->request = Request::kVersion;
+      return std::nullopt;
+    }
     if (arg == "--program-dir") {
       if (i + 1 >= args.size()) return "--program-dir needs a folder";
       invocation->program_dir = args[++i];
@@ -148,6 +162,15 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, CliStreams 
   if (const std::optional<std::string> error = Parse(args, &invocation)) {
     streams.err << "zorvane-cli: " << *error << "\n" << kUsage;
     return kExitUsage;
+  }
+  if (invocation.request == Request::kHelp) {
+    streams.out << kUsage;
+    return kExitOk;
+  }
+  if (invocation.request == Request::kVersion) {
+    streams.out << "zorvane-cli " << kVersionMajor << "." << kVersionMinor << "."
+                << kVersionRevision << "\n";
+    return kExitOk;
   }
 
   // With a table on stdout for another program, every message of the chain goes to

@@ -2,6 +2,7 @@
 // commands see the list that earlier ones left.
 //
 //   zorvane-cli [--program-dir DIR] COMMAND...
+//   zorvane-cli --help | --version   (the usage or "zorvane-cli 0.0.2" on stdout, exit 0)
 //   COMMAND: build | rank [--format tsv|csv|json] | add-favorites | mail | version
 //
 // Exit status: 0 when every command ran to its normal end; 1 when a command ended with a

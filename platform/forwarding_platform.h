@@ -89,7 +89,9 @@ class ForwardingPlatform : public Platform {
   bool StartProgram(const std::string& command_line) override {
     return target_->StartProgram(command_line);
   }
+  void SetShellOwnerWindow(std::uintptr_t window) override { target_->SetShellOwnerWindow(window); }
   std::string ProgramDirectory() override { return target_->ProgramDirectory(); }
+  std::string ReadmeFile() override { return target_->ReadmeFile(); }
 
   char PathSeparator() const override { return target_->PathSeparator(); }
   bool FileNamesIgnoreCase() const override { return target_->FileNamesIgnoreCase(); }

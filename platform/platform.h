@@ -166,10 +166,20 @@ class Platform {
   // Hands `file` (a document, an address, a mailto: request) to the desktop's handler for
   // `operation` ("open"). False when nothing took it.
   virtual bool ShellOpen(const std::string& operation, const std::string& file) = 0;
+  // The window that owns what the shell shows for later ShellOpen requests: the program's
+  // main window, or 0 for none. Platforms without owner windows ignore it.
+  virtual void SetShellOwnerWindow(std::uintptr_t /*window*/) {}
   // Starts a program by its command line without waiting. False when it cannot start.
   virtual bool StartProgram(const std::string& command_line) = 0;
-  // The folder that holds the running program, without a final separator.
+  // The program directory, without a final separator: where url.dat and the settings
+  // file live. The folder that holds the running program, except for a program installed
+  // on Linux, whose folder is not the user's to write (see platform/posix/
+  // program_location.h); that folder is created when missing.
   virtual std::string ProgramDirectory() = 0;
+  // The readme.txt the Readme command hands to ShellOpen: the bare name, which the
+  // desktop finds in the current folder, or a full path where the platform knows better
+  // (an installed program's documentation folder).
+  virtual std::string ReadmeFile() { return "readme.txt"; }
 
   // ---- Path rules ----------------------------------------------------------------------
 

@@ -16,7 +16,8 @@ packages=(
 )
 windows_build=${ZORVANE_WINDOWS_BUILD:-1}
 if [ "$windows_build" != 0 ]; then
-  packages+=(g++-mingw-w64-x86-64 wine wine64 locales dpkg-dev tcl)
+  # fonts-wine: the fonts Wine draws its own captions and caption buttons with.
+  packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine locales dpkg-dev tcl)
 fi
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive

@@ -18,6 +18,16 @@ build=$2
 output=$3
 data="$root/tests/wine/data"
 
+# Wine's own fonts (Debian package fonts-wine) hold Marlett, the font of the caption
+# buttons; this Wine does not find them in its data folder, so they go where every Wine
+# program looks: the prefix's Fonts folder. Without them the buttons read "0 1 r".
+wine_fonts=/usr/share/wine/fonts
+if [ ! -e "$wine_fonts/marlett.ttf" ]; then
+  echo "screenshot-windows: $wine_fonts/marlett.ttf is missing; install fonts-wine" >&2
+  exit 1
+fi
+cp "$wine_fonts"/*.ttf "$(winepath -u 'C:\windows\Fonts')/"
+
 favorites_wine=$(winepath -u "$(wine cmd /c echo %USERPROFILE% | tr -d '\r')\\Favorites")
 program_wine=$(winepath -u 'C:\Zorvane')
 mkdir -p "$favorites_wine" "$program_wine"

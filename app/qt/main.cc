@@ -1,8 +1,11 @@
 // zorvane: the main window on Linux.
 //
 //   zorvane [--program-dir DIR]
+//   zorvane --help | --version
 //
-// url.dat and the settings file live in DIR, or else in the folder of the executable.
+// url.dat and the settings file live in DIR, or else in the program directory (the
+// folder of the executable in a build tree; see Platform::ProgramDirectory). --help and
+// --version answer on stdout without a display.
 // For screenshots and checks without a person at the screen, a few more options run
 // commands at start, save pictures of the windows and quit; message boxes then go to
 // standard error instead of waiting for a click:
@@ -86,24 +89,49 @@ class FirstFrameReporter final : public QObject {
   bool seen_ = false;
 };
 
+// Whether the command line asks only for the usage or the version: those are answered
+// without a window, so they work where there is no display.
+bool AsksForHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" ||
+        arg == "--version" || arg == "-v") {
+      return true;
+    }
+  }
+  return false;
+}
+
+void NameTheApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("zorvane"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                              .arg(zorvane::kVersionMajor)
+                                              .arg(zorvane::kVersionMinor)
+                                              .arg(zorvane::kVersionRevision));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("zorvane"));
-  QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                          .arg(zorvane::kVersionMajor)
-                                          .arg(zorvane::kVersionMinor)
-                                          .arg(zorvane::kVersionRevision));
-  QApplication::setWindowIcon(zorvane::ProgramIcon());
-  UseJapaneseUiFont();
+  std::unique_ptr<QCoreApplication> app;
+  if (AsksForHelpOrVersion(argc, argv)) {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+    NameTheApplication();
+  } else {
+    app = std::make_unique<QApplication>(argc, argv);
+    NameTheApplication();
+    QApplication::setWindowIcon(zorvane::ProgramIcon());
+    UseJapaneseUiFont();
+  }
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Ranks your Favorites by their viewing rate."));
   parser.addHelpOption();
+  parser.addVersionOption();
   const QCommandLineOption program_dir(
       QStringLiteral("program-dir"),
-      QStringLiteral("Folder of url.dat and the settings file (default: the program's folder)."),
+      QStringLiteral("Folder of url.dat and the settings file (default: the program's folder; "
+                     "installed, $ZORVANE_HOME or ~/.local/share/zorvane)."),
       QStringLiteral("DIR"));
   const QCommandLineOption build(QStringLiteral("build"),
                                  QStringLiteral("Run the catalogue build at start."));
@@ -121,7 +149,7 @@ int main(int argc, char** argv) {
       QStringLiteral("first-frame"),
       QStringLiteral("Print the monotonic clock once the window is first drawn, and quit."));
   parser.addOptions({program_dir, build, rank, about, screenshot, about_screenshot, first_frame});
-  if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+  if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
     const QString error = parser.errorText().isEmpty() ? QStringLiteral("unexpected argument ") +
                                                              parser.positionalArguments().value(0)
                                                        : parser.errorText();
@@ -129,6 +157,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+  if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
 
   std::unique_ptr<zorvane::Platform> platform = zorvane::CreateDefaultPlatform();
   const std::string dir = parser.isSet(program_dir)

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/form1.h"
 #include "catalogue/profile_access.h"
@@ -143,6 +145,22 @@ TEST_F(CatalogueBuildTest, ExpandsEnvironmentReferencesInTheFavoritesPath) {
   EXPECT_EQ(UrlDat(), "http://a.example/\r\n\r\n");
 }
 
+// A title entry keyed by such an address would be a comment or a section header in the
+// settings file and could never be read back: only that entry is left out.
+TEST_F(CatalogueBuildTest, AnAddressThatCannotKeyATitleCostsOnlyItsTitle) {
+  AddShortcut("a.url", "http://a.example/");
+  AddShortcut("b.url", "  ;odd");
+  AddShortcut("c.url", "[odd]");
+  AddShortcut("d.url", "http://d.example/");
+  auto view = Build();
+  EXPECT_EQ(view->messages, std::vector<std::string>{"終了しました"});
+  EXPECT_EQ(view->kinds, std::vector<MessageKind>{MessageKind::kInformation});
+  EXPECT_EQ(UrlDat(), "http://a.example/\r\n;odd\r\n[odd]\r\nhttp://d.example/\r\n\r\n");
+  EXPECT_EQ(Title("http://a.example/"), "a");
+  EXPECT_EQ(Title("http://d.example/"), "d");
+  EXPECT_EQ(root_.Read("program/zorvane.ini").find("odd"), std::string::npos);
+}
+
 TEST_F(CatalogueBuildTest, FailedSaveKeepsTheOldCatalogueAndSaysSo) {
   AddShortcut("a.url", "http://a.example/");
   // A folder where url.dat should be: the file cannot be replaced.
@@ -161,7 +179,7 @@ TEST_F(CatalogueBuildTest, ProgressCountsEveryListedFileAndNeverPassesItsMaximum
   double last = -1;
   bool shown = false;
   for (const Form1State& state : view->refreshes) {
-    if (!state.pbar_visible) continue;
+    if (!state.pbar_visible || state.pbar_value == 0) continue;  // 0: still listing
     shown = true;
     EXPECT_EQ(state.pbar_max, 6);
     EXPECT_LE(state.pbar_value, state.pbar_max);
@@ -170,6 +188,67 @@ TEST_F(CatalogueBuildTest, ProgressCountsEveryListedFileAndNeverPassesItsMaximum
   }
   EXPECT_TRUE(shown);
   EXPECT_GE(view->yield_count, 6);  // at least once per listed file
+}
+
+// A folder of other files moves the bar too: the window is repainted as the value
+// changes, at most once per 50 ms, not only after a shortcut.
+TEST_F(CatalogueBuildTest, ProgressIsRepaintedAsItMovesAtMostEvery50Ms) {
+  for (int i = 0; i < 20; ++i) root_.Write("Favorites/f" + std::to_string(i) + ".txt", "x");
+  const auto painted_values = [](const RecordingView& view) {
+    std::vector<double> values;
+    for (const Form1State& state : view.refreshes) {
+      if (state.pbar_visible && state.pbar_value > 0) values.push_back(state.pbar_value);
+    }
+    return values;
+  };
+  // A clock that moves 60 ms at every look repaints every change.
+  auto now = std::chrono::steady_clock::time_point();
+  auto view = std::make_unique<RecordingView>();
+  form_ = std::make_unique<Form1>(*platform_, program_dir(), *view);
+  form_->set_clock([&now] { return now += std::chrono::milliseconds(60); });
+  form_->Form_Load();
+  form_->Command2_Click();
+  std::vector<double> every(20);
+  for (int i = 0; i < 20; ++i) every[static_cast<std::size_t>(i)] = i + 1;
+  EXPECT_EQ(painted_values(*view), every);
+
+  // One that moves 10 ms repaints every fifth change.
+  view = std::make_unique<RecordingView>();
+  form_ = std::make_unique<Form1>(*platform_, program_dir(), *view);
+  form_->set_clock([&now] { return now += std::chrono::milliseconds(10); });
+  form_->Form_Load();
+  form_->Command2_Click();
+  const std::vector<double> some = painted_values(*view);
+  ASSERT_GE(some.size(), 3u);
+  ASSERT_LE(some.size(), 6u);
+  for (std::size_t i = 1; i < some.size(); ++i) EXPECT_GE(some[i] - some[i - 1], 4);
+}
+
+// The folders are listed before the first file is visited; on a large tree that takes a
+// while, so the progress display is shown first and the window breathes between folders.
+TEST_F(CatalogueBuildTest, ShowsTheProgressDisplayWhileListingTheFolders) {
+  for (const char* folder : {"a", "b", "c"}) AddShortcut(std::string(folder) + "/s.url", "u");
+  auto view = std::make_unique<RecordingView>();
+  Form1 form(*platform_, program_dir(), *view);
+  form.Form_Load();
+  std::vector<Form1State> at_yield;
+  std::vector<std::size_t> refreshes_at_yield;
+  view->on_yield = [&] {
+    at_yield.push_back(form.state());
+    refreshes_at_yield.push_back(view->refreshes.size());
+  };
+  form.Command2_Click();
+  // Yields before the first file is counted: one per folder listed (the root and three).
+  std::size_t listing_yields = 0;
+  while (listing_yields < at_yield.size() && at_yield[listing_yields].pbar_value == 0) {
+    ++listing_yields;
+  }
+  EXPECT_GE(listing_yields, 4u);
+  ASSERT_FALSE(at_yield.empty());
+  ASSERT_GE(refreshes_at_yield[0], 1u);
+  const Form1State& shown = view->refreshes[refreshes_at_yield[0] - 1];
+  EXPECT_TRUE(shown.pbar_visible);
+  EXPECT_EQ(shown.label1, "お気に入りデータ作成中...");
 }
 
 TEST_F(CatalogueBuildTest, IgnoresASecondCommandWhileRunning) {

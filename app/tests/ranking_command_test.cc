@@ -161,14 +161,20 @@ TEST_F(RankingCommandTest, RanksFavouritesByHits) {
 TEST_F(RankingCommandTest, PaintsTheLabelBeforeTheScanAndHidesTheList) {
   WriteCatalogue("http://a/\r\n\r\n");
   platform_.cache = {{0x1, "http://a/", 3}, {0x1, "http://b/", 2}};
+  Rank();  // the previous ranking, on screen when the next one starts
+  ASSERT_FALSE(form_->state().list_view1.empty());
+  const int yields_before = view_.yield_count;
   std::vector<Form1State> at_scan, at_yield;
   platform_.during_scan = [&] { at_scan.push_back(view_.refreshes.back()); };
   view_.on_yield = [&] { at_yield.push_back(form_->state()); };
-  Rank();
+  form_->Command1_Click();
+  // What the window shows during the scan: the label, and no old ranking.
   ASSERT_EQ(at_scan.size(), 1u);
   EXPECT_EQ(at_scan[0].label1, "調査中 ...");
+  EXPECT_TRUE(at_scan[0].list_view1.empty());
+  EXPECT_FALSE(at_scan[0].list_view1_visible);
   ASSERT_EQ(at_yield.size(), 1u);
-  EXPECT_EQ(view_.yield_count, 1);
+  EXPECT_EQ(view_.yield_count - yields_before, 1);
   EXPECT_FALSE(at_yield[0].list_view1_visible);
   EXPECT_EQ(at_yield[0].label1, "2個のファイルを検出");
   EXPECT_FALSE(view_.refreshes.back().list_view1.empty());

@@ -125,6 +125,9 @@ bool MainWindow::Create(int show_command) {
                             CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                             nullptr, nullptr, app_.instance(), this);
   if (hwnd_ == nullptr) return false;
+  // What the shell opens for the window's commands (the mail program, the readme) is
+  // owned by the main window.
+  app_.platform().SetShellOwnerWindow(reinterpret_cast<std::uintptr_t>(hwnd_));
   CreateMenuBar();
   CreateControls();
   form_.Form_Load();
@@ -390,6 +393,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_NCDESTROY:
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
+      app_.platform().SetShellOwnerWindow(0);
       app_.WindowClosed();
       return ::DefWindowProcW(hwnd, message, wparam, lparam);
     default:

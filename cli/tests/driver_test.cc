@@ -59,6 +59,22 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndSayWhyOnStderr) {
   EXPECT_EQ(RunCli({"--program-dir"}, *platform_, {out, err, false}), kExitUsage);
 }
 
+TEST_F(CliTest, HelpAndVersionAnswerOnStdoutAndRunNothing) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"-h"}, {"build", "--help"}, {"-h", "frobnicate"}}) {
+    SCOPED_TRACE(args.front());
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_EQ(result.out.rfind("usage: zorvane-cli", 0), 0u) << result.out;
+    EXPECT_EQ(result.err, "");
+  }
+  const Result version = Run({"--version"});
+  EXPECT_EQ(version.status, kExitOk);
+  EXPECT_EQ(version.out, "zorvane-cli 0.0.2\n");
+  EXPECT_EQ(version.err, "");
+  EXPECT_EQ(root_.Read("program/url.dat"), "<missing>");
+}
+
 TEST_F(CliTest, VersionPrintsTheAboutBoxTexts) {
   const Result result = Run({"version"});
   EXPECT_EQ(result.status, kExitOk);

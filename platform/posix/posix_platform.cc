@@ -36,6 +36,7 @@
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/profile_cache.h"
+#include "platform/posix/program_location.h"
 #include "platform/posix/url_cache/url_cache_sources.h"
 #include "platform/profile_engine.h"
 #include "platform/text.h"
@@ -125,19 +126,22 @@ std::optional<std::string> WriteTarget(const std::string& path) {
   return target;
 }
 
-// The temporary files of writers of "<name>" in `folder` are ".<name>.tmp-<pid>-<n>".
+// The temporary files of writers in a folder are ".zorvane-tmp-<pid>-<n>": a name of its
+// own, never longer than about 35 bytes, so a target whose name nearly fills the file
+// system's limit can still be replaced.
+constexpr std::string_view kTemporaryPrefix = ".zorvane-tmp-";
+
 // A writer killed between creating and renaming its file leaves it behind; this removes
 // those whose process is gone, so a crash does not litter the folder for good. Files of
 // a live process (another writer right now, or a process that reused the pid) stay.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+void RemoveStaleTemporaries(const std::string& folder) {
   DIR* stream = ::opendir(folder.empty() ? "." : folder.c_str());
   if (stream == nullptr) return;
-  const std::string prefix = "." + name + ".tmp-";
   const pid_t self = ::getpid();
   while (const dirent* entry = ::readdir(stream)) {
     const std::string_view entry_name(entry->d_name);
-    if (entry_name.substr(0, prefix.size()) != prefix) continue;
-    const std::string_view rest = entry_name.substr(prefix.size());
+    if (entry_name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) continue;
+    const std::string_view rest = entry_name.substr(kTemporaryPrefix.size());
     const std::size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string_view::npos || dash > 9) continue;
     pid_t pid = 0;
@@ -167,12 +171,11 @@ bool ReplaceFile(const std::string& target, std::string_view bytes) {
   static std::atomic<unsigned> counter{0};
   const std::size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  RemoveStaleTemporaries(folder, name);
+  RemoveStaleTemporaries(folder);
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
-    temp = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
+    temp = folder + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
            std::to_string(counter.fetch_add(1));
     raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (raw_fd < 0 && errno != EEXIST) return false;
@@ -348,6 +351,23 @@ std::string HomeDirectory() {
     return found->pw_dir;
   }
   return std::string();
+}
+
+// The folder that holds the running executable, without a final "/"; "." when the
+// system does not say.
+std::string ExecutableFolder() {
+  std::vector<char> buffer(PATH_MAX);
+  for (;;) {
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n < 0) return ".";
+    if (static_cast<std::size_t>(n) < buffer.size()) {
+      const std::string exe(buffer.data(), static_cast<std::size_t>(n));
+      const std::size_t slash = exe.rfind('/');
+      if (slash == std::string::npos) return ".";
+      return slash == 0 ? "/" : exe.substr(0, slash);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 // ---- The platform --------------------------------------------------------------------
@@ -583,24 +603,25 @@ class PosixPlatform final : public Platform {
   }
 
   std::string ProgramDirectory() override {
-    std::vector<char> buffer(PATH_MAX);
-    for (;;) {
-      const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-      if (n < 0) return ".";
-      if (static_cast<std::size_t>(n) < buffer.size()) {
-        const std::string exe(buffer.data(), static_cast<std::size_t>(n));
-        const std::size_t slash = exe.rfind('/');
-        if (slash == std::string::npos) return ".";
-        return slash == 0 ? "/" : exe.substr(0, slash);
-      }
-      buffer.resize(buffer.size() * 2);
+    const posix::ProgramLocation location = Locate();
+    if (location.installed) {
+      std::error_code ignored;  // a folder that cannot be made fails the first write
+      std::filesystem::create_directories(location.data_directory, ignored);
     }
+    return location.data_directory;
   }
+
+  std::string ReadmeFile() override { return Locate().readme; }
 
   char PathSeparator() const override { return '/'; }
   bool FileNamesIgnoreCase() const override { return false; }
 
  private:
+  posix::ProgramLocation Locate() const {
+    return posix::LocateProgramFiles(ExecutableFolder(), std::getenv("ZORVANE_HOME"),
+                                     std::getenv("XDG_DATA_HOME"), home_);
+  }
+
   const std::string home_;
   PosixRegistry registry_;
   Children children_;

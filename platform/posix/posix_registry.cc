@@ -126,7 +126,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   fs::create_directories(folder, ec);
 
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  // The temporary name does not grow with the store's, so a long store name still fits.
+  std::string temp = (folder / ".zorvane-store-XXXXXX").string();
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return false;
   struct stat old_file;

@@ -105,24 +105,29 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t* pos) {
 }
 
 // Reads a comma-separated list of bytes (one or two hex digits each, a trailing comma
-// allowed) from s[pos...]; a `\` after it asks for a continuation line; a `;` comment may
-// end the line. False when the list is malformed.
+// allowed) from s[pos...]; a `\` after the list's final comma asks for a continuation
+// line; a `;` comment may end the line. False when the list is malformed, and for a `\`
+// after anything but a comma ("7\" before "5,00" is no byte 0x75), as regedit rules.
 bool ReadHexList(std::string_view s, std::size_t pos, std::string* bytes, bool* continues) {
   const auto skip_blanks = [&] {
     while (pos < s.size() && IsBlank(s[pos])) ++pos;
   };
   *continues = false;
+  bool after_comma = false;
   skip_blanks();
   while (pos < s.size() && HexDigit(s[pos]) >= 0) {
     int byte = HexDigit(s[pos++]);
     if (pos < s.size() && HexDigit(s[pos]) >= 0) byte = (byte << 4) | HexDigit(s[pos++]);
     bytes->push_back(static_cast<char>(byte));
+    after_comma = false;
     skip_blanks();
     if (pos == s.size() || s[pos] != ',') break;
     ++pos;
+    after_comma = true;
     skip_blanks();
   }
   if (pos < s.size() && s[pos] == '\\') {
+    if (!after_comma) return false;
     *continues = true;
     ++pos;
   }
@@ -267,6 +272,7 @@ class Parser {
       value.data.append(2, '\0');
     } else if (StartsWithNoCase(data, "dword:")) {
       std::size_t end = 6;
+      while (end < data.size() && IsBlank(data[end])) ++end;  // regedit allows blanks here
       const std::optional<std::uint32_t> number_value = ReadHexNumber(data, &end);
       if (!number_value || !RestIsBlank(data, end)) return Fail(number, "malformed dword");
       value.type = 4;

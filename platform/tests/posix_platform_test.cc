@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/program_location.h"
 #include "platform/tests/profile_contract.h"
 
 namespace zorvane {
@@ -188,6 +189,16 @@ TEST_F(PosixPlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) 
   EXPECT_EQ(Names(), std::vector<std::string>{"url.dat"});
 }
 
+// The temporary file's name does not grow with the target's: a name that nearly fills
+// the file system's limit (a long title added to Favorites) can still be written.
+TEST_F(PosixPlatformTest, AtomicWritesReachNamesNearlyAsLongAsAllowed) {
+  const std::string name = std::string(246, 'n') + ".url";  // its lock file just fits
+  ASSERT_TRUE(platform_->WriteFileAtomic(Path(name), "bytes"));
+  EXPECT_EQ(Get(name), "bytes");
+  ASSERT_TRUE(platform_->WritePrivateProfileString("A", "k", "v", Path(name)));
+  EXPECT_EQ(Get(name), "bytes\r\n[A]\r\nk=v\r\n");
+}
+
 TEST_F(PosixPlatformTest, WriteFileAtomicKeepsPermissionsAndLinks) {
   Put("target", "old");
   fs::permissions(dir_ / "target",
@@ -228,21 +239,20 @@ pid_t EndedProcess() {
 }
 
 // A writer killed between writing its temporary file and renaming it leaves the file;
-// the next replacement of the same file removes it, and only it.
+// the next replacement of a file in the same folder removes it, and only it.
 TEST_F(PosixPlatformTest, ReplacingAFileRemovesTemporaryFilesOfKilledWriters) {
   const std::string dead = std::to_string(EndedProcess());
   const std::string live = std::to_string(::getppid());
-  Put(".url.dat.tmp-" + dead + "-0", "half");
-  Put(".url.dat.tmp-" + dead + "-17", "half");
-  Put(".url.dat.tmp-" + live + "-0", "being written");
-  Put(".zorvane.ini.tmp-" + dead + "-0", "another file's");
-  Put(".url.dat.tmp-x-0", "not ours");
+  Put(".zorvane-tmp-" + dead + "-0", "half");
+  Put(".zorvane-tmp-" + dead + "-17", "half");
+  Put(".zorvane-tmp-" + live + "-0", "being written");
+  Put(".zorvane-tmp-x-0", "not ours");
+  Put(".url.dat.tmp-" + dead + "-0", "not ours either");
   Put("url.dat", "old");
   ASSERT_TRUE(platform_->WriteFileAtomic(Path("url.dat"), "new"));
-  EXPECT_EQ(Names(), (std::vector<std::string>{".url.dat.tmp-" + live + "-0", ".url.dat.tmp-x-0",
-                                               ".zorvane.ini.tmp-" + dead + "-0", "url.dat"}));
-  ASSERT_TRUE(platform_->WritePrivateProfileString("A", "k", "v", Path("zorvane.ini")));
-  EXPECT_FALSE(fs::exists(dir_ / (".zorvane.ini.tmp-" + dead + "-0")));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{".url.dat.tmp-" + dead + "-0", ".zorvane-tmp-" + live + "-0",
+                                      ".zorvane-tmp-x-0", "url.dat"}));
 }
 
 TEST_F(PosixPlatformTest, CreateDirectoryMakesOneFolder) {
@@ -407,6 +417,41 @@ TEST_F(PosixPlatformTest, ProgramDirectoryHoldsTheRunningProgram) {
   const std::uint32_t attributes = platform_->GetFileAttributes(dir + "/platform_posix_test");
   EXPECT_NE(attributes, kInvalidFileAttributes);
   EXPECT_EQ(attributes & kFileAttributeDirectory, 0u);
+}
+
+// Installed programs (in a prefix's bin folder) keep their files in the user's data
+// folder and find readme.txt in the prefix's documentation; from a build tree both stay
+// beside the program, as before.
+TEST(ProgramLocationTest, InstalledProgramsKeepTheirFilesInTheUsersDataFolder) {
+  struct Case {
+    std::string folder;
+    const char* zorvane_home;
+    const char* xdg_data_home;
+    bool installed;
+    std::string data_directory;
+    std::string readme;
+  };
+  const Case cases[] = {
+      {"/src/zorvane/build/cli", nullptr, nullptr, false, "/src/zorvane/build/cli", "readme.txt"},
+      {"/src/build/app/qt", "/z", "/x", false, "/src/build/app/qt", "readme.txt"},
+      {"/usr/bin", nullptr, nullptr, true, "/home/me/.local/share/zorvane",
+       "/usr/share/doc/zorvane/readme.txt"},
+      {"/usr/bin", "", "", true, "/home/me/.local/share/zorvane",
+       "/usr/share/doc/zorvane/readme.txt"},
+      {"/opt/z/bin/", nullptr, "/data/", true, "/data/zorvane",
+       "/opt/z/share/doc/zorvane/readme.txt"},
+      {"/usr/local/bin", nullptr, "relative", true, "/home/me/.local/share/zorvane",
+       "/usr/local/share/doc/zorvane/readme.txt"},
+      {"/usr/bin", "/zh/", "/data", true, "/zh", "/usr/share/doc/zorvane/readme.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    const posix::ProgramLocation location =
+        posix::LocateProgramFiles(c.folder, c.zorvane_home, c.xdg_data_home, "/home/me");
+    EXPECT_EQ(location.installed, c.installed);
+    EXPECT_EQ(location.data_directory, c.data_directory);
+    EXPECT_EQ(location.readme, c.readme);
+  }
 }
 
 }  // namespace

@@ -279,6 +279,16 @@ TEST_F(PosixRegistryTest, ReplacesTheFileWholeInAFolderItCreates) {
   EXPECT_EQ(names, std::vector<std::string>{"registry.reg"});  // no temporary file left
 }
 
+// The temporary file beside the store has a name of its own length, so a store whose
+// name nearly fills the file system's limit can still be replaced.
+TEST_F(PosixRegistryTest, ReplacesAStoreWhoseNameIsNearlyAsLongAsAllowed) {
+  const std::string long_store = folder_ + "/" + std::string(250, 'r') + ".reg";
+  PosixRegistry reg(long_store, home_);
+  const RegHandle key = Create(reg, kHkeyCurrentUser, "A");
+  ASSERT_EQ(Set(reg, key, "v", kRegBinary, "x"), kErrorSuccess);
+  EXPECT_TRUE(fs::is_regular_file(long_store));
+}
+
 TEST_F(PosixRegistryTest, WritesOnlyWhenSomethingChanges) {
   auto reg = Make();
   const RegHandle key = Create(*reg, kHkeyCurrentUser, "A");

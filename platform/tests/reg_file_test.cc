@@ -85,6 +85,12 @@ TEST(RegFileParseTest, ReadsEveryKindOfValueLine) {
       {R"("日本"="語")", "日本", false, 1, Sz("語")},
       {"\"n\"=dword:00000100", "n", false, 4, std::string("\x00\x01\x00\x00", 4)},
       {"\"n\" = DWORD:FF\t;c", "n", false, 4, std::string("\xff\x00\x00\x00", 4)},
+      // Blanks and tabs wherever regedit takes them: after "dword:", around "@" and "=".
+      {"\"n\"=dword:  00000008", "n", false, 4, std::string("\x08\x00\x00\x00", 4)},
+      {"\"n\"=dword:\t00000008", "n", false, 4, std::string("\x08\x00\x00\x00", 4)},
+      {"\t\"n\"\t=\tdword:\t8\t", "n", false, 4, std::string("\x08\x00\x00\x00", 4)},
+      {" @ \t= \"d\" ", "", false, 1, Sz("d")},
+      {"@\t=\tdword: 1", "", false, 4, std::string("\x01\x00\x00\x00", 4)},
       {"\"b\"=hex:11,22,33", "b", false, 3, "\x11\x22\x33"},
       {"\"b\"=hex:", "b", false, 3, ""},
       {"\"b\"=hex:1, 2 ,", "b", false, 3, "\x01\x02"},
@@ -129,6 +135,26 @@ TEST(RegFileParseTest, JoinsHexContinuationLines) {
   EXPECT_EQ(document.blocks[0].values[0].type, 7u);
   EXPECT_EQ(document.blocks[0].values[0].data, std::string("a\0b\0\0\0\0\0", 8));
   EXPECT_EQ(document.blocks[0].values[1].name, "after");
+}
+
+// A continuation backslash must follow a comma: "7\" then "5,00" is no byte 0x75, and
+// regedit refuses the value rather than read 07 05.
+TEST(RegFileParseTest, RefusesAContinuationWithoutACommaBeforeIt) {
+  const std::string cases[] = {
+      "\"b\"=hex:01,7\\\n  5,00\n",      // no comma before the backslash
+      "\"b\"=hex:01,\\\n\\\n  02\n",     // a line holding only a backslash
+      "\"b\"=hex:\\\n  01\n",            // a backslash before any byte
+      "\"b\"=hex:01,20\\",               // the same at the end of the file
+      "\"b\"=hex:01,20 \\ ; comment\n",  // blanks do not stand for the comma
+  };
+  for (const std::string& c : cases) {
+    SCOPED_TRACE(c);
+    const Document document =
+        Parse("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"a\"=dword:1\n" + c);
+    EXPECT_FALSE(document.errors.empty());
+    ASSERT_EQ(document.blocks.size(), 1u);
+    for (const Value& value : document.blocks[0].values) EXPECT_NE(value.name, "b");
+  }
 }
 
 TEST(RegFileParseTest, ReadsKeyLines) {

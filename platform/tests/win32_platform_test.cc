@@ -257,6 +257,23 @@ TEST_F(Win32PlatformTest, ReplacesAndRemovesFolderTrees) {
   EXPECT_EQ(platform_->GetFileAttributes(target), kInvalidFileAttributes);
 }
 
+// The temporary name does not grow with the target's: a path a few characters short of
+// MAX_PATH, whose name plus any suffix would pass it, is written; a separator byte inside
+// a double-byte character ("表" is 0x95 0x5C) does not cut the folder short.
+TEST_F(Win32PlatformTest, WriteFileAtomicReachesPathsNearlyAsLongAsAllowed) {
+  const std::string prefix = folder_ / "";
+  ASSERT_LT(prefix.size() + 10, std::size_t{MAX_PATH - 5});
+  const std::string name = std::string(MAX_PATH - 5 - prefix.size() - 4, 'n') + ".url";
+  ASSERT_TRUE(platform_->WriteFileAtomic(prefix + name, "long"));
+  ASSERT_TRUE(platform_->WriteFileAtomic(folder_ / "表.url", "dbcs"));
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(platform_->ListDirectory(folder_.str(), &entries));
+  std::vector<std::string> names;
+  for (const DirEntry& entry : entries) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{name, "表.url"}));
+}
+
 TEST_F(Win32PlatformTest, ExpandsEnvironmentReferences) {
   ASSERT_TRUE(::SetEnvironmentVariableA("ZORVANE_TEST_VAR", "C:\\\x95\x5C"));  // C:\表
   EXPECT_EQ(platform_->ExpandEnvironmentStrings("%ZORVANE_TEST_VAR%\\x"), "C:\\表\\x");

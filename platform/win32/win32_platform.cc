@@ -234,15 +234,26 @@ class Win32Platform final : public Platform {
   }
 
   // Writes a temporary file beside the target, forces it to disk, then moves it over the
-  // target in one step.
+  // target in one step. The temporary name ("zv" and four hex digits, ".tmp") does not
+  // grow with the target's, so a target whose name nearly fills MAX_PATH can be written.
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     const std::string ansi_path = Utf8ToAnsi(path);
-    const std::string temporary = ansi_path + ".tmp" + std::to_string(::GetCurrentProcessId()) +
-                                  "-" + std::to_string(++temporary_counter_);
+    // The folder is cut from the UTF-8 form: in the ANSI form a "\" byte may be the
+    // second half of a double-byte character.
+    const std::size_t separator = path.find_last_of("\\/");
+    const std::string folder = separator == std::string::npos
+                                   ? std::string(".")
+                                   : Utf8ToAnsi(path.substr(0, separator + 1));
+    char temporary_buffer[MAX_PATH];
+    if (::GetTempFileNameA(folder.c_str(), "zv", 0, temporary_buffer) == 0) return false;
+    const std::string temporary(temporary_buffer);
     {
-      win32::UniqueFile file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (!file) return false;
+      win32::UniqueFile file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                           TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file) {
+        ::DeleteFileA(temporary.c_str());
+        return false;
+      }
       bool written = true;
       std::size_t done = 0;
       while (written && done < bytes.size()) {
@@ -361,9 +372,13 @@ class Win32Platform final : public Platform {
   // ---- Shell, processes, program -------------------------------------------------------
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {
-    const HINSTANCE result = ::ShellExecuteA(nullptr, Utf8ToAnsi(operation).c_str(),
+    const HINSTANCE result = ::ShellExecuteA(shell_owner_, Utf8ToAnsi(operation).c_str(),
                                              Utf8ToAnsi(file).c_str(), "", "", SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
+  }
+
+  void SetShellOwnerWindow(std::uintptr_t window) override {
+    shell_owner_ = reinterpret_cast<HWND>(window);
   }
 
   // Starts the program in a normal window that takes the focus, and does not wait.
@@ -483,7 +498,7 @@ class Win32Platform final : public Platform {
     return text;
   }
 
-  unsigned temporary_counter_ = 0;
+  HWND shell_owner_ = nullptr;  // the owner ShellExecuteA gets
 };
 
 }  // namespace

@@ -213,7 +213,7 @@ void ExpectOldOrNew(const Outcome& outcome, const Snapshot& fault_free) {
   }
   for (const auto& [name, count] : names) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "temporary file left behind";
+    EXPECT_EQ(name.find(".zorvane-tmp-"), std::string::npos) << "temporary file left behind";
     const auto find = [&name](const Snapshot& s) -> std::string {
       const auto it = s.find(name);
       return it == s.end() ? "<missing>" : it->second;
@@ -226,7 +226,7 @@ void ExpectOldOrNew(const Outcome& outcome, const Snapshot& fault_free) {
 void ExpectWellFormed(const Outcome& outcome) {
   for (const auto& [name, bytes] : outcome.after) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "temporary file left behind";
+    EXPECT_EQ(name.find(".zorvane-tmp-"), std::string::npos) << "temporary file left behind";
     if (name == "program/url.dat") {
       EXPECT_TRUE(IsWellFormedCatalogue(bytes)) << bytes;
     } else if (name == "program/zorvane.ini") {

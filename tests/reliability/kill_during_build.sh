@@ -68,15 +68,15 @@ for ((n = 1; killed < kills && n <= 3 * kills; n++)); do
   cmp -s "$work/program/url.dat" "$work/new/url.dat" && new_seen=$((new_seen + 1))
   # Kills that hit a file replacement (its temporary file is still there), and kills
   # after the settings were written but before url.dat was.
-  [ "$status" -ne 0 ] && [ -n "$(find "$work/program" -name '*.tmp-*' -newer "$work/program/url.dat")" ] &&
+  [ "$status" -ne 0 ] && [ -n "$(find "$work/program" -name '.zorvane-tmp-*' -newer "$work/program/url.dat")" ] &&
     mid_write=$((mid_write + 1))
   cmp -s "$work/program/zorvane.ini" "$work/new/zorvane.ini" &&
     cmp -s "$work/program/url.dat" "$work/old/url.dat" && between=$((between + 1))
 done
 
-left=$(find "$work/program" -name '*.tmp-*' | wc -l)
+left=$(find "$work/program" -name '.zorvane-tmp-*' | wc -l)
 "$cli" --program-dir "$work/program" build >/dev/null
-after=$(find "$work/program" -name '*.tmp-*' | wc -l)
+after=$(find "$work/program" -name '.zorvane-tmp-*' | wc -l)
 echo "kills: $killed of $runs runs killed, $finished finished first;" \
   "url.dat old after $old_seen, new after $new_seen; killed while replacing a file: $mid_write," \
   "between the settings and url.dat: $between;" \

@@ -2,6 +2,7 @@
 // layout says, Form1's state drawn, clicks and keys reaching the handlers.
 #include "app/win32/main_window.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/win32/about_box.h"
 #include "app/win32/application.h"
 #include "app/win32/resource.h"
+#include "platform/forwarding_platform.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_text.h"
 
@@ -144,6 +146,31 @@ TEST_F(MainWindowTest, TheListControlSortsTheRowsForForm1) {
   ASSERT_TRUE(main_->SortListView(&rows, 4, 1, 1));
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].title + rows[1].title + rows[2].title, "bac");
+}
+
+// Records the owner window each shell request would be shown with, and opens nothing.
+class ShellOwnerRecorder final : public ForwardingPlatform {
+ public:
+  explicit ShellOwnerRecorder(Platform* target) : ForwardingPlatform(target) {}
+  void SetShellOwnerWindow(std::uintptr_t window) override { owner_ = window; }
+  bool ShellOpen(const std::string& /*operation*/, const std::string& /*file*/) override {
+    owners.push_back(owner_);
+    return true;
+  }
+  std::vector<std::uintptr_t> owners;
+
+ private:
+  std::uintptr_t owner_ = 0;
+};
+
+TEST(MainWindowShellTest, TheMailProgramIsOwnedByTheMainWindow) {
+  std::unique_ptr<Platform> real = CreateDefaultPlatform();
+  ShellOwnerRecorder platform(real.get());
+  Application app(::GetModuleHandleW(nullptr), platform);
+  ASSERT_TRUE(app.Start(SW_SHOWNORMAL));
+  app.main_window()->form().mnuMailSend_Click();
+  EXPECT_EQ(platform.owners, std::vector<std::uintptr_t>{
+                                 reinterpret_cast<std::uintptr_t>(app.main_window()->hwnd())});
 }
 
 TEST_F(MainWindowTest, RankingWithoutCatalogueShowsTheMessage) {
