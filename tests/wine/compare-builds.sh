@@ -7,18 +7,24 @@
 #
 #   run-under-wine.sh compare-builds.sh --windows-cli zorvane-cli.exe
 #       --fill-cache fill_url_cache.exe --data DIR [--linux-cli zorvane-cli]
+#       [--browsers BROWSERS]
 #
 # DIR holds Favorites/ (the tree) and cache.txt (a cache list: both the Linux cache source
-# and what fill_url_cache.exe commits to WinINet).
+# and what fill_url_cache.exe commits to WinINet). With --browsers (tests/data/browsers:
+# a Firefox profile and a Chromium History and Bookmarks that the real browsers wrote),
+# the Firefox profile is put where Firefox keeps it and the Chromium one where Microsoft
+# Edge keeps its own, in the Wine prefix and in the Linux home alike, and the run starts
+# with import-bookmarks; the whole Favorites folders are then compared.
 set -uo pipefail
 
-windows_cli= fill_cache= data= linux_cli=
+windows_cli= fill_cache= data= linux_cli= browsers=
 while [ "$#" -gt 0 ]; do
   case "$1" in
     --windows-cli) windows_cli=$2; shift 2 ;;
     --fill-cache) fill_cache=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
     --linux-cli) linux_cli=$2; shift 2 ;;
+    --browsers) browsers=$2; shift 2 ;;
     *) echo "compare-builds: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -30,6 +36,8 @@ then
 fi
 
 commands=(build rank rank add-favorites mail)
+[ -n "$browsers" ] && commands=(import-bookmarks "${commands[@]}")
+firefox_profile=zorvtest.default-esr
 work=$(mktemp -d "${TMPDIR:-/tmp}/zorvane-compare.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -63,6 +71,17 @@ mkdir -p "$favorites_wine" "$program_wine"
 cp -R "$data/Favorites/." "$favorites_wine/"
 cp "$windows_cli" "$program_wine/zorvane-cli.exe"
 
+if [ -n "$browsers" ]; then
+  # Where the browsers keep their profiles, as Wine's environment names the folders.
+  appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+  localappdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')" \
+                 2>/dev/null)
+  mkdir -p "$appdata/Mozilla/Firefox" "$localappdata/Microsoft/Edge/User Data/Default"
+  cp -R "$browsers/firefox/home/.mozilla/firefox/." "$appdata/Mozilla/Firefox/"
+  cp "$browsers/chromium/History" "$browsers/chromium/Bookmarks" \
+    "$localappdata/Microsoft/Edge/User Data/Default/"
+fi
+
 if ! wine "$fill_cache" "$(winepath -w "$data/cache.txt")"; then
   echo "compare-builds: filling the WinINet cache failed" >&2
   exit 1
@@ -83,6 +102,13 @@ check "Windows build: ranking rows printed" grep -q $'^[123]\t' "$work/windows.o
 check "Windows build: mail request printed" grep -q '^mailto:' "$work/windows.out"
 shortcuts_windows="$favorites_wine/お気に入りZorvane"
 check "Windows build: shortcut files written" test -n "$(ls -A "$shortcuts_windows" 2>/dev/null)"
+if [ -n "$browsers" ]; then
+  # /a: 4 hits in WinINet, 3 views in each browser.
+  check "Windows build: a WinINet entry counts the browsers' views of its address" \
+    grep -q $'\thttp://127.0.0.1:48613/a\t10$' "$work/windows.out"
+  check "Windows build: bookmarks imported" \
+    test -f "$favorites_wine/Microsoft Edge (Default)/ブックマーク バー/Alpha page.url"
+fi
 
 # A program folder named in Japanese reaches the program whole (wide command line).
 mkdir -p "$(winepath -u 'C:\データ')"
@@ -96,9 +122,20 @@ if [ -n "$linux_cli" ]; then
   home="$work/home"
   mkdir -p "$home/Favorites" "$work/program"
   cp -R "$data/Favorites/." "$home/Favorites/"
+  cache="$data/cache.txt"
+  if [ -n "$browsers" ]; then
+    mkdir -p "$home/.mozilla/firefox" "$home/.config/microsoft-edge/Default"
+    cp -R "$browsers/firefox/home/.mozilla/firefox/." "$home/.mozilla/firefox/"
+    cp "$browsers/chromium/History" "$browsers/chromium/Bookmarks" \
+      "$home/.config/microsoft-edge/Default/"
+    # The variable names the sources: the cache list the Windows build has in WinINet,
+    # then the histories in the order discovery finds them.
+    cache="$cache:$home/.mozilla/firefox/$firefox_profile/places.sqlite"
+    cache="$cache:$home/.config/microsoft-edge/Default/History"
+  fi
   # The Linux registry store's default names $HOME/Favorites, as Wine's names its own.
   HOME="$home" XDG_CONFIG_HOME="$home/.config" ZORVANE_REGISTRY="$home/registry.reg" \
-    ZORVANE_URL_CACHE="$data/cache.txt" \
+    ZORVANE_URL_CACHE="$cache" \
     "$linux_cli" --program-dir "$work/program" "${commands[@]}" \
     >"$work/linux.out" 2>"$work/linux.err"
   linux_status=$?
@@ -111,6 +148,10 @@ if [ -n "$linux_cli" ]; then
   check "same settings file" cmp "$work/program/zorvane.ini" "$program_wine/zorvane.ini"
   check "same shortcut files, names and bytes" \
     diff -r "$home/Favorites/お気に入りZorvane" "$shortcuts_windows"
+  if [ -n "$browsers" ]; then
+    check "same Favorites folders after the import, names and bytes" \
+      diff -r "$home/Favorites" "$favorites_wine"
+  fi
   if ! cmp -s "$work/program/zorvane.ini" "$program_wine/zorvane.ini"; then
     echo "settings file, Linux then Windows (CP932 shown as UTF-8):"
     iconv -f CP932 -t UTF-8 "$work/program/zorvane.ini" | cat -A | head -40
