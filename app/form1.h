@@ -18,6 +18,8 @@
 namespace zorvane {
 
 inline constexpr char kAppTitle[] = "Zorvane";
+// Shown by both commands that write into the Favorites folder when its path is unknown.
+inline constexpr char kNoFavoritesFolderMessage[] = "Favoritesフォルダのパス取得に失敗";
 
 // One row of ListView1: the item text (title) and the three sub-items.
 struct ListViewRow {

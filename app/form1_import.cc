@@ -13,7 +13,6 @@
 namespace zorvane {
 namespace {
 
-constexpr char kNoFavoritesFolderMessage[] = "Favoritesフォルダのパス取得に失敗";
 constexpr char kNoBookmarksMessage[] = "ブラウザのブックマークが見つかりません";
 constexpr char kImportFailedMessage[] = "ブックマークの取り込みに失敗";
 
@@ -33,24 +32,6 @@ std::string EnvironmentValue(Platform& platform, const std::string& name) {
   return value == reference ? std::string() : value;
 }
 
-// The browsers' folder layout of the system whose paths use the platform's separator.
-browsers::BrowserSystem BrowserSystemOf(const Platform& platform) {
-  return platform.PathSeparator() == '\\' ? browsers::BrowserSystem::kWindows
-                                           : browsers::BrowserSystem::kLinux;
-}
-
-browsers::UserFolders UserFoldersOf(Platform& platform) {
-  if (BrowserSystemOf(platform) == browsers::BrowserSystem::kWindows) {
-    browsers::UserFolders folders;
-    folders.local_app_data = EnvironmentValue(platform, "LOCALAPPDATA");
-    folders.app_data = EnvironmentValue(platform, "APPDATA");
-    return folders;
-  }
-  const std::string config = EnvironmentValue(platform, "XDG_CONFIG_HOME");
-  return browsers::LinuxUserFolders(EnvironmentValue(platform, "HOME"),
-                                    config.empty() ? nullptr : config.c_str());
-}
-
 }  // namespace
 
 bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::string& into) {
@@ -64,8 +45,14 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
   }
   std::vector<browsers::BookmarkSource> sources;
   if (from.empty()) {
-    sources = browsers::DiscoverBookmarkSources(BrowserSystemOf(platform_),
-                                                UserFoldersOf(platform_));
+    // The folder layout of the system whose paths use the platform's separator.
+    const browsers::BrowserSystem system = platform_.PathSeparator() == '\\'
+                                               ? browsers::BrowserSystem::kWindows
+                                               : browsers::BrowserSystem::kLinux;
+    sources = browsers::DiscoverBookmarkSources(
+        system, browsers::UserFoldersFromEnvironment(system, [this](const char* name) {
+          return EnvironmentValue(platform_, name);
+        }));
   } else {
     for (const std::string& path : from) sources.push_back({path, ""});
   }

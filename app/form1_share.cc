@@ -15,7 +15,6 @@ namespace zorvane {
 namespace {
 
 constexpr char kAddedMessage[] = "追加されました";
-constexpr char kNoFavoritesFolderMessage[] = "Favoritesフォルダのパス取得に失敗";
 constexpr char kAddFailedMessage[] = "お気に入りへの追加に失敗";
 
 }  // namespace

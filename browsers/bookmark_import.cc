@@ -62,8 +62,8 @@ class FolderNames final {
 
 class TreeWriter final {
  public:
-  TreeWriter(Platform& platform, ImportSummary* summary)
-      : platform_(platform), separator_(platform.PathSeparator()), summary_(summary) {}
+  explicit TreeWriter(Platform& platform)
+      : platform_(platform), separator_(platform.PathSeparator()) {}
 
   // Writes the children of `folder` into the existing folder `path`. False when a file
   // or folder could not be written.
@@ -82,7 +82,7 @@ class TreeWriter final {
         }
         case BookmarkNode::Kind::kBookmark: {
           if (!IsPageAddress(node.address)) {
-            ++summary_->left_out;
+            ++left_out_;
             break;
           }
           const std::string file = paths::JoinAlways(
@@ -100,6 +100,7 @@ class TreeWriter final {
   }
 
   int written() const { return written_; }
+  int left_out() const { return left_out_; }
 
  private:
   std::string Stem(const std::string& title, std::string_view address) {
@@ -118,8 +119,8 @@ class TreeWriter final {
 
   Platform& platform_;
   char separator_;
-  ImportSummary* summary_;
   int written_ = 0;
+  int left_out_ = 0;
 };
 
 std::string DefaultFolderName(const std::string& path, BookmarkSourceKind kind) {
@@ -186,7 +187,7 @@ ImportSummary ImportBookmarks(Platform& platform, const std::vector<BookmarkSour
 
     const std::string staged =
         paths::JoinAlways(favorites_folder, "." + name + kStagingSuffix, separator);
-    TreeWriter writer(platform, &summary);
+    TreeWriter writer(platform);
     const bool written =
         platform.RemoveDirectoryTree(staged) && platform.CreateDirectory(staged) &&
         platform.WriteFileAtomic(paths::JoinAlways(staged, kImportMarkerFile, separator),
@@ -199,6 +200,7 @@ ImportSummary ImportBookmarks(Platform& platform, const std::vector<BookmarkSour
     }
     ++summary.imported_sources;
     summary.bookmarks += writer.written();
+    summary.left_out += writer.left_out();
   }
   return summary;
 }

@@ -280,6 +280,18 @@ UserFolders LinuxUserFolders(const std::string& home, const char* xdg_config_hom
   return folders;
 }
 
+UserFolders UserFoldersFromEnvironment(BrowserSystem system,
+                                       const std::function<std::string(const char*)>& variable) {
+  if (system == BrowserSystem::kWindows) {
+    UserFolders folders;
+    folders.local_app_data = variable("LOCALAPPDATA");
+    folders.app_data = variable("APPDATA");
+    return folders;
+  }
+  const std::string config = variable("XDG_CONFIG_HOME");
+  return LinuxUserFolders(variable("HOME"), config.empty() ? nullptr : config.c_str());
+}
+
 std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
                                                     const UserFolders& folders) {
   // The root's folder, or an empty path when its base is unknown.

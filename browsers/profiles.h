@@ -1,6 +1,7 @@
 // Finding the user's browser history databases when no URL-cache source is named.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,11 @@ enum class BrowserSystem { kLinux, kWindows };
 
 // The Linux folders of `home`, with `xdg_config_home` ($XDG_CONFIG_HOME, may be null).
 UserFolders LinuxUserFolders(const std::string& home, const char* xdg_config_home);
+
+// The folders of `system` from its environment variables (Linux: HOME, XDG_CONFIG_HOME;
+// Windows: LOCALAPPDATA, APPDATA), each read through `variable` ("" when unset).
+UserFolders UserFoldersFromEnvironment(BrowserSystem system,
+                                       const std::function<std::string(const char*)>& variable);
 
 // The profiles whose history database exists as a regular file. Windows: Firefox,
 // LibreWolf and Waterfox through the profiles.ini under %APPDATA% (Mozilla\Firefox,

@@ -418,17 +418,13 @@ class Win32Platform final : public Platform {
   bool FileNamesIgnoreCase() const override { return true; }
 
  private:
-  // An environment variable in UTF-8, "" when it is not set.
-  std::string Environment(const char* name) {
-    const std::string reference = std::string("%") + name + "%";
-    const std::string value = ExpandEnvironmentStrings(reference);
-    return value == reference ? std::string() : value;
-  }
-
   std::vector<std::string> DiscoverHistories() {
-    browsers::UserFolders folders;
-    folders.local_app_data = Environment("LOCALAPPDATA");
-    folders.app_data = Environment("APPDATA");
+    const browsers::UserFolders folders = browsers::UserFoldersFromEnvironment(
+        browsers::BrowserSystem::kWindows, [this](const char* name) {
+          const std::string reference = std::string("%") + name + "%";
+          const std::string value = ExpandEnvironmentStrings(reference);
+          return value == reference ? std::string() : value;
+        });
     std::vector<std::string> paths;
     for (browsers::BrowserProfile& profile :
          browsers::DiscoverBrowserProfiles(browsers::BrowserSystem::kWindows, folders)) {
