@@ -90,7 +90,7 @@ class TreeWriter final {
               names.Claim(Stem(node.title, node.address), share::kShortcutExtension),
               separator_);
           const std::string text = share::InternetShortcutText(AddressForFile(node.address));
-          if (!platform_.WriteFileAtomic(file, platform_.ToAnsi(text))) return false;
+          if (!platform_.WriteNewFile(file, platform_.ToAnsi(text))) return false;
           ++written_;
           break;
         }
@@ -190,8 +190,8 @@ ImportSummary ImportBookmarks(Platform& platform, const std::vector<BookmarkSour
     TreeWriter writer(platform);
     const bool written =
         platform.RemoveDirectoryTree(staged) && platform.CreateDirectory(staged) &&
-        platform.WriteFileAtomic(paths::JoinAlways(staged, kImportMarkerFile, separator),
-                                 kMarkerText) &&
+        platform.WriteNewFile(paths::JoinAlways(staged, kImportMarkerFile, separator),
+                              kMarkerText) &&
         writer.Write(tree, staged) && platform.ReplaceDirectory(staged, target);
     if (!written) {
       platform.RemoveDirectoryTree(staged);

@@ -71,6 +71,9 @@ class ForwardingPlatform : public Platform {
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     return target_->WriteFileAtomic(path, bytes);
   }
+  bool WriteNewFile(const std::string& path, std::string_view bytes) override {
+    return target_->WriteNewFile(path, bytes);
+  }
   bool CreateDirectory(const std::string& path) override { return target_->CreateDirectory(path); }
 
   std::string ToAnsi(std::string_view utf8) override { return target_->ToAnsi(utf8); }

@@ -135,6 +135,11 @@ class Platform {
   virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;
   // Replaces `path` with `bytes` whole: the old file stays if anything fails.
   virtual bool WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
+  // Creates the new file `path` (False, and nothing changed, when something of that name
+  // exists) holding `bytes`, without the flushes of WriteFileAtomic: for files written
+  // into a folder that is put in place as a whole afterwards (ReplaceDirectory). A file
+  // that cannot be written whole is removed again.
+  virtual bool WriteNewFile(const std::string& path, std::string_view bytes) = 0;
   // Creates one folder; its parent must exist. False on failure (also when it exists).
   virtual bool CreateDirectory(const std::string& path) = 0;
   // Puts the folder `staged` in the place of `target`, a folder of the same parent or

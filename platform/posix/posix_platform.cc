@@ -518,6 +518,15 @@ class PosixPlatform final : public Platform {
     return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
   }
 
+  bool WriteNewFile(const std::string& path, std::string_view bytes) override {
+    if (path.empty()) return false;
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (!fd.valid()) return false;
+    if (WriteAll(fd.get(), bytes) && fd.Close()) return true;
+    ::unlink(path.c_str());
+    return false;
+  }
+
   bool ReplaceDirectory(const std::string& staged, const std::string& target) override {
     struct stat st;
     if (::lstat(target.c_str(), &st) != 0) {

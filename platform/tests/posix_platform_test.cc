@@ -263,6 +263,26 @@ TEST_F(PosixPlatformTest, CreateDirectoryMakesOneFolder) {
   EXPECT_FALSE(platform_->CreateDirectory(""));
 }
 
+// New files only, never through a link; folder trees replaced in one step and removed.
+TEST_F(PosixPlatformTest, WritesNewFilesAndReplacesFolderTrees) {
+  ASSERT_TRUE(platform_->CreateDirectory(Path("staged")));
+  EXPECT_TRUE(platform_->WriteNewFile(Path("staged/a.url"), "new"));
+  EXPECT_FALSE(platform_->WriteNewFile(Path("staged/a.url"), "again"));
+  fs::create_symlink(dir_ / "elsewhere", dir_ / "staged/link");
+  EXPECT_FALSE(platform_->WriteNewFile(Path("staged/link"), "x"));
+  EXPECT_FALSE(fs::exists(dir_ / "elsewhere"));
+  EXPECT_EQ(Get("staged/a.url"), "new");
+
+  ASSERT_TRUE(platform_->CreateDirectory(Path("target")));
+  Put("target/old.url", "old");
+  EXPECT_TRUE(platform_->ReplaceDirectory(Path("staged"), Path("target")));
+  EXPECT_EQ(Get("target/a.url"), "new");
+  EXPECT_FALSE(fs::exists(dir_ / "staged"));  // the old tree went with it
+  EXPECT_FALSE(platform_->ReplaceDirectory(Path("missing"), Path("target")));
+  EXPECT_TRUE(platform_->RemoveDirectoryTree(Path("target")));
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
 TEST_F(PosixPlatformTest, ProfileWritesRefuseLineBreaks) {
   Put("s.ini", "[A]\r\nk=old\r\n");
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "x\r\n[B]\r\ny=1", Path("s.ini")));

@@ -236,7 +236,8 @@ TEST_F(Win32PlatformTest, ReplacesAndRemovesFolderTrees) {
   const auto fill = [&](const std::string& folder, const std::string& file) {
     ASSERT_TRUE(platform_->CreateDirectory(folder));
     ASSERT_TRUE(platform_->CreateDirectory(folder + "\\sub"));
-    ASSERT_TRUE(platform_->WriteFileAtomic(folder + "\\sub\\" + file, file));
+    ASSERT_TRUE(platform_->WriteNewFile(folder + "\\sub\\" + file, file));
+    EXPECT_FALSE(platform_->WriteNewFile(folder + "\\sub\\" + file, "again"));
   };
   fill(staged, "first.url");
   ASSERT_TRUE(platform_->ReplaceDirectory(staged, target));  // nothing there yet

@@ -281,6 +281,23 @@ class Win32Platform final : public Platform {
     return ::CreateDirectoryA(Utf8ToAnsi(path).c_str(), nullptr) != FALSE;
   }
 
+  bool WriteNewFile(const std::string& path, std::string_view bytes) override {
+    const std::string ansi_path = Utf8ToAnsi(path);
+    bool written;
+    {
+      win32::UniqueFile file(::CreateFileA(ansi_path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file) return false;
+      DWORD wrote = 0;
+      written = bytes.size() <= MAXDWORD &&
+                ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote,
+                            nullptr) != FALSE &&
+                wrote == bytes.size();
+    }
+    if (!written) ::DeleteFileA(ansi_path.c_str());
+    return written;
+  }
+
   bool ReplaceDirectory(const std::string& staged, const std::string& target) override {
     const std::string ansi_staged = Utf8ToAnsi(staged);
     const std::string ansi_target = Utf8ToAnsi(target);

@@ -60,6 +60,7 @@ class FakePlatform final : public Platform {
   bool ListDirectory(const std::string&, std::vector<DirEntry>*) override { return false; }
   bool ReadFile(const std::string&, std::string*) override { return false; }
   bool WriteFileAtomic(const std::string&, std::string_view) override { return false; }
+  bool WriteNewFile(const std::string&, std::string_view) override { return false; }
   bool CreateDirectory(const std::string&) override { return false; }
   bool ReplaceDirectory(const std::string&, const std::string&) override { return false; }
   bool RemoveDirectoryTree(const std::string&) override { return false; }
