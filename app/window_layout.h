@@ -1,10 +1,25 @@
-// Where the controls of the main window and the About box stand, and the captions the
-// skins draw: one table per window that the Qt and the Win32 skins share. Positions are
-// left, top, width, height in twips (1/1440 inch; 15 twips per pixel at 96 dots per inch)
-// inside the client area.
+// Where the controls of the main window and the About box stand, the captions the skins
+// draw and the menus with the handler of each command: one table per window that the Qt
+// and the Win32 skins share and loop over. Positions are left, top, width, height in
+// twips (1/1440 inch; 15 twips per pixel at 96 dots per inch) inside the client area.
 #pragma once
 
+#include <span>
+
+#include "app/form1.h"
+
 namespace zorvane {
+
+// `twips` at `dots_per_inch`, rounded to the nearest pixel, halves away from zero (15
+// twips are a pixel at 96 dots per inch).
+constexpr int TwipsToPixels(int twips, int dots_per_inch) {
+  const long long scaled = static_cast<long long>(twips) * dots_per_inch;
+  return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
+}
+static_assert(TwipsToPixels(15, 96) == 1);
+static_assert(TwipsToPixels(5880, 96) == 392);
+static_assert(TwipsToPixels(5880, 144) == 588);
+static_assert(TwipsToPixels(-8, 96) == -1);
 
 struct TwipsRect {
   int left;
@@ -44,6 +59,42 @@ inline constexpr int kLine2Top = 15;
 
 inline constexpr ColumnLayout kColumns[] = {
     {"タイトル", 1400}, {"シチョーリツ", 1200}, {"URL", 2000}, {"表示回数", 900}};
+
+// One command of a menu: the name the skins give it (tests find it by that name), its
+// caption, and the handler it runs. A separator has a name only.
+struct MenuCommand {
+  const char* name;
+  const char* caption;        // nullptr for a separator
+  void (Form1::*handler)();   // nullptr for a separator
+};
+
+struct MenuLayout {
+  const char* name;
+  const char* caption;
+  std::span<const MenuCommand> commands;
+};
+
+// No shortcut keys; only "E&XIT" has an access key.
+inline constexpr MenuCommand kMenuCommands[] = {
+    {"mnuFromFavotie", "お気に入りからデータ取得", &Form1::mnuFromFavotie_Click},
+    {"mnuRanking", "ランキング", &Form1::mnuRanking_Click},
+    {"mnuAddFavorite", "お気に入りに追加", &Form1::mnuAddFavorite_Click},
+    // Favourites kept as browser bookmarks come into the Favorites folder this way.
+    {"mnuImportBookmarks", "ブラウザのブックマークを取り込む", &Form1::mnuImportBookmarks_Click},
+    {"mnuLine", nullptr, nullptr},
+    {"mnuExit", "E&XIT", &Form1::mnuExit_Click},
+};
+inline constexpr MenuCommand kHelpCommands[] = {
+    {"mnuReadme", "Readme", &Form1::mnuReadme_Click},
+    {"Homepage", "Homepage", &Form1::Homepage_Click},
+    {"mnuVersion", "Version", &Form1::mnuVersion_Click},
+    {"none2", nullptr, nullptr},
+    {"mnuMailSend", "メールで投稿", &Form1::mnuMailSend_Click},
+};
+inline constexpr MenuLayout kMenus[] = {
+    {"mnuMenu", "メニュー", kMenuCommands},
+    {"mnuHelp", "HELP", kHelpCommands},
+};
 
 inline constexpr char kCommand1Caption[] = "ランキング";
 inline constexpr char kCommand2Caption[] = "お気に入りデータの更新";

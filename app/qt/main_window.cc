@@ -195,31 +195,20 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::CreateMenus() {
-  // No shortcut keys; only "E&XIT" has an access key.
-  auto add = [this](QMenu* menu, const char* name, const char* caption, void (Form1::*handler)()) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, [this, handler] { (form_.*handler)(); });
-  };
-
-  QMenu* menu = menuBar()->addMenu(QString::fromUtf8("メニュー"));
-  menu->setObjectName(QStringLiteral("mnuMenu"));
-  add(menu, "mnuFromFavotie", "お気に入りからデータ取得", &Form1::mnuFromFavotie_Click);
-  add(menu, "mnuRanking", "ランキング", &Form1::mnuRanking_Click);
-  add(menu, "mnuAddFavorite", "お気に入りに追加", &Form1::mnuAddFavorite_Click);
-  // Linux keeps favourites as browser bookmarks: this brings them into the Favorites folder.
-  add(menu, "mnuImportBookmarks", "ブラウザのブックマークを取り込む",
-      &Form1::mnuImportBookmarks_Click);
-  menu->addSeparator()->setObjectName(QStringLiteral("mnuLine"));
-  add(menu, "mnuExit", "E&XIT", &Form1::mnuExit_Click);
-
-  QMenu* help = menuBar()->addMenu(QStringLiteral("HELP"));
-  help->setObjectName(QStringLiteral("mnuHelp"));
-  add(help, "mnuReadme", "Readme", &Form1::mnuReadme_Click);
-  add(help, "Homepage", "Homepage", &Form1::Homepage_Click);
-  add(help, "mnuVersion", "Version", &Form1::mnuVersion_Click);
-  help->addSeparator()->setObjectName(QStringLiteral("none2"));
-  add(help, "mnuMailSend", "メールで投稿", &Form1::mnuMailSend_Click);
+  for (const MenuLayout& layout : form1_layout::kMenus) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(layout.caption));
+    menu->setObjectName(QString::fromLatin1(layout.name));
+    for (const MenuCommand& command : layout.commands) {
+      if (command.caption == nullptr) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(command.name));
+        continue;
+      }
+      QAction* action = menu->addAction(QString::fromUtf8(command.caption));
+      action->setObjectName(QString::fromLatin1(command.name));
+      connect(action, &QAction::triggered, this,
+              [this, handler = command.handler] { (form_.*handler)(); });
+    }
+  }
 }
 
 void MainWindow::SetTabOrder() {

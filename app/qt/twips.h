@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QSize>
 
+#include "app/window_layout.h"
+
 namespace zorvane {
 
 class TwipsScale {
@@ -14,8 +16,8 @@ class TwipsScale {
       : dpi_x_(device.logicalDpiX()), dpi_y_(device.logicalDpiY()) {}
   TwipsScale(int dpi_x, int dpi_y) : dpi_x_(dpi_x), dpi_y_(dpi_y) {}
 
-  int X(int twips) const { return Round(static_cast<long long>(twips) * dpi_x_); }
-  int Y(int twips) const { return Round(static_cast<long long>(twips) * dpi_y_); }
+  int X(int twips) const { return TwipsToPixels(twips, dpi_x_); }
+  int Y(int twips) const { return TwipsToPixels(twips, dpi_y_); }
 
   // Left, top, width, height in twips. Both edges are converted, so controls that meet in
   // twips meet in pixels too.
@@ -27,11 +29,6 @@ class TwipsScale {
   QSize Size(int width, int height) const { return QSize(X(width), Y(height)); }
 
  private:
-  static int Round(long long twips_times_dpi) {
-    // Twips times dots per inch, over the 1440 twips of an inch, to the nearest pixel.
-    return static_cast<int>((twips_times_dpi * 2 + 1440) / (2 * 1440));
-  }
-
   int dpi_x_;
   int dpi_y_;
 };

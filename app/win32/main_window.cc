@@ -137,39 +137,32 @@ bool MainWindow::Create(int show_command) {
 }
 
 void MainWindow::CreateMenuBar() {
-  struct Item {
-    int id;  // 0: separator
-    const char* caption;
-  };
-  auto popup = [](std::initializer_list<Item> items) {
+  HMENU bar = ::CreateMenu();
+  for (const MenuLayout& layout : form1_layout::kMenus) {
     HMENU menu = ::CreatePopupMenu();
-    for (const Item& item : items) {
-      if (item.id == 0) {
+    for (const MenuCommand& command : layout.commands) {
+      if (command.caption == nullptr) {
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       } else {
-        ::AppendMenuW(menu, MF_STRING, item.id, Utf8ToWide(item.caption).c_str());
+        ::AppendMenuW(menu, MF_STRING, MenuCommandId(command.name),
+                      Utf8ToWide(command.caption).c_str());
       }
     }
-    return menu;
-  };
-  HMENU bar = ::CreateMenu();
-  ::AppendMenuW(bar, MF_POPUP,
-                reinterpret_cast<UINT_PTR>(popup({{IDM_FROM_FAVORITE, "お気に入りからデータ取得"},
-                                                  {IDM_RANKING, "ランキング"},
-                                                  {IDM_ADD_FAVORITE, "お気に入りに追加"},
-                                                  {IDM_IMPORT_BOOKMARKS,
-                                                   "ブラウザのブックマークを取り込む"},
-                                                  {0, nullptr},
-                                                  {IDM_EXIT, "E&XIT"}})),
-                Utf8ToWide("メニュー").c_str());
-  ::AppendMenuW(bar, MF_POPUP,
-                reinterpret_cast<UINT_PTR>(popup({{IDM_README, "Readme"},
-                                                  {IDM_HOMEPAGE, "Homepage"},
-                                                  {IDM_VERSION, "Version"},
-                                                  {0, nullptr},
-                                                  {IDM_MAIL_SEND, "メールで投稿"}})),
-                L"HELP");
+    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu),
+                  Utf8ToWide(layout.caption).c_str());
+  }
   ::SetMenu(hwnd_, bar);
+}
+
+int MainWindow::MenuCommandId(std::string_view name) {
+  int id = IDM_FIRST_MENU_COMMAND;
+  for (const MenuLayout& layout : form1_layout::kMenus) {
+    for (const MenuCommand& command : layout.commands) {
+      if (command.name == name) return id;
+      ++id;
+    }
+  }
+  return 0;
 }
 
 void MainWindow::CreateControls() {
@@ -412,34 +405,16 @@ void MainWindow::OnCommand(int id) {
     case IDC_COMMAND3:
       form_.Command3_Click();
       break;
-    case IDM_FROM_FAVORITE:
-      form_.mnuFromFavotie_Click();
-      break;
-    case IDM_RANKING:
-      form_.mnuRanking_Click();
-      break;
-    case IDM_ADD_FAVORITE:
-      form_.mnuAddFavorite_Click();
-      break;
-    case IDM_IMPORT_BOOKMARKS:
-      form_.mnuImportBookmarks_Click();
-      break;
-    case IDM_EXIT:
-      form_.mnuExit_Click();
-      break;
-    case IDM_README:
-      form_.mnuReadme_Click();
-      break;
-    case IDM_HOMEPAGE:
-      form_.Homepage_Click();
-      break;
-    case IDM_VERSION:
-      form_.mnuVersion_Click();
-      break;
-    case IDM_MAIL_SEND:
-      form_.mnuMailSend_Click();
-      break;
     default:
+      // Menu commands carry the numbers MenuCommandId gives them, in table order.
+      for (const MenuLayout& layout : form1_layout::kMenus) {
+        for (const MenuCommand& command : layout.commands) {
+          if (command.handler != nullptr && MenuCommandId(command.name) == id) {
+            (form_.*command.handler)();
+            return;
+          }
+        }
+      }
       break;
   }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/form1.h"
@@ -29,6 +30,8 @@ class MainWindow final : public Form1View {
   HWND hwnd() const { return hwnd_; }
   HWND control(int id) const;
   Form1& form() { return form_; }
+  // The command number of the menu command named `name` in the layout table; 0 for none.
+  static int MenuCommandId(std::string_view name);
 
   // Form1View
   void Refresh(const Form1State& state) override;

@@ -20,16 +20,9 @@
 #define IDC_DIR1 1010
 #define IDC_COMBO1 1011
 
-// Menu commands of the main window.
-#define IDM_FROM_FAVORITE 2001
-#define IDM_RANKING 2002
-#define IDM_ADD_FAVORITE 2003
-#define IDM_EXIT 2004
-#define IDM_README 2005
-#define IDM_HOMEPAGE 2006
-#define IDM_VERSION 2007
-#define IDM_MAIL_SEND 2008
-#define IDM_IMPORT_BOOKMARKS 2009
+// Menu commands of the main window: this number and up, one per entry of the layout
+// table (MainWindow::MenuCommandId).
+#define IDM_FIRST_MENU_COMMAND 2001
 
 // Controls of the About box (cmdOK is IDOK, so Enter and Esc reach it).
 #define IDC_PIC_ICON 3001

@@ -5,17 +5,7 @@
 
 namespace zorvane::win32 {
 
-// `twips` at `dots_per_inch`, rounded to the nearest pixel (15 twips per pixel at 96).
-constexpr int TwipsToPixels(int twips, int dots_per_inch) {
-  const long long scaled = static_cast<long long>(twips) * dots_per_inch;
-  return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
-}
-
+using ::zorvane::TwipsToPixels;
 using ::zorvane::TwipsRect;
-
-static_assert(TwipsToPixels(15, 96) == 1);
-static_assert(TwipsToPixels(5880, 96) == 392);
-static_assert(TwipsToPixels(3690, 96) == 246);
-static_assert(TwipsToPixels(5880, 144) == 588);
 
 }  // namespace zorvane::win32

@@ -31,6 +31,7 @@
 #include "app/qt/icons.h"
 #include "app/qt/tests/qt_test_support.h"
 #include "app/qt/twips.h"
+#include "app/window_layout.h"
 #include "tests/support/test_support.h"
 
 namespace zorvane {
@@ -226,26 +227,22 @@ TEST_F(MainWindowTest, SelectorHoldsNineEntryTypesWithRowZeroSelected) {
 
 TEST_F(MainWindowTest, MenusHoldTheirCommandsWithoutShortcutKeys) {
   const QList<QAction*> bar = window_->menuBar()->actions();
-  ASSERT_EQ(bar.size(), 2);
-  EXPECT_EQ(bar[0]->text(), U("メニュー"));
-  EXPECT_EQ(bar[1]->text(), QStringLiteral("HELP"));
-  const struct {
-    int menu;
-    QStringList items;
-  } kMenus[] = {
-      {0,
-       {U("お気に入りからデータ取得"), U("ランキング"), U("お気に入りに追加"),
-        U("ブラウザのブックマークを取り込む"), "-", "E&XIT"}},
-      {1, {"Readme", "Homepage", "Version", "-", U("メールで投稿")}},
-  };
-  for (const auto& m : kMenus) {
-    SCOPED_TRACE(m.menu);
-    QStringList items;
-    for (QAction* action : bar[m.menu]->menu()->actions()) {
-      items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-      EXPECT_TRUE(action->shortcut().isEmpty());
+  ASSERT_EQ(bar.size(), static_cast<qsizetype>(std::size(form1_layout::kMenus)));
+  for (std::size_t m = 0; m < std::size(form1_layout::kMenus); ++m) {
+    const auto& layout = form1_layout::kMenus[m];
+    SCOPED_TRACE(layout.name);
+    EXPECT_EQ(bar[m]->text(), U(layout.caption));
+    const QList<QAction*> actions = bar[m]->menu()->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(layout.commands.size()));
+    for (std::size_t i = 0; i < layout.commands.size(); ++i) {
+      const auto& command = layout.commands[i];
+      EXPECT_EQ(actions[i]->objectName(), QString::fromLatin1(command.name));
+      EXPECT_EQ(actions[i]->isSeparator(), command.caption == nullptr);
+      if (command.caption != nullptr) {
+        EXPECT_EQ(actions[i]->text(), U(command.caption));
+      }
+      EXPECT_TRUE(actions[i]->shortcut().isEmpty());
     }
-    EXPECT_EQ(items, m.items);
   }
 }
 

@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, ControlsStandWhereTheTwipsLayoutPutsThem) {
   // The menu's exit command keeps its access key.
   HMENU menu = ::GetSubMenu(::GetMenu(main_->hwnd()), 0);
   wchar_t exit_caption[32] = {};
-  ::GetMenuStringW(menu, IDM_EXIT, exit_caption, 32, MF_BYCOMMAND);
+  ::GetMenuStringW(menu, MainWindow::MenuCommandId("mnuExit"), exit_caption, 32, MF_BYCOMMAND);
   EXPECT_EQ(WideToUtf8(exit_caption), "E&XIT");
 }
 
@@ -182,7 +182,7 @@ TEST_F(MainWindowTest, RankingWithoutCatalogueShowsTheMessage) {
 }
 
 TEST_F(MainWindowTest, AboutBoxOpensOnceAndKeepsTheProgramAliveAlone) {
-  ::SendMessageW(main_->hwnd(), WM_COMMAND, IDM_VERSION, 0);
+  ::SendMessageW(main_->hwnd(), WM_COMMAND, MainWindow::MenuCommandId("mnuVersion"), 0);
   AboutBox* about = app_->about_box();
   ASSERT_NE(about, nullptr);
   HWND box = about->hwnd();
@@ -192,7 +192,7 @@ TEST_F(MainWindowTest, AboutBoxOpensOnceAndKeepsTheProgramAliveAlone) {
   EXPECT_EQ(WindowText(::GetDlgItem(box, IDC_LBL_VERSION)), "ﾊﾞｰｼﾞｮﾝ 0.0.2");
   EXPECT_EQ(::GetWindow(box, GW_OWNER), app_->hidden_owner()) << "no task-bar button";
 
-  ::SendMessageW(main_->hwnd(), WM_COMMAND, IDM_VERSION, 0);
+  ::SendMessageW(main_->hwnd(), WM_COMMAND, MainWindow::MenuCommandId("mnuVersion"), 0);
   EXPECT_EQ(app_->about_box()->hwnd(), box) << "the same box comes forward";
 
   // Closing the main window leaves the box, and the program, running.
@@ -206,7 +206,7 @@ TEST_F(MainWindowTest, AboutBoxOpensOnceAndKeepsTheProgramAliveAlone) {
 }
 
 TEST_F(MainWindowTest, SystemInformationIsReachedByTabAndAltS) {
-  ::SendMessageW(main_->hwnd(), WM_COMMAND, IDM_VERSION, 0);
+  ::SendMessageW(main_->hwnd(), WM_COMMAND, MainWindow::MenuCommandId("mnuVersion"), 0);
   HWND box = app_->about_box()->hwnd();
   HWND ok = ::GetDlgItem(box, IDOK);
   HWND sys_info = ::GetDlgItem(box, IDC_CMD_SYSINFO);
