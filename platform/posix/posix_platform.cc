@@ -1,12 +1,7 @@
 // The platform on Linux and other POSIX systems.
 //
-// Sections: file helpers (whole-file reads, atomic replacement, the writer lock); file
-// attributes; environment references; starting programs; the Platform itself.
-//
-// Profile files are read with no lock: writers replace them by rename, so a reader sees
-// the old file or the new one, never a half-written one. Writers take an exclusive lock
-// on "<file>.lock" around read-modify-replace, so two processes writing one profile file
-// never lose each other's changes.
+// The class only: files, attributes, the environment and child processes each have a
+// file of their own beside it.
 #include "platform/platform.h"
 
 #include <dirent.h>
@@ -33,8 +28,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/environment.h"
+#include "platform/posix/atomic_file.h"
 #include "platform/posix/cp932.h"
+#include "platform/posix/environment.h"
+#include "platform/posix/file_attributes.h"
 #include "platform/posix/posix_registry.h"
+#include "platform/posix/processes.h"
 #include "platform/posix/profile_cache.h"
 #include "platform/posix/program_location.h"
 #include "platform/posix/url_cache/url_cache_sources.h"
@@ -44,314 +44,29 @@
 namespace zorvane {
 namespace {
 
-// ---- File helpers --------------------------------------------------------------------
-
-// An open file descriptor, closed when it goes.
-class UniqueFd final {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports whether the close succeeded.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
+using posix::AttributesAt;
+using posix::BaseName;
+using posix::Children;
+using posix::HomeDirectory;
+using posix::KnownKind;
+using posix::LookUpVariable;
+using posix::ReadResult;
+using posix::ReadWholeFile;
+using posix::ReplaceFile;
+using posix::UniqueFd;
+using posix::WriteAll;
+using posix::WriterLock;
+using posix::WriteTarget;
 
 // The text of a C string argument: what a Windows "A" function sees of `s`.
 std::string_view CString(const std::string& s) {
   return std::string_view(s).substr(0, s.find('\0'));
 }
 
-enum class ReadResult { kRead, kMissing, kFailed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string* bytes) {
-  bytes->clear();
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) {
-    return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing : ReadResult::kFailed;
-  }
-  struct stat st;
-  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
-    bytes->reserve(static_cast<std::size_t>(st.st_size));
-  }
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof(buffer));
-    if (n > 0) {
-      bytes->append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0) {
-      return ReadResult::kRead;
-    } else if (errno != EINTR) {
-      bytes->clear();
-      return ReadResult::kFailed;  // a folder, for one
-    }
-  }
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// The file a write to `path` should replace: `path` itself, or the file a symbolic link
-// there points to (a write goes through the link, as on Windows, and keeps the link).
-// nullopt for an empty path or a link that leads nowhere.
-std::optional<std::string> WriteTarget(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char* resolved = ::realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return std::nullopt;
-  std::string target(resolved);
-  std::free(resolved);
-  return target;
-}
-
-// The temporary files of writers in a folder are ".zorvane-tmp-<pid>-<n>": a name of its
-// own, never longer than about 35 bytes, so a target whose name nearly fills the file
-// system's limit can still be replaced.
-constexpr std::string_view kTemporaryPrefix = ".zorvane-tmp-";
-
-// A writer killed between creating and renaming its file leaves it behind; this removes
-// those whose process is gone, so a crash does not litter the folder for good. Files of
-// a live process (another writer right now, or a process that reused the pid) stay.
-void RemoveStaleTemporaries(const std::string& folder) {
-  DIR* stream = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (stream == nullptr) return;
-  const pid_t self = ::getpid();
-  while (const dirent* entry = ::readdir(stream)) {
-    const std::string_view entry_name(entry->d_name);
-    if (entry_name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) continue;
-    const std::string_view rest = entry_name.substr(kTemporaryPrefix.size());
-    const std::size_t dash = rest.find('-');
-    if (dash == 0 || dash == std::string_view::npos || dash > 9) continue;
-    pid_t pid = 0;
-    bool digits = true;
-    for (const char c : rest.substr(0, dash)) {
-      digits = digits && c >= '0' && c <= '9';
-      pid = pid * 10 + (c - '0');
-    }
-    if (!digits || pid <= 0 || pid == self) continue;
-    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
-    ::unlinkat(::dirfd(stream), entry->d_name, 0);
-  }
-  ::closedir(stream);
-}
-
-// Replaces `target` (no link) with `bytes`: a temporary file in the same folder,
-// written and flushed to the disk, then renamed over it, and the rename flushed too. On
-// any failure the old file stays as it was and the temporary file is removed. A file
-// that is not writable is not replaced; a replaced file keeps its permission bits.
-bool ReplaceFile(const std::string& target, std::string_view bytes) {
-  struct stat st;
-  const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists &&
-      (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
-    return false;
-  }
-  static std::atomic<unsigned> counter{0};
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  RemoveStaleTemporaries(folder);
-  std::string temp;
-  int raw_fd = -1;
-  for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
-    temp = folder + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1));
-    raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (raw_fd < 0 && errno != EEXIST) return false;
-  }
-  UniqueFd fd(raw_fd);
-  if (!fd.valid()) return false;
-  if (exists) ::fchmod(fd.get(), st.st_mode & 07777);  // best effort
-  const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close() &&
-                       ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!written) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // The rename reaches the disk with the folder; without this a power cut could bring
-  // the old file back after the new one was reported written.
-  UniqueFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.valid()) ::fsync(dir.get());
-  return true;
-}
-
-// An exclusive lock on "<target>.lock", held while the object lives. The lock file stays
-// behind: removing it would let a third writer lock a new file while a second still
-// holds the old one.
-class WriterLock final {
- public:
-  explicit WriterLock(const std::string& target)
-      : fd_(::open((target + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
-    if (!fd_.valid()) return;
-    while (::flock(fd_.get(), LOCK_EX) != 0) {
-      if (errno != EINTR) return;
-    }
-    locked_ = true;
-  }
-  WriterLock(const WriterLock&) = delete;
-  WriterLock& operator=(const WriterLock&) = delete;
-
-  bool locked() const { return locked_; }
-
- private:
-  UniqueFd fd_;
-  bool locked_ = false;
-};
-
-// ---- File attributes -----------------------------------------------------------------
-
-// The last component of `path`, without trailing separators.
-std::string_view BaseName(std::string_view path) {
-  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-// What a folder listing already tells of an entry, which spares asking for it again.
-enum class KnownKind {
-  kUnknown,  // a link, or a file system that does not say
-  kFolder,
-  kOther,  // neither a folder nor a link
-};
-
-// The attribute bits of `path` relative to folder `dir_fd`; `name` decides "hidden". A
-// symbolic link is a reparse point, and a folder too when it leads to one; it is never
-// followed otherwise. kInvalidFileAttributes when it cannot be queried. The read-only
-// bit costs a system call of its own and is only asked for when `read_only` is set.
-std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name,
-                           KnownKind kind = KnownKind::kUnknown, bool read_only = true) {
-  std::uint32_t attributes = 0;
-  if (kind == KnownKind::kFolder) {
-    attributes |= kFileAttributeDirectory;
-  } else if (kind == KnownKind::kUnknown) {
-    struct stat st;
-    if (::fstatat(dir_fd, path, &st, AT_SYMLINK_NOFOLLOW) != 0) return kInvalidFileAttributes;
-    if (S_ISLNK(st.st_mode)) {
-      attributes |= kFileAttributeReparsePoint;
-      struct stat target;
-      if (::fstatat(dir_fd, path, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
-        attributes |= kFileAttributeDirectory;
-      }
-    } else if (S_ISDIR(st.st_mode)) {
-      attributes |= kFileAttributeDirectory;
-    }
-  }
-  if (!name.empty() && name[0] == '.' && name != "." && name != "..") {
-    attributes |= kFileAttributeHidden;
-  }
-  // Read-only when writing is refused; a link that leads nowhere is not read-only.
-  if (read_only && ::faccessat(dir_fd, path, W_OK, AT_EACCESS) != 0 &&
-      (errno == EACCES || errno == EROFS)) {
-    attributes |= kFileAttributeReadOnly;
-  }
-  return attributes == 0 ? kFileAttributeNormal : attributes;
-}
-
-// ---- Environment references ----------------------------------------------------------
-
-// The value of environment variable `name`, matched exactly and then without regard to
-// case as Windows matches names; USERPROFILE falls back to HOME.
-std::optional<std::string> LookUpVariable(std::string_view name) {
-  const std::string exact(name);
-  if (const char* value = std::getenv(exact.c_str())) return std::string(value);
-  const std::string lower = text::AsciiLower(name);
-  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-    const std::string_view pair(*entry);
-    const std::size_t equals = pair.find('=');
-    if (equals != std::string_view::npos && text::AsciiLower(pair.substr(0, equals)) == lower) {
-      return std::string(pair.substr(equals + 1));
-    }
-  }
-  if (lower == "userprofile") {
-    if (const char* home = std::getenv("HOME")) return std::string(home);
-  }
-  return std::nullopt;
-}
-
-// ---- Starting programs ---------------------------------------------------------------
-
-// Programs started and not yet reaped. They are reaped without waiting whenever another
-// is started, so none lingers as a zombie for long.
-class Children final {
- public:
-  // Starts `program` (looked up in PATH unless it holds "/") with `args`; returns 0 or
-  // the error that kept it from starting.
-  int Spawn(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawnattr_t attr;
-    ::posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    ::posix_spawnattr_setsigmask(&attr, &none);
-    // A session of its own: closing the terminal or Ctrl+C here leaves it running.
-    ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
-    pid_t pid = 0;
-    const int error = ::posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
-    ::posix_spawnattr_destroy(&attr);
-
-    std::lock_guard<std::mutex> lock(mutex_);
-    ReapFinishedLocked();
-    if (error == 0) pids_.push_back(pid);
-    return error;
-  }
-
-  ~Children() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ReapFinishedLocked();
-  }
-
- private:
-  void ReapFinishedLocked() {
-    std::erase_if(pids_, [](pid_t pid) {
-      int status = 0;
-      const pid_t result = ::waitpid(pid, &status, WNOHANG);
-      return result == pid || (result < 0 && errno == ECHILD);
-    });
-  }
-
-  std::mutex mutex_;
-  std::vector<pid_t> pids_;
-};
-
 bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && text::AsciiLower(s.substr(0, prefix.size())) == prefix;
 }
 
-std::string HomeDirectory() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-  struct passwd entry;
-  struct passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-    return found->pw_dir;
-  }
-  return std::string();
-}
 
 // The folder that holds the running executable, without a final "/"; "." when the
 // system does not say.
@@ -558,26 +273,9 @@ class PosixPlatform final : public Platform {
   std::string FromAnsi(std::string_view ansi) override { return cp932::ToUtf8(ansi); }
 
   std::string ExpandEnvironmentStrings(const std::string& text) override {
-    std::string result;
-    std::size_t i = 0;
-    while (i < text.size()) {
-      const std::size_t open = text.find('%', i);
-      const std::size_t close =
-          open == std::string::npos ? std::string::npos : text.find('%', open + 1);
-      if (close == std::string::npos) break;  // no reference, or a lone "%": kept as it is
-      result.append(text, i, open - i);
-      const std::optional<std::string> value =
-          LookUpVariable(std::string_view(text).substr(open + 1, close - open - 1));
-      if (value) {
-        result.append(*value);
-      } else {
-        result.append(text, open, close - open + 1);  // unknown: "%NAME%" stays
-      }
-      i = close + 1;
-    }
-    result.append(text, i);
-    return result;
+    return ExpandEnvironmentReferences(text, LookUpVariable);
   }
+
 
   void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
     EnumerateUrlCacheSources(

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/environment.h"
+
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zorvane::text {
 namespace {
@@ -100,6 +104,36 @@ TEST(TextTest, DecodesAndEncodesCodePoints) {
     if (DecodeUtf8(bad, &i) == kMalformedUtf8) ++malformed;
   }
   EXPECT_EQ(malformed, 7);
+}
+
+// The expansion syntax, with the lookups of both systems: Windows matches names without
+// regard to case; the POSIX platform matches exactly and maps USERPROFILE to HOME.
+TEST(EnvironmentTest, ExpandsReferencesWithEitherSystemsLookup) {
+  const auto windows = [](std::string_view name) -> std::optional<std::string> {
+    if (AsciiLower(name) == "userprofile") return "C:\\Users\\me";
+    return std::nullopt;
+  };
+  const auto posix = [](std::string_view name) -> std::optional<std::string> {
+    if (name == "HOME" || name == "USERPROFILE") return "/home/me";
+    return std::nullopt;
+  };
+  const struct {
+    const char* text;
+    const char* windows;
+    const char* posix;
+  } cases[] = {
+      {"%USERPROFILE%\\Favorites", "C:\\Users\\me\\Favorites", "/home/me\\Favorites"},
+      {"%userprofile%/x", "C:\\Users\\me/x", "%userprofile%/x"},
+      {"%HOME%/%UNKNOWN%/y", "%HOME%/%UNKNOWN%/y", "/home/me/%UNKNOWN%/y"},
+      {"100% sure", "100% sure", "100% sure"},
+      {"%%", "%%", "%%"},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ExpandEnvironmentReferences(c.text, windows), c.windows);
+    EXPECT_EQ(ExpandEnvironmentReferences(c.text, posix), c.posix);
+  }
 }
 
 }  // namespace
