@@ -77,7 +77,10 @@ void Form1::Command1_Click() {
 
   // The catalogue may have gone since the test above; it then has no entries.
   std::string catalogue_bytes;
-  if (!platform_.ReadFile(catalogue_path, &catalogue_bytes)) catalogue_bytes.clear();
+  // A catalogue that is there but cannot be read is named, and ranks as an empty one.
+  if (platform_.ReadFile(catalogue_path, &catalogue_bytes) == FileRead::kFailed) {
+    platform_.Diagnose(catalogue_path + ": cannot be read");
+  }
   const std::vector<std::string> catalogue =
       ReadCatalogueEntries(platform_.FromAnsi(catalogue_bytes));
 

@@ -65,7 +65,7 @@ class ForwardingPlatform : public Platform {
   bool ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) override {
     return target_->ListDirectory(dir, entries);
   }
-  bool ReadFile(const std::string& path, std::string* bytes) override {
+  FileRead ReadFile(const std::string& path, std::string* bytes) override {
     return target_->ReadFile(path, bytes);
   }
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {

@@ -56,6 +56,9 @@ inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
 // An open registry key; 0 is never a valid handle.
 using RegHandle = std::uintptr_t;
 
+// How a whole-file read ended.
+enum class FileRead { kRead, kMissing, kFailed };
+
 // One entry of a folder listing.
 struct DirEntry {
   std::string name;          // the entry's name, without its folder
@@ -131,8 +134,10 @@ class Platform {
   // be opened. The read-only bit may be missing from the attributes (the POSIX platform
   // would need a system call per entry to learn it); GetFileAttributes tells it.
   virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) = 0;
-  // Reads a whole file. False when it cannot be read.
-  virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;
+  // Reads a whole file into `bytes` (left empty unless kRead). kMissing when nothing of
+  // that name exists, or a folder on its way does not; kFailed when something is there but
+  // cannot be read (a folder, a file without permission, an error of the disk).
+  virtual FileRead ReadFile(const std::string& path, std::string* bytes) = 0;
   // Replaces `path` with `bytes` whole: the old file stays if anything fails.
   virtual bool WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
   // Creates the new file `path` (False, and nothing changed, when something of that name

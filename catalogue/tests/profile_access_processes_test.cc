@@ -61,7 +61,7 @@ TEST(ProfileAccessProcessesTest, ConcurrentWritersLoseNothing) {
   }
   EXPECT_EQ(missing, 0);
   std::string bytes;
-  ASSERT_TRUE(platform->ReadFile(SettingsFilePath(files, true), &bytes));
+  ASSERT_EQ(platform->ReadFile(SettingsFilePath(files, true), &bytes), FileRead::kRead);
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 1 + kWriters * kWritesEach);
 
   std::error_code ignored;

@@ -219,9 +219,18 @@ class PosixPlatform final : public Platform {
     return ok;
   }
 
-  bool ReadFile(const std::string& path, std::string* bytes) override {
-    return ReadWholeFile(path, bytes) == ReadResult::kRead;
+  FileRead ReadFile(const std::string& path, std::string* bytes) override {
+    switch (ReadWholeFile(path, bytes)) {
+      case ReadResult::kRead:
+        return FileRead::kRead;
+      case ReadResult::kMissing:
+        return FileRead::kMissing;
+      case ReadResult::kFailed:
+        return FileRead::kFailed;
+    }
+    return FileRead::kFailed;
   }
+
 
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     profile_reads_.Clear();

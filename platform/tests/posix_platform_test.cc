@@ -78,7 +78,7 @@ class PosixPlatformTest : public ::testing::Test {
   }
   std::string Get(const std::string& name) const {
     std::string bytes;
-    return platform_->ReadFile(Path(name), &bytes) ? bytes : "<missing>";
+    return platform_->ReadFile(Path(name), &bytes) == FileRead::kRead ? bytes : "<missing>";
   }
   // Every name in the test folder, sorted.
   std::vector<std::string> Names() const {
@@ -178,8 +178,9 @@ TEST_F(PosixPlatformTest, ReadFileReadsEveryByte) {
   Put("empty", "");
   EXPECT_EQ(Get("empty"), "");
   std::string out = "old";
-  EXPECT_FALSE(platform_->ReadFile(Path("missing"), &out));
-  EXPECT_FALSE(platform_->ReadFile(dir_.string(), &out));
+  EXPECT_EQ(platform_->ReadFile(Path("missing"), &out), FileRead::kMissing);
+  EXPECT_EQ(platform_->ReadFile(Path("missing/file"), &out), FileRead::kMissing);
+  EXPECT_EQ(platform_->ReadFile(dir_.string(), &out), FileRead::kFailed);
 }
 
 TEST_F(PosixPlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) {

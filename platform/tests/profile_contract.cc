@@ -34,7 +34,7 @@ std::string ProfileContractTest::PathOf(const std::string& name) const {
 
 std::string ProfileContractTest::Bytes(const std::string& name) {
   std::string bytes;
-  return platform_->ReadFile(PathOf(name), &bytes) ? bytes : "<missing>";
+  return platform_->ReadFile(PathOf(name), &bytes) == FileRead::kRead ? bytes : "<missing>";
 }
 
 void ProfileContractTest::Put(const std::string& name, const std::string& bytes) {

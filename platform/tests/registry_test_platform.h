@@ -47,7 +47,7 @@ class RegistryTestPlatform final : public Platform {
   }
   std::uint32_t GetFileAttributes(const std::string&) override { return kInvalidFileAttributes; }
   bool ListDirectory(const std::string&, std::vector<DirEntry>*) override { return false; }
-  bool ReadFile(const std::string&, std::string*) override { return false; }
+  FileRead ReadFile(const std::string&, std::string*) override { return FileRead::kFailed; }
   bool WriteFileAtomic(const std::string&, std::string_view) override { return false; }
   bool WriteNewFile(const std::string&, std::string_view) override { return false; }
   bool CreateDirectory(const std::string&) override { return false; }

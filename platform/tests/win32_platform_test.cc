@@ -155,7 +155,7 @@ TEST_F(Win32PlatformTest, ProfileKeysHoldingEqualsSignsAreFoundAndReplaced) {
       << "what the profile function itself sees";
   EXPECT_EQ(platform_->GetPrivateProfileString("ShortcutTitle", "http://b/", "", 128, file), "B");
   std::string bytes;
-  ASSERT_TRUE(platform_->ReadFile(file, &bytes));
+  ASSERT_EQ(platform_->ReadFile(file, &bytes), FileRead::kRead);
   EXPECT_EQ(bytes, platform_->ToAnsi("[ShortcutTitle]\r\nhttp://a/=A\r\n" + key +
                                      "=検索2\r\nhttp://b/=B\r\n"));
 }
@@ -218,7 +218,7 @@ TEST_F(Win32PlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) 
   ASSERT_TRUE(platform_->WriteFileAtomic(path, std::string("first\r\nline\0x", 13)));
   ASSERT_TRUE(platform_->WriteFileAtomic(path, "second"));
   std::string bytes;
-  ASSERT_TRUE(platform_->ReadFile(path, &bytes));
+  ASSERT_EQ(platform_->ReadFile(path, &bytes), FileRead::kRead);
   EXPECT_EQ(bytes, "second");
 
   std::vector<DirEntry> entries;
@@ -227,7 +227,9 @@ TEST_F(Win32PlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) 
   EXPECT_EQ(entries[0].name, "url.dat");
 
   EXPECT_FALSE(platform_->WriteFileAtomic(folder_ / "no\\such\\folder.dat", "x"));
-  EXPECT_FALSE(platform_->ReadFile(folder_ / "none.dat", &bytes));
+  EXPECT_EQ(platform_->ReadFile(folder_ / "none.dat", &bytes), FileRead::kMissing);
+  EXPECT_EQ(platform_->ReadFile(folder_ / "no\\such.dat", &bytes), FileRead::kMissing);
+  EXPECT_EQ(platform_->ReadFile(folder_.str(), &bytes), FileRead::kFailed);
 }
 
 TEST_F(Win32PlatformTest, ReplacesAndRemovesFolderTrees) {
@@ -249,8 +251,8 @@ TEST_F(Win32PlatformTest, ReplacesAndRemovesFolderTrees) {
   ASSERT_TRUE(platform_->ListDirectory(folder_.str(), &entries));
   ASSERT_EQ(entries.size(), 1u);  // neither the staged nor the old folder is left
   std::string bytes;
-  EXPECT_TRUE(platform_->ReadFile(target + "\\sub\\second.url", &bytes));
-  EXPECT_FALSE(platform_->ReadFile(target + "\\sub\\first.url", &bytes));
+  EXPECT_EQ(platform_->ReadFile(target + "\\sub\\second.url", &bytes), FileRead::kRead);
+  EXPECT_EQ(platform_->ReadFile(target + "\\sub\\first.url", &bytes), FileRead::kMissing);
 
   EXPECT_FALSE(platform_->ReplaceDirectory(folder_ / "missing", target));
   EXPECT_TRUE(platform_->RemoveDirectoryTree(target));

@@ -139,7 +139,7 @@ class Win32Platform final : public Platform {
     const std::string ansi_default = Utf8ToAnsi(default_value);
     if (ansi_key.find('=') != std::string::npos) {
       std::string bytes;
-      if (!ReadFile(file, &bytes)) bytes.clear();
+      ReadFile(file, &bytes);  // anything but a read leaves it empty: the default
       return AnsiToUtf8(profile::ReadString(bytes, ansi_section, ansi_key, ansi_default, size));
     }
     const std::string ansi_file = Utf8ToAnsi(file);
@@ -174,9 +174,8 @@ class Win32Platform final : public Platform {
     if (!profile::CanWrite(ansi_section, ansi_key, ansi_value)) return false;
     if (ansi_key.find('=') != std::string::npos) {
       std::string bytes;
-      if (GetFileAttributes(file) != kInvalidFileAttributes && !ReadFile(file, &bytes)) {
-        return false;
-      }
+      // A missing file is written new; one that cannot be read is not written over.
+      if (ReadFile(file, &bytes) == FileRead::kFailed) return false;
       const std::optional<std::string> updated =
           profile::WriteString(bytes, ansi_section, ansi_key, ansi_value);
       return updated && WriteFileAtomic(file, *updated);
@@ -210,27 +209,34 @@ class Win32Platform final : public Platform {
     return true;
   }
 
-  bool ReadFile(const std::string& path, std::string* bytes) override {
+  FileRead ReadFile(const std::string& path, std::string* bytes) override {
+    bytes->clear();
     win32::UniqueFile file(::CreateFileA(Utf8ToAnsi(path).c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    if (!file) {
+      const DWORD error = ::GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::kMissing
+                                                                               : FileRead::kFailed;
+    }
     LARGE_INTEGER file_size{};
-    if (!::GetFileSizeEx(file.get(), &file_size) || file_size.QuadPart > 0x7FFFFFFF) return false;
+    if (!::GetFileSizeEx(file.get(), &file_size) || file_size.QuadPart > 0x7FFFFFFF) {
+      return FileRead::kFailed;
+    }
     std::string content(static_cast<std::size_t>(file_size.QuadPart), '\0');
     std::size_t done = 0;
     while (done < content.size()) {
       DWORD read = 0;
       if (!::ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done),
                       &read, nullptr)) {
-        return false;
+        return FileRead::kFailed;
       }
       if (read == 0) break;
       done += read;
     }
     content.resize(done);
     *bytes = std::move(content);
-    return true;
+    return FileRead::kRead;
   }
 
   // Writes a temporary file beside the target, forces it to disk, then moves it over the

@@ -118,10 +118,10 @@ class FaultInjectingPlatform final : public ForwardingPlatform {
     }
     return ForwardingPlatform::ListDirectory(dir, entries);
   }
-  bool ReadFile(const std::string& path, std::string* bytes) override {
+  FileRead ReadFile(const std::string& path, std::string* bytes) override {
     if (Fail(FaultKind::kReadFile)) {
       bytes->clear();
-      return false;
+      return FileRead::kFailed;
     }
     return ForwardingPlatform::ReadFile(path, bytes);
   }

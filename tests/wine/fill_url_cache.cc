@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   }
   std::unique_ptr<zorvane::Platform> platform = zorvane::CreateDefaultPlatform();
   std::string text;
-  if (!platform->ReadFile(argv[1], &text)) {
+  if (platform->ReadFile(argv[1], &text) != zorvane::FileRead::kRead) {
     std::fprintf(stderr, "fill_url_cache: cannot read %s\n", argv[1]);
     return 1;
   }
