@@ -14,6 +14,10 @@ bool Platform::WritePrivateProfileStrings(
   return all_written;
 }
 
+bool Platform::SurvivesAnsi(std::string_view utf8) { return FromAnsi(ToAnsi(utf8)) == utf8; }
+
+bool Platform::IsCanonicalAnsi(std::string_view ansi) { return ToAnsi(FromAnsi(ansi)) == ansi; }
+
 void Platform::Diagnose(const std::string& line) {
   if (diagnostic_sink_) {
     diagnostic_sink_(line);

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/form1.h"
@@ -13,7 +15,8 @@ namespace zorvane {
 
 // Walks the platform's URL cache from its first entry and appends a row (address and hit
 // count; title and rate empty) for each entry whose type shares a bit with
-// `lngTypeMask` and whose address does not hold "cookie:" in any letter case. Rows are
+// `lngTypeMask` and whose address does not hold "cookie:" in any letter case. The
+// address is the entry's text (FromAnsi, after ToAnsi for a UTF-8 source). Rows are
 // appended in enumeration order; the hit count is the entry's 32-bit count read as a
 // signed number, in decimal digits. Returns the number of rows appended (an enumeration
 // that cannot start gives 0).
@@ -27,14 +30,44 @@ struct ScanCount {
   std::int64_t total_hits = 0;
 };
 
-// Decides from a row's address and hit count whether it is appended.
-using KeepScannedRow = std::function<bool(std::string_view address, std::int32_t hits)>;
+// The catalogue's addresses, ready to be compared with cache addresses in the form the
+// cache holds them: as text (UTF-8) and, for those the ANSI code page gives back
+// unchanged, in that code page. Equal forms mean equal texts, so a cache address is
+// converted only where its form could compare differently from its text.
+class FavouriteAddresses final {
+ public:
+  // `entries`: the catalogue entries (ReadCatalogueEntries of url.dat's text).
+  FavouriteAddresses(Platform& platform, std::vector<std::string> entries);
+  FavouriteAddresses(const FavouriteAddresses&) = delete;
+  FavouriteAddresses& operator=(const FavouriteAddresses&) = delete;
 
-// The scan of ScanUrlCache for a caller that drops most rows right after it: every row
-// ScanUrlCache would append is counted and its hits summed, but only those for which
-// `keep` holds are appended, with the same content and in the same order. A large cache
-// then never holds all its rows in memory at once.
-ScanCount ScanUrlCacheKeeping(Platform& platform, std::uint32_t lngTypeMask,
-                              const KeepScannedRow& keep, std::vector<ListViewRow>* rows);
+  // The entry equal to the text `address`, or nullptr.
+  const std::string* FindText(std::string_view address) const;
+  // The entry whose ANSI form is `ansi`, for an address in the one form the code page
+  // writes its characters in (Platform::IsCanonicalAnsi); nullptr when there is none.
+  const std::string* FindCanonicalAnsi(std::string_view ansi) const;
+
+ private:
+  static bool HasLength(const std::vector<bool>& lengths, std::size_t length) {
+    return length < lengths.size() && lengths[length];
+  }
+
+  std::vector<std::string> entries_;
+  std::vector<std::string> ansi_forms_;
+  std::unordered_map<std::string_view, const std::string*> by_text_;
+  std::unordered_map<std::string_view, const std::string*> by_ansi_;
+  // The byte lengths that occur, so that most addresses are ruled out before hashing.
+  std::vector<bool> text_lengths_;
+  std::vector<bool> ansi_lengths_;
+};
+
+// The ranking's scan in one pass: every row ScanUrlCache would append is counted and its
+// hits summed, but only the rows that name a favourite and pass the pre-filter (no
+// history row, more than one hit) are appended, with the same content and in the same
+// order; their address is the catalogue entry they equal. Entries that are not kept
+// cost no allocation, and their addresses are compared in the source's form.
+ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMask,
+                                    const FavouriteAddresses& favourites,
+                                    std::vector<ListViewRow>* rows);
 
 }  // namespace zorvane

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/url_cache/browser_history.h"
+#include "platform/posix/cp932.h"
 #include "platform/tests/browser_test_util.h"
 
 namespace zorvane {
@@ -193,7 +194,7 @@ TEST_F(DiscoveryTest, DiscoveredHistoriesAreReadOneAfterAnother) {
   std::vector<std::pair<std::string, std::uint32_t>> seen;
   for (const std::string& path : DiscoverBrowserHistories(home(), nullptr)) {
     EnumerateBrowserHistory(path, [&](const UrlCacheEntry& entry) {
-      seen.emplace_back(std::string(entry.address), entry.hit_rate);
+      seen.emplace_back(cp932::FromUtf8(entry.address), entry.hit_rate);
       return true;
     });
   }

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/url_cache/sqlite_copy.h"
+#include "platform/posix/cp932.h"
 #include "platform/tests/browser_test_util.h"
 
 namespace zorvane {
@@ -123,7 +124,8 @@ std::ostream& operator<<(std::ostream& out, const Seen& seen) {
 std::vector<Seen> Enumerate(const fs::path& path, bool* completed = nullptr) {
   std::vector<Seen> seen;
   bool result = EnumerateBrowserHistory(path.string(), [&](const UrlCacheEntry& entry) {
-    seen.push_back(Seen{entry.type, std::string(entry.address), entry.hit_rate});
+    EXPECT_EQ(entry.encoding, AddressEncoding::kUtf8);
+    seen.push_back(Seen{entry.type, cp932::FromUtf8(entry.address), entry.hit_rate});
     return true;
   });
   if (completed != nullptr) *completed = result;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/cp932.h"
 #include "platform/posix/url_cache/cache_list.h"
 #include "platform/posix/url_cache/ie_index.h"
 #include "platform/posix/url_cache/sqlite_copy.h"
@@ -35,7 +36,11 @@ struct Collector {
   std::size_t limit = static_cast<std::size_t>(-1);
   std::function<bool(const UrlCacheEntry&)> Visit() {
     return [this](const UrlCacheEntry& e) {
-      entries.push_back({e.type, std::string(e.address), e.hit_rate});
+      // Compared in code page 932, the form the cache of Windows would hand over.
+      entries.push_back({e.type,
+                         e.encoding == AddressEncoding::kUtf8 ? cp932::FromUtf8(e.address)
+                                                              : std::string(e.address),
+                         e.hit_rate});
       return entries.size() < limit;
     };
   }

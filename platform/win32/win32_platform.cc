@@ -334,8 +334,10 @@ class Win32Platform final : public Platform {
 
   // Each entry is fetched twice: first with no buffer, to learn its size, then into a
   // fixed block of exactly that size, which is freed once the entry is handled. Any
-  // failure ends the enumeration with the entries handled so far.
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+  // failure ends the enumeration with the entries handled so far. The address is handed
+  // where it lies in the block, and only for an entry of the types asked for.
+  void EnumerateUrlCache(std::uint32_t type_mask,
+                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
     DWORD size = 0;
     win32::UniqueUrlCacheFind find(::FindFirstUrlCacheEntryA(nullptr, nullptr, &size));
     if (find || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
@@ -346,8 +348,12 @@ class Win32Platform final : public Platform {
     for (;;) {
       INTERNET_CACHE_ENTRY_INFOA record;
       std::memcpy(&record, block.get(), sizeof(record));
-      const std::string address = StringFromPointer(record.lpszSourceUrlName);
-      if (!visit({record.CacheEntryType, address, record.dwHitRate})) return;
+      if ((record.CacheEntryType & type_mask) != 0) {
+        const std::string_view address = AddressAt(record.lpszSourceUrlName);
+        if (!visit({record.CacheEntryType, address, record.dwHitRate, AddressEncoding::kAnsi})) {
+          return;
+        }
+      }
       block.reset();
       size = 0;
       ::FindNextUrlCacheEntryA(find.get(), nullptr, &size);
@@ -422,13 +428,10 @@ class Win32Platform final : public Platform {
   }
 
   // The NUL-terminated ANSI text at `address`: its length by lstrlenA, then a copy.
-  static std::string StringFromPointer(const char* address) {
+  // The NUL-terminated ANSI string at `address`, where it lies.
+  static std::string_view AddressAt(const char* address) {
     if (address == nullptr) return {};
-    const int length = ::lstrlenA(address);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    ::lstrcpyA(text.data(), address);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    return std::string_view(address, static_cast<std::size_t>(::lstrlenA(address)));
   }
 
   unsigned temporary_counter_ = 0;

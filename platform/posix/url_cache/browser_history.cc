@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,7 +49,7 @@ constexpr char kChromiumQueryWithoutVisits[] =
     "SELECT url, visit_count FROM urls "
     "WHERE coalesce(hidden, 0) = 0 AND visit_count > 0 ORDER BY id";
 
-SourceStatus ReadRows(sqlite3* db, std::vector<HistoryRow>* rows) {
+SourceStatus ReadRows(sqlite3* db, HistoryRows* rows) {
   const char* sql = nullptr;
   if (HasTable(db, "moz_places")) {
     sql = HasTable(db, "moz_historyvisits") ? kFirefoxQuery : kFirefoxQueryWithoutVisits;
@@ -67,18 +69,48 @@ SourceStatus ReadRows(sqlite3* db, std::vector<HistoryRow>* rows) {
     std::int64_t views = sqlite3_column_int64(query.get(), 1);
     if (views <= 0) continue;  // only redirected, or a count stored as text reading as 0
     if (views > kMaxHitCount) views = kMaxHitCount;
-    rows->push_back(HistoryRow{std::string(url), static_cast<std::uint32_t>(views)});
+    rows->Add(url, static_cast<std::uint32_t>(views));
   }
   return rc == SQLITE_DONE ? SourceStatus::kRead : SourceStatus::kDamaged;
 }
 
 }  // namespace
 
-SourceStatus ReadBrowserHistory(const std::string& path, std::vector<HistoryRow>* rows) {
-  rows->clear();
+void HistoryRows::Add(std::string_view address, std::uint32_t hits) {
+  // Blocks of 4 MiB; an address longer than a block gets one of its own.
+  constexpr std::size_t kBlockSize = 4 << 20;
+  if (address.size() > block_left_) {
+    const std::size_t size = std::max(kBlockSize, address.size());
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+    block_end_ = blocks_.back().get();
+    block_left_ = size;
+  }
+  char* data = block_end_;
+  address.copy(data, address.size());
+  block_end_ += address.size();
+  block_left_ -= address.size();
+  rows_.push_back(Row{data, static_cast<std::uint32_t>(address.size()), hits});
+}
+
+std::vector<std::unique_ptr<char[]>> HistoryRows::TakeBlocks() {
+  std::vector<std::unique_ptr<char[]>> blocks = std::move(blocks_);
+  Clear();
+  return blocks;
+}
+
+void HistoryRows::Clear() {
+  std::vector<Row>().swap(rows_);
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  block_left_ = 0;
+  block_end_ = nullptr;
+}
+
+SourceStatus ReadBrowserHistory(const std::string& path, HistoryRows* rows) {
+  rows->Clear();
   const SourceStatus status =
       ReadSqliteDatabaseCopy(path, [&](sqlite3* db) { return ReadRows(db, rows); });
-  if (status != SourceStatus::kRead) rows->clear();
+  if (status != SourceStatus::kRead) rows->Clear();
   return status;
 }
 
@@ -88,17 +120,25 @@ std::string AddressForCodePage(std::string_view utf8) {
   });
 }
 
+std::string_view HistoryEntryAddress(std::string_view utf8, std::string* scratch) {
+  // A whole round trip means no character would be percent-encoded.
+  if (cp932::SurvivesRoundTrip(utf8)) return utf8;
+  *scratch = AddressForCodePage(utf8);
+  return *scratch;
+}
+
 bool EnumerateBrowserHistory(const std::string& path,
                              const std::function<bool(const UrlCacheEntry&)>& visit) {
   // The copy is gone before the first entry is handed out, however long the caller takes.
-  std::vector<HistoryRow> rows;
+  HistoryRows rows;
   ReadBrowserHistory(path, &rows);
-  for (const HistoryRow& row : rows) {
-    const std::string address = cp932::FromUtf8(AddressForCodePage(row.address));
+  std::string scratch;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     UrlCacheEntry entry;
     entry.type = kNormalEntry;
-    entry.address = address;
-    entry.hit_rate = row.hits;
+    entry.address = HistoryEntryAddress(rows.address(i), &scratch);
+    entry.hit_rate = rows.hits(i);
+    entry.encoding = AddressEncoding::kUtf8;
     if (!visit(entry)) return false;
   }
   return true;

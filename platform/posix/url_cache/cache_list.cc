@@ -1,11 +1,13 @@
 #include "platform/posix/url_cache/cache_list.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <limits>
-#include <vector>
+#include <memory>
 
 #include "platform/posix/cp932.h"
-#include "platform/text.h"
 
 namespace zorvane {
 namespace {
@@ -148,18 +150,47 @@ bool ParseFields(std::string_view line, std::uint32_t* type, std::uint32_t* hits
   return true;
 }
 
+// Hands each entry over with its address where it lies in the line, in UTF-8.
 std::function<bool(std::string_view)> EntryVisitor(
     const std::function<bool(const UrlCacheEntry&)>& visit) {
   return [&visit](std::string_view line) {
     std::uint32_t type = 0, hits = 0;
     std::string_view address;
     if (!ParseFields(line, &type, &hits, &address)) return true;
-    // ASCII is the same in UTF-8 and the code page: only other text is converted.
-    if (text::IsAscii(address)) return visit(UrlCacheEntry{type, address, hits});
-    const std::string ansi = cp932::FromUtf8(address);
-    return visit(UrlCacheEntry{type, ansi, hits});
+    return visit(UrlCacheEntry{type, address, hits, AddressEncoding::kUtf8});
   };
 }
+
+// A file descriptor that is closed when it goes.
+class ReadOnlyFile final {
+ public:
+  explicit ReadOnlyFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~ReadOnlyFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  bool valid() const { return fd_ >= 0; }
+  // Fills `buffer` as far as the file goes; the number of bytes read, 0 at the end or on
+  // an error (which ends the list there, as the end of the file would).
+  std::size_t Read(char* buffer, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+      const ssize_t n = read(fd_, buffer + got, size - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    return got;
+  }
+
+ private:
+  int fd_;
+};
+
+// Large reads: a system call per mebibyte, and a buffer that stays warm in the cache.
+constexpr std::size_t kReadSize = 1 << 20;
 
 }  // namespace
 
@@ -180,18 +211,16 @@ bool EnumerateCacheList(std::string_view text,
 
 bool EnumerateCacheListFile(const std::string& path,
                             const std::function<bool(const UrlCacheEntry&)>& visit) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return true;
+  ReadOnlyFile file(path);
+  if (!file.valid()) return true;
   const auto visit_line = EntryVisitor(visit);
   LineSplitter splitter(visit_line);
-  std::vector<char> buffer(256 * 1024);
-  while (in) {
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    const std::streamsize got = in.gcount();
-    if (got <= 0) break;
-    if (!splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
-      return false;
-    }
+  const std::unique_ptr<char[]> buffer(new char[kReadSize]);
+  for (;;) {
+    const std::size_t got = file.Read(buffer.get(), kReadSize);
+    if (got == 0) break;
+    if (!splitter.Feed(std::string_view(buffer.get(), got))) return false;
+    if (got < kReadSize) break;
   }
   return splitter.Finish();
 }

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <set>
 #include <system_error>
-#include <unordered_map>
+#include <functional>
+#include <memory>
 #include <utility>
 
-#include "platform/posix/cp932.h"
 #include "platform/posix/url_cache/browser_discovery.h"
 #include "platform/posix/url_cache/browser_history.h"
 #include "platform/posix/url_cache/cache_list.h"
@@ -56,7 +56,7 @@ namespace {
 struct ResolvedSource {
   std::string file;
   UrlCacheSourceKind kind = UrlCacheSourceKind::kUnknown;
-  std::vector<std::size_t> first_entries;
+  std::vector<std::uint32_t> first_entries;
 };
 
 // The file a source path stands for and its kind, or the reason it cannot be read.
@@ -88,42 +88,79 @@ std::string FileIdentity(const std::string& file) {
   return error ? fs::path(file).lexically_normal().string() : canonical.string();
 }
 
-// The history entries of every database, one per address, hits summed.
+// The history entries of every database, one per address, hits summed. The addresses
+// stay in the rows of their databases (kept here); the entries and the table that finds
+// them are flat arrays, so a large history costs no allocation per entry.
 class MergedHistory final {
  public:
   // Adds the rows of one database; returns the indices of the addresses new with it.
-  std::vector<std::size_t> Add(const std::vector<HistoryRow>& rows) {
-    std::vector<std::size_t> first;
-    for (const HistoryRow& row : rows) {
-      auto [it, added] = index_.try_emplace(row.address, entries_.size());
-      if (added) {
-        first.push_back(entries_.size());
-        entries_.push_back({cp932::FromUtf8(AddressForCodePage(row.address)), row.hits});
+  std::vector<std::uint32_t> Add(HistoryRows& rows) {
+    std::vector<std::uint32_t> first;
+    Reserve(entries_.size() + rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const std::string_view address = rows.address(i);
+      const std::size_t hash = std::hash<std::string_view>()(address);
+      std::uint32_t* slot = Find(address, hash);
+      if (*slot == kEmpty) {
+        *slot = static_cast<std::uint32_t>(entries_.size());
+        first.push_back(*slot);
+        entries_.push_back({address, hash, rows.hits(i)});
       } else {
-        std::uint32_t& hits = entries_[it->second].hits;
+        std::uint32_t& hits = entries_[*slot].hits;
         hits = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(std::uint64_t{hits} + row.hits, kMaxHits));
+            std::min<std::uint64_t>(std::uint64_t{hits} + rows.hits(i), kMaxHits));
       }
     }
+    blocks_.push_back(rows.TakeBlocks());
     return first;
   }
-  bool Visit(std::size_t index, const std::function<bool(const UrlCacheEntry&)>& visit) const {
+  bool Visit(std::uint32_t index, const std::function<bool(const UrlCacheEntry&)>& visit) {
     UrlCacheEntry entry;
     entry.type = kNormalEntry;
-    entry.address = entries_[index].ansi_address;
+    entry.address = HistoryEntryAddress(entries_[index].address, &scratch_);
     entry.hit_rate = entries_[index].hits;
+    entry.encoding = AddressEncoding::kUtf8;
     return visit(entry);
   }
 
  private:
   static constexpr std::uint64_t kMaxHits = 2147483647;
   static constexpr std::uint32_t kNormalEntry = 0x1;
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
   struct Entry {
-    std::string ansi_address;
+    std::string_view address;  // in one of blocks_
+    std::size_t hash;
     std::uint32_t hits;
   };
-  std::unordered_map<std::string, std::size_t> index_;
+
+  // The slot that holds `address`, or the empty one where it belongs (open addressing,
+  // linear probing, at most half full).
+  std::uint32_t* Find(std::string_view address, std::size_t hash) {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const std::uint32_t index = slots_[i];
+      if (index == kEmpty) return &slots_[i];
+      if (entries_[index].hash == hash && entries_[index].address == address) return &slots_[i];
+    }
+  }
+  void Reserve(std::size_t entries) {
+    std::size_t size = 16;
+    while (size < 2 * entries) size *= 2;
+    if (size <= slots_.size()) return;
+    slots_.assign(size, kEmpty);
+    const std::size_t mask = size - 1;
+    for (std::uint32_t index = 0; index < entries_.size(); ++index) {
+      std::size_t i = entries_[index].hash & mask;
+      while (slots_[i] != kEmpty) i = (i + 1) & mask;
+      slots_[i] = index;
+    }
+    entries_.reserve(entries);
+  }
+
+  std::vector<std::vector<std::unique_ptr<char[]>>> blocks_;  // every database's addresses
   std::vector<Entry> entries_;
+  std::vector<std::uint32_t> slots_;
+  std::string scratch_;
 };
 
 }  // namespace
@@ -140,6 +177,7 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
   // Every history is read before the first entry is handed out, since a later database
   // can add hits to an address an earlier one holds.
   std::vector<ResolvedSource> resolved;
+  std::vector<char> index_buffer;
   std::set<std::string> seen_databases;
   MergedHistory history;
   for (const std::string& path : paths) {
@@ -150,7 +188,7 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
     }
     if (source.kind == UrlCacheSourceKind::kSqlite) {
       if (!seen_databases.insert(FileIdentity(source.file)).second) continue;
-      std::vector<HistoryRow> rows;
+      HistoryRows rows;
       if (const SourceStatus status = ReadBrowserHistory(source.file, &rows);
           status != SourceStatus::kRead) {
         report(path, status);
@@ -167,10 +205,10 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
         if (!EnumerateCacheListFile(source.file, visit)) return;
         break;
       case UrlCacheSourceKind::kIeCacheIndex:
-        if (!EnumerateIeCacheIndexFile(source.file, visit)) return;
+        if (!EnumerateIeCacheIndexFile(source.file, visit, &index_buffer)) return;
         break;
       case UrlCacheSourceKind::kSqlite:
-        for (const std::size_t index : source.first_entries) {
+        for (const std::uint32_t index : source.first_entries) {
           if (!history.Visit(index, visit)) return;
         }
         break;
