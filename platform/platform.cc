@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/text.h"
+
 namespace zorvane {
 
 bool Platform::WritePrivateProfileStrings(
@@ -14,9 +16,13 @@ bool Platform::WritePrivateProfileStrings(
   return all_written;
 }
 
-bool Platform::SurvivesAnsi(std::string_view utf8) { return FromAnsi(ToAnsi(utf8)) == utf8; }
+bool Platform::SurvivesAnsi(std::string_view utf8) {
+  return text::IsAscii(utf8) || FromAnsi(ToAnsi(utf8)) == utf8;
+}
 
-bool Platform::IsCanonicalAnsi(std::string_view ansi) { return ToAnsi(FromAnsi(ansi)) == ansi; }
+bool Platform::IsCanonicalAnsi(std::string_view ansi) {
+  return text::IsAscii(ansi) || ToAnsi(FromAnsi(ansi)) == ansi;
+}
 
 void Platform::Diagnose(const std::string& line) {
   if (diagnostic_sink_) {

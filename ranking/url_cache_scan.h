@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "app/form1.h"
@@ -44,21 +42,36 @@ class FavouriteAddresses final {
   // The entry equal to the text `address`, or nullptr.
   const std::string* FindText(std::string_view address) const;
   // The entry whose ANSI form is `ansi`, for an address in the one form the code page
-  // writes its characters in (Platform::IsCanonicalAnsi); nullptr when there is none.
+  // writes its characters in (Platform::IsCanonicalAnsi, ASCII included); nullptr when
+  // there is none.
   const std::string* FindCanonicalAnsi(std::string_view ansi) const;
 
  private:
-  static bool HasLength(const std::vector<bool>& lengths, std::size_t length) {
-    return length < lengths.size() && lengths[length];
-  }
+  // The forms of one kind in a flat table (open addressing, linear probing, at most half
+  // full), with a sieve of a quick hash of each form's length and last bytes: most cache
+  // addresses are ruled out by one bit before they are hashed whole.
+  class FormTable final {
+   public:
+    // `forms` and `entries` stay where they are as long as the table.
+    void Build(const std::vector<std::string_view>& forms,
+               const std::vector<const std::string*>& entries);
+    const std::string* Find(std::string_view form) const;
+
+   private:
+    static std::uint32_t QuickHash(std::string_view form);
+    struct Slot {
+      std::size_t hash = 0;
+      std::string_view form;
+      const std::string* entry = nullptr;  // nullptr: empty
+    };
+    std::vector<Slot> slots_;
+    std::vector<std::uint64_t> sieve_;  // kSieveBits bits
+  };
 
   std::vector<std::string> entries_;
   std::vector<std::string> ansi_forms_;
-  std::unordered_map<std::string_view, const std::string*> by_text_;
-  std::unordered_map<std::string_view, const std::string*> by_ansi_;
-  // The byte lengths that occur, so that most addresses are ruled out before hashing.
-  std::vector<bool> text_lengths_;
-  std::vector<bool> ansi_lengths_;
+  FormTable by_text_;
+  FormTable by_ansi_;
 };
 
 // The ranking's scan in one pass: every row ScanUrlCache would append is counted and its

@@ -218,6 +218,21 @@ bool SurvivesRoundTrip(std::string_view in) {
     i += text::AsciiPrefixLength(in.substr(i));
     if (i == in.size()) break;
     if (table == nullptr) table = &Table::Get();
+    // Most text beyond ASCII here is Japanese: three-byte sequences, decoded in line.
+    const auto b0 = static_cast<unsigned char>(in[i]);
+    if (b0 >= 0xE0 && b0 <= 0xEF && i + 2 < in.size()) {
+      const auto b1 = static_cast<unsigned char>(in[i + 1]);
+      const auto b2 = static_cast<unsigned char>(in[i + 2]);
+      if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80) {
+        const char32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+        // Overlong forms and surrogates are malformed, and malformed text never survives.
+        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF) || !table->BasicSurvives(cp)) {
+          return false;
+        }
+        i += 3;
+        continue;
+      }
+    }
     const char32_t cp = text::DecodeUtf8(in, &i);
     if (cp >= 0x10000 || !table->BasicSurvives(cp)) return false;  // malformed included
   }

@@ -48,13 +48,14 @@ bool ParseUnsigned(std::string_view s, unsigned base, std::uint64_t limit, bool 
   return true;
 }
 
-// Feeds lines to `visit_line` as they complete. A line that lies whole in the bytes fed
-// is handed over where it lies; only a line split between two feeds is gathered in a
-// buffer of its own, which keeps its room for the next one.
+// Feeds lines to `visit_line` (a callable taking the line, returning false to stop) as
+// they complete. A line that lies whole in the bytes fed is handed over where it lies;
+// only a line split between two feeds is gathered in a buffer of its own, which keeps
+// its room for the next one.
+template <typename VisitLine>
 class LineSplitter final {
  public:
-  explicit LineSplitter(const std::function<bool(std::string_view)>& visit_line)
-      : visit_line_(visit_line) {}
+  explicit LineSplitter(const VisitLine& visit_line) : visit_line_(visit_line) {}
 
   // False when the line visitor asked to stop.
   bool Feed(std::string_view bytes) {
@@ -113,7 +114,7 @@ class LineSplitter final {
     return visit_line_(line);
   }
 
-  const std::function<bool(std::string_view)>& visit_line_;
+  const VisitLine& visit_line_;
   std::string pending_;
   bool overlong_ = false;
   bool first_line_ = true;
@@ -151,8 +152,7 @@ bool ParseFields(std::string_view line, std::uint32_t* type, std::uint32_t* hits
 }
 
 // Hands each entry over with its address where it lies in the line, in UTF-8.
-std::function<bool(std::string_view)> EntryVisitor(
-    const std::function<bool(const UrlCacheEntry&)>& visit) {
+auto EntryVisitor(const std::function<bool(const UrlCacheEntry&)>& visit) {
   return [&visit](std::string_view line) {
     std::uint32_t type = 0, hits = 0;
     std::string_view address;
