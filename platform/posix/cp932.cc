@@ -215,11 +215,13 @@ std::string FromUtf8(std::string_view in) {
 bool SurvivesRoundTrip(std::string_view in) {
   const Table* table = nullptr;
   for (std::size_t i = 0; i < in.size();) {
-    i += text::AsciiPrefixLength(in.substr(i));
-    if (i == in.size()) break;
+    const auto b0 = static_cast<unsigned char>(in[i]);
+    if (b0 < 0x80) {
+      i += text::AsciiPrefixLength(in.substr(i));
+      continue;
+    }
     if (table == nullptr) table = &Table::Get();
     // Most text beyond ASCII here is Japanese: three-byte sequences, decoded in line.
-    const auto b0 = static_cast<unsigned char>(in[i]);
     if (b0 >= 0xE0 && b0 <= 0xEF && i + 2 < in.size()) {
       const auto b1 = static_cast<unsigned char>(in[i + 1]);
       const auto b2 = static_cast<unsigned char>(in[i + 2]);
@@ -242,10 +244,12 @@ bool SurvivesRoundTrip(std::string_view in) {
 bool IsCanonical(std::string_view in) {
   const Table* table = nullptr;
   for (std::size_t i = 0; i < in.size();) {
-    i += text::AsciiPrefixLength(in.substr(i));
-    if (i == in.size()) break;
-    if (table == nullptr) table = &Table::Get();
     const auto byte = static_cast<unsigned char>(in[i]);
+    if (byte < 0x80) {
+      i += text::AsciiPrefixLength(in.substr(i));
+      continue;
+    }
+    if (table == nullptr) table = &Table::Get();
     if (!IsLeadByte(byte)) {
       if (!table->SingleCanonical(byte)) return false;
       ++i;

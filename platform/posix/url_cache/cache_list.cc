@@ -125,9 +125,16 @@ bool ParseFields(std::string_view line, std::uint32_t* type, std::uint32_t* hits
                  std::string_view* address) {
   if (line.size() > kMaxCacheListLine) return false;
   if (TrimBlanks(line).empty() || line.front() == '#') return false;
-  const std::size_t tab1 = line.find('\t');
+  // The tabs lie near the start: a plain loop finds them sooner than a library search.
+  const auto find_tab = [&](std::size_t from) {
+    for (std::size_t i = from; i < line.size(); ++i) {
+      if (line[i] == '\t') return i;
+    }
+    return std::string_view::npos;
+  };
+  const std::size_t tab1 = find_tab(0);
   if (tab1 == std::string_view::npos) return false;
-  const std::size_t tab2 = line.find('\t', tab1 + 1);
+  const std::size_t tab2 = find_tab(tab1 + 1);
   if (tab2 == std::string_view::npos) return false;
 
   constexpr std::uint64_t kMaxType = std::numeric_limits<std::uint32_t>::max();
