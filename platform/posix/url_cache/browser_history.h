@@ -21,7 +21,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,44 +30,15 @@
 
 namespace zorvane {
 
-// The visible, viewed URLs of a history, in the order read: each address (UTF-8, as the
-// browser stores it) with its views (at most 2147483647: the ranking reads hits as
-// signed 32-bit). The addresses lie one after another in large blocks, so a history of
-// any length costs no allocation per row and little beyond its addresses' bytes.
-class HistoryRows final {
- public:
-  HistoryRows() = default;
-  HistoryRows(const HistoryRows&) = delete;
-  HistoryRows& operator=(const HistoryRows&) = delete;
-  HistoryRows(HistoryRows&&) = default;
-  HistoryRows& operator=(HistoryRows&&) = default;
+// Receives each visible, viewed URL of a history as it is read, in the order of the ids:
+// the address (UTF-8, as the browser stores it; valid only during the call) and its
+// views (at most 2147483647: the ranking reads hits as signed 32-bit).
+using HistoryRowSink = std::function<void(std::string_view address, std::uint32_t hits)>;
 
-  void Add(std::string_view address, std::uint32_t hits);
-  void Clear();
-  std::size_t size() const { return rows_.size(); }
-  // Valid as long as the object, moves included.
-  std::string_view address(std::size_t i) const { return {rows_[i].data, rows_[i].size}; }
-  std::uint32_t hits(std::size_t i) const { return rows_[i].hits; }
-  // The blocks that hold the addresses; the rows are emptied. The views address()
-  // gave stay valid as long as the blocks.
-  std::vector<std::unique_ptr<char[]>> TakeBlocks();
-
- private:
-  struct Row {
-    const char* data;
-    std::uint32_t size;
-    std::uint32_t hits;
-  };
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t block_left_ = 0;
-  char* block_end_ = nullptr;
-  std::vector<Row> rows_;
-};
-
-// Reads the rows of the history database at `path`, in the order of their ids. A
-// database that cannot be copied or read completely leaves `rows` empty: a damaged file
-// never contributes a partial and misleading share of the hits.
-SourceStatus ReadBrowserHistory(const std::string& path, HistoryRows* rows);
+// Reads the rows of the history database at `path` into `sink`. Only kRead means that
+// every row was given: after any other result the rows given so far must be discarded,
+// so that a damaged file never contributes a partial and misleading share of the hits.
+SourceStatus ReadBrowserHistory(const std::string& path, const HistoryRowSink& sink);
 
 // An address in the form the ANSI code page (932) can carry and give back unchanged:
 // characters it cannot hold are percent-encoded as UTF-8 bytes instead of becoming "?",

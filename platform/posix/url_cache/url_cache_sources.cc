@@ -56,7 +56,7 @@ namespace {
 struct ResolvedSource {
   std::string file;
   UrlCacheSourceKind kind = UrlCacheSourceKind::kUnknown;
-  std::vector<std::uint32_t> first_entries;
+  std::pair<std::uint32_t, std::uint32_t> first_entries;  // [first, end)
 };
 
 // The file a source path stands for and its kind, or the reason it cannot be read.
@@ -88,36 +88,46 @@ std::string FileIdentity(const std::string& file) {
   return error ? fs::path(file).lexically_normal().string() : canonical.string();
 }
 
-// The history entries of every database, one per address, hits summed. The addresses
-// stay in the rows of their databases (kept here); the entries and the table that finds
-// them are flat arrays, so a large history costs no allocation per entry.
+// The history entries of every database, one per address, hits summed, taken in as the
+// databases are read. The addresses lie one after another in large blocks, and the
+// entries and the table that finds them are flat arrays, so a large history costs no
+// allocation per entry and little beyond its addresses' bytes. What a database that
+// could not be read whole added is taken back.
 class MergedHistory final {
  public:
-  // Adds the rows of one database; returns the indices of the addresses new with it.
-  std::vector<std::uint32_t> Add(HistoryRows& rows) {
-    std::vector<std::uint32_t> first;
-    Reserve(entries_.size() + rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      const std::string_view address = rows.address(i);
-      const std::size_t hash = std::hash<std::string_view>()(address);
-      std::uint32_t* slot = Find(address, hash);
-      if (*slot == kEmpty) {
-        *slot = static_cast<std::uint32_t>(entries_.size());
-        first.push_back(*slot);
-        entries_.push_back({address, hash, rows.hits(i)});
-      } else {
-        std::uint32_t& hits = entries_[*slot].hits;
-        hits = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(std::uint64_t{hits} + rows.hits(i), kMaxHits));
-      }
+  // Starts the rows of one database.
+  void Begin() {
+    first_of_database_ = static_cast<std::uint32_t>(entries_.size());
+    undo_.clear();
+  }
+  void Add(std::string_view address, std::uint32_t hits) {
+    if (2 * (entries_.size() + 1) > slots_.size()) Grow();
+    const std::uint64_t hash = std::hash<std::string_view>()(address);
+    Slot* slot = Find(address, hash);
+    if (slot->index == kEmpty) {
+      *slot = Slot{static_cast<std::uint32_t>(entries_.size()), static_cast<std::uint32_t>(hash)};
+      entries_.push_back(Entry{Store(address), static_cast<std::uint32_t>(address.size()), hits});
+      return;
     }
-    blocks_.push_back(rows.TakeBlocks());
-    return first;
+    Entry& entry = entries_[slot->index];
+    if (slot->index < first_of_database_) undo_.emplace_back(slot->index, entry.hits);
+    entry.hits = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(std::uint64_t{entry.hits} + hits, kMaxHits));
+  }
+  // Ends the rows of one database; the range of the entries whose address is new with it.
+  std::pair<std::uint32_t, std::uint32_t> Commit() const {
+    return {first_of_database_, static_cast<std::uint32_t>(entries_.size())};
+  }
+  // Takes back what the database's rows added (their bytes stay unused in the blocks).
+  void Rollback() {
+    for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) entries_[it->first].hits = it->second;
+    entries_.resize(first_of_database_);
+    Place(std::vector<Slot>(slots_.size()));
   }
   bool Visit(std::uint32_t index, const std::function<bool(const UrlCacheEntry&)>& visit) {
     UrlCacheEntry entry;
     entry.type = kNormalEntry;
-    entry.address = HistoryEntryAddress(entries_[index].address, &scratch_);
+    entry.address = HistoryEntryAddress(Address(entries_[index]), &scratch_);
     entry.hit_rate = entries_[index].hits;
     entry.encoding = AddressEncoding::kUtf8;
     return visit(entry);
@@ -127,39 +137,68 @@ class MergedHistory final {
   static constexpr std::uint64_t kMaxHits = 2147483647;
   static constexpr std::uint32_t kNormalEntry = 0x1;
   static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  static constexpr std::size_t kBlockSize = 4 << 20;
   struct Entry {
-    std::string_view address;  // in one of blocks_
-    std::size_t hash;
+    const char* data;  // in one of blocks_
+    std::uint32_t size;
     std::uint32_t hits;
   };
+  struct Slot {
+    std::uint32_t index = kEmpty;
+    std::uint32_t hash = 0;  // the low half of the address's hash
+  };
+
+  static std::string_view Address(const Entry& entry) { return {entry.data, entry.size}; }
+
+  const char* Store(std::string_view address) {
+    if (address.size() > block_left_) {
+      const std::size_t size = std::max(kBlockSize, address.size());
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+      block_end_ = blocks_.back().get();
+      block_left_ = size;
+    }
+    char* data = block_end_;
+    address.copy(data, address.size());
+    block_end_ += address.size();
+    block_left_ -= address.size();
+    return data;
+  }
 
   // The slot that holds `address`, or the empty one where it belongs (open addressing,
   // linear probing, at most half full).
-  std::uint32_t* Find(std::string_view address, std::size_t hash) {
+  Slot* Find(std::string_view address, std::uint64_t hash) {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      const std::uint32_t index = slots_[i];
-      if (index == kEmpty) return &slots_[i];
-      if (entries_[index].hash == hash && entries_[index].address == address) return &slots_[i];
+      Slot& slot = slots_[i];
+      if (slot.index == kEmpty) return &slot;
+      if (slot.hash == static_cast<std::uint32_t>(hash) &&
+          Address(entries_[slot.index]) == address) {
+        return &slot;
+      }
     }
   }
-  void Reserve(std::size_t entries) {
-    std::size_t size = 16;
-    while (size < 2 * entries) size *= 2;
-    if (size <= slots_.size()) return;
-    slots_.assign(size, kEmpty);
-    const std::size_t mask = size - 1;
-    for (std::uint32_t index = 0; index < entries_.size(); ++index) {
-      std::size_t i = entries_[index].hash & mask;
-      while (slots_[i] != kEmpty) i = (i + 1) & mask;
-      slots_[i] = index;
+  void Grow() { Place(std::vector<Slot>(slots_.empty() ? 1024 : 2 * slots_.size())); }
+  // Moves the slots of the entries there are into `empty` and keeps it as the table. The
+  // halves of the hashes the slots keep place them without reading an address (the
+  // table never has 2^32 slots).
+  void Place(std::vector<Slot> empty) {
+    empty.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : empty) {
+      if (slot.index == kEmpty || slot.index >= entries_.size()) continue;
+      std::size_t i = slot.hash & mask;
+      while (slots_[i].index != kEmpty) i = (i + 1) & mask;
+      slots_[i] = slot;
     }
-    entries_.reserve(entries);
   }
 
-  std::vector<std::vector<std::unique_ptr<char[]>>> blocks_;  // every database's addresses
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* block_end_ = nullptr;
+  std::size_t block_left_ = 0;
   std::vector<Entry> entries_;
-  std::vector<std::uint32_t> slots_;
+  std::vector<Slot> slots_;
+  std::uint32_t first_of_database_ = 0;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> undo_;  // entry, hits before
   std::string scratch_;
 };
 
@@ -188,13 +227,16 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
     }
     if (source.kind == UrlCacheSourceKind::kSqlite) {
       if (!seen_databases.insert(FileIdentity(source.file)).second) continue;
-      HistoryRows rows;
-      if (const SourceStatus status = ReadBrowserHistory(source.file, &rows);
+      history.Begin();
+      if (const SourceStatus status = ReadBrowserHistory(
+              source.file,
+              [&](std::string_view address, std::uint32_t hits) { history.Add(address, hits); });
           status != SourceStatus::kRead) {
+        history.Rollback();
         report(path, status);
         continue;
       }
-      source.first_entries = history.Add(rows);
+      source.first_entries = history.Commit();
     }
     resolved.push_back(std::move(source));
   }
@@ -208,7 +250,8 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
         if (!EnumerateIeCacheIndexFile(source.file, visit, &index_buffer)) return;
         break;
       case UrlCacheSourceKind::kSqlite:
-        for (const std::uint32_t index : source.first_entries) {
+        for (std::uint32_t index = source.first_entries.first;
+             index < source.first_entries.second; ++index) {
           if (!history.Visit(index, visit)) return;
         }
         break;
