@@ -263,7 +263,8 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
 }
 
 // Histories merge into one entry per address, in the place where it first appeared; a
-// database named twice or through a link is read once; a damaged one is named.
+// database named twice or through a link is read once; a damaged one is named, and one
+// that fails part way adds nothing, not even to the addresses it shares.
 TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
   TempFolder dir;
   const auto history = [&](const std::string& name, const std::string& rows) {
@@ -284,8 +285,18 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
   const std::string list = dir.Write("list.txt", "0x1\t3\thttp://both/\n");
   std::filesystem::create_symlink(a, dir.path() + "/link-to-a");
   const std::string damaged = dir.Write("damaged", std::string(kSqliteHeader) + "garbage");
-  const std::string sources =
-      a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a + ":" + damaged;
+  // Its first rows read, then its table breaks off at its last page, which is garbage.
+  std::string rows = "INSERT INTO urls (url, visit_count) VALUES ('http://a/', 5), ('http://c/', 4)";
+  for (int i = 0; i < 400; ++i) rows += ", ('http://c/" + std::to_string(i) + std::string(100, 'c') + "', 2)";
+  const std::string cut = history("cut", rows + ";");
+  {
+    std::string bytes = ReadAll(cut);
+    constexpr std::size_t kPageSize = 4096;  // SQLite's default
+    bytes.replace(bytes.size() - kPageSize, kPageSize, kPageSize, '\xA5');
+    std::ofstream(cut, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  const std::string sources = a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a +
+                              ":" + damaged + ":" + cut;
   Collector c;
   std::vector<std::string> diagnostics;
   EnumerateUrlCacheSources(
@@ -295,7 +306,8 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
                                            {0x1, "http://a/", 1},
                                            {0x1, "http://both/", 3},
                                            {0x1, "http://b/", 2}}));
-  EXPECT_EQ(diagnostics, std::vector<std::string>{damaged + ": damaged or locked, skipped"});
+  EXPECT_EQ(diagnostics, (std::vector<std::string>{damaged + ": damaged or locked, skipped",
+                                                  cut + ": damaged or locked, skipped"}));
 }
 
 // ---- index.dat written by Wine's WinINet -------------------------------------------------
