@@ -431,9 +431,15 @@ bool BenchmarkRank(const Options& options, Workspace& workspace, std::uint64_t n
 }
 
 // The ranking of a Firefox history against what a user would run instead: the sqlite3
-// command scanning the same rows of the same file.
-constexpr char kPlacesScan[] =
+// command scanning the same rows of the same file. SQLite answers the query as typed
+// through the index on visit_count, reading the table out of order, which takes
+// several times a plain scan; the figure judged is the faster of that and the same query
+// made to scan the table.
+constexpr char kPlacesQuery[] =
     "select count(*), sum(length(url)), sum(visit_count) from moz_places "
+    "where hidden = 0 and visit_count > 0";
+constexpr char kPlacesScan[] =
+    "select count(*), sum(length(url)), sum(visit_count) from moz_places not indexed "
     "where hidden = 0 and visit_count > 0";
 
 bool BenchmarkPlaces(const Options& options, Workspace& workspace, std::uint64_t n,
@@ -468,9 +474,14 @@ bool BenchmarkPlaces(const Options& options, Workspace& workspace, std::uint64_t
     std::fprintf(stderr, "%s: no sqlite3 command to compare with\n", label.c_str());
   } else {
     Run command;
-    command.argv = {sqlite3, "-readonly", history->file, kPlacesScan};
+    command.argv = {sqlite3, "-readonly", history->file, kPlacesQuery};
+    const Figures typed = Measure(options, command, "sqlite3 query of " + label);
+    command.argv.back() = kPlacesScan;
     scan = Measure(options, command, "sqlite3 scan of " + label);
-    if (!scan.ok) return false;
+    if (!typed.ok || !scan.ok) return false;
+    std::fprintf(stderr, "%s: sqlite3 %.3f s as typed, %.3f s scanning the table\n",
+                 label.c_str(), typed.seconds, scan.seconds);
+    if (typed.seconds < scan.seconds) scan = typed;
   }
   results->push_back({"rank places", n, places, rank.seconds, scan.seconds, rank.peak_mb,
                       scan.peak_mb, static_cast<double>(history->summary.bytes) / 1048576.0});
