@@ -81,10 +81,6 @@ void Form1::Command1_Click() {
   Refresh();
   view_.DoEvents();
 
-  const ProgramFiles files{&platform_, program_dir_};
-  SetTitles([&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
-            &rows);
-  SetRates(total_hits, &rows);
   // A view whose list control sorts by itself (the Win32 list view) orders the rows
   // there; the others get the same order from the portable routine.
   if (view_.SortListView(&rows, kHitsColumn, kCompareAsNumbers, kSortDescending)) {
@@ -92,6 +88,13 @@ void Form1::Command1_Click() {
   } else {
     SortAndKeepTopTen(platform_, &rows);
   }
+  // A title depends on the address alone, a rate on the hit count alone, and the order on
+  // the hit count alone, so only the rows that stay are given them: at most ten look-ups
+  // in the settings file instead of one per favourite that was viewed.
+  SetRates(total_hits, &rows);
+  const ProgramFiles files{&platform_, program_dir_};
+  SetTitles([&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
+            &rows);
   const auto places = SetTrendIcons(
       [&](const std::string& title) {
         return ReadSetting(files, kRankSection, title, kDefaultStoredPlace);
