@@ -87,9 +87,9 @@ const std::string* FavouriteAddresses::FindCanonicalAnsi(std::string_view ansi) 
 
 namespace {
 
-// A sieve of 2^17 bits (16 KiB, at home in the first-level cache) passes one cache
-// address in thirteen when ten thousand favourites are catalogued.
-constexpr int kSieveBitsLog = 17;
+// A sieve of 2^18 bits (32 KiB, at home in the first-level cache) passes one cache
+// address in twenty-six when ten thousand favourites are catalogued.
+constexpr int kSieveBitsLog = 18;
 
 }  // namespace
 
@@ -113,10 +113,17 @@ void FavouriteAddresses::FormTable::Build(const std::vector<std::string_view>& f
     const std::uint32_t bit = QuickHash(forms[k]);
     sieve_[bit / 64] |= std::uint64_t{1} << (bit % 64);
     const std::size_t hash = std::hash<std::string_view>()(forms[k]);
+    const auto high = static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
     std::size_t i = hash & (size - 1);
     // An equal form met again keeps the first entry: both are the same text.
-    while (slots_[i].entry != nullptr && slots_[i].form != forms[k]) i = (i + 1) & (size - 1);
-    if (slots_[i].entry == nullptr) slots_[i] = Slot{hash, forms[k], entries[k]};
+    bool seen = false;
+    for (; slots_[i].index != 0 && !seen; i = (i + 1) & (size - 1)) {
+      seen = slots_[i].hash == high && forms_[slots_[i].index - 1] == forms[k];
+    }
+    if (seen) continue;
+    forms_.push_back(forms[k]);
+    entries_.push_back(entries[k]);
+    slots_[i] = Slot{high, static_cast<std::uint32_t>(forms_.size())};
   }
 }
 
@@ -124,11 +131,12 @@ const std::string* FavouriteAddresses::FormTable::Find(std::string_view form) co
   const std::uint32_t bit = QuickHash(form);
   if ((sieve_[bit / 64] >> (bit % 64) & 1) == 0) return nullptr;
   const std::size_t hash = std::hash<std::string_view>()(form);
+  const auto high = static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
-    if (slot.entry == nullptr) return nullptr;
-    if (slot.hash == hash && slot.form == form) return slot.entry;
+    if (slot.index == 0) return nullptr;
+    if (slot.hash == high && forms_[slot.index - 1] == form) return entries_[slot.index - 1];
   }
 }
 

@@ -59,12 +59,15 @@ class FavouriteAddresses final {
 
    private:
     static std::uint32_t QuickHash(std::string_view form);
+    // Eight bytes a slot, so that the table stays in the cache; the form is read only
+    // when its hash matches.
     struct Slot {
-      std::size_t hash = 0;
-      std::string_view form;
-      const std::string* entry = nullptr;  // nullptr: empty
+      std::uint32_t hash = 0;   // the high half of the form's hash
+      std::uint32_t index = 0;  // 1 + the position in forms_, 0 for an empty slot
     };
     std::vector<Slot> slots_;
+    std::vector<std::string_view> forms_;
+    std::vector<const std::string*> entries_;
     std::vector<std::uint64_t> sieve_;  // kSieveBits bits
   };
 
