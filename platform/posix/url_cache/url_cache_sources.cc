@@ -103,12 +103,16 @@ class MergedHistory final {
   void Add(std::string_view address, std::uint32_t hits) {
     if (2 * (entries_.size() + 1) > slots_.size()) Grow();
     const std::uint64_t hash = std::hash<std::string_view>()(address);
+    // The address is stored while its slot is fetched from memory; most addresses are new.
+    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    const char* stored = Store(address);
     Slot* slot = Find(address, hash);
     if (slot->index == kEmpty) {
       *slot = Slot{static_cast<std::uint32_t>(entries_.size()), static_cast<std::uint32_t>(hash)};
-      entries_.push_back(Entry{Store(address), static_cast<std::uint32_t>(address.size()), hits});
+      entries_.push_back(Entry{stored, static_cast<std::uint32_t>(address.size()), hits});
       return;
     }
+    Unstore(address.size());
     Entry& entry = entries_[slot->index];
     if (slot->index < first_of_database_) undo_.emplace_back(slot->index, entry.hits);
     entry.hits = static_cast<std::uint32_t>(
@@ -162,6 +166,12 @@ class MergedHistory final {
     block_end_ += address.size();
     block_left_ -= address.size();
     return data;
+  }
+
+  // Gives back the bytes the last Store took.
+  void Unstore(std::size_t size) {
+    block_end_ -= size;
+    block_left_ += size;
   }
 
   // The slot that holds `address`, or the empty one where it belongs (open addressing,
