@@ -93,8 +93,9 @@ void Form1::Command1_Click() {
   // in the settings file instead of one per favourite that was viewed.
   SetRates(total_hits, &rows);
   const ProgramFiles files{&platform_, program_dir_};
-  SetTitles([&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
-            &rows);
+  SetTitles(
+      [&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
+      &rows);
   const auto places = SetTrendIcons(
       [&](const std::string& title) {
         return ReadSetting(files, kRankSection, title, kDefaultStoredPlace);

@@ -244,8 +244,8 @@ class Workspace final {
     spec.seed = 9000 + n * 31 + places;
     spec.places = places;
     PlacesProfile profile;
-    profile.file = options_.work + "/places-" + std::to_string(n) + "-" +
-                   std::to_string(places) + ".sqlite";
+    profile.file =
+        options_.work + "/places-" + std::to_string(n) + "-" + std::to_string(places) + ".sqlite";
     if (!WritePlacesDatabase(profile.file, spec, favourites, &profile.summary)) return nullptr;
     return &(places_[std::make_pair(n, places)] = std::move(profile));
   }
@@ -479,8 +479,8 @@ bool BenchmarkPlaces(const Options& options, Workspace& workspace, std::uint64_t
     command.argv.back() = kPlacesScan;
     scan = Measure(options, command, "sqlite3 scan of " + label);
     if (!typed.ok || !scan.ok) return false;
-    std::fprintf(stderr, "%s: sqlite3 %.3f s as typed, %.3f s scanning the table\n",
-                 label.c_str(), typed.seconds, scan.seconds);
+    std::fprintf(stderr, "%s: sqlite3 %.3f s as typed, %.3f s scanning the table\n", label.c_str(),
+                 typed.seconds, scan.seconds);
     if (typed.seconds < scan.seconds) scan = typed;
   }
   results->push_back({"rank places", n, places, rank.seconds, scan.seconds, rank.peak_mb,
@@ -542,10 +542,9 @@ void PrintReport(const Options& options, const std::vector<Measurement>& results
     return value > 0 ? std::optional(value) : std::nullopt;
   };
   for (const Measurement& row : results) {
-    std::printf("%-11s %9s %11s %9.3f %9s %7s %9s %7s %7s %9.1f %9s %9s %7s\n",
-                row.group.c_str(), row.n ? GroupDigits(row.n).c_str() : "-",
-                row.m ? GroupDigits(row.m).c_str() : "-", row.seconds,
-                Cell(positive(row.floor_seconds), "%.3f").c_str(),
+    std::printf("%-11s %9s %11s %9.3f %9s %7s %9s %7s %7s %9.1f %9s %9s %7s\n", row.group.c_str(),
+                row.n ? GroupDigits(row.n).c_str() : "-", row.m ? GroupDigits(row.m).c_str() : "-",
+                row.seconds, Cell(positive(row.floor_seconds), "%.3f").c_str(),
                 Cell(Ratio(row.seconds, row.floor_seconds), "%.1f").c_str(),
                 Cell(positive(row.parse_floor_seconds), "%.3f").c_str(),
                 Cell(Ratio(row.seconds, row.parse_floor_seconds), "%.1f").c_str(),

@@ -120,7 +120,8 @@ bool WritePlacesDatabase(const std::string& path, const PlacesSpec& spec,
     const std::int64_t id = static_cast<std::int64_t>(i) + 1;
     std::string url;
     if (random.Chance(spec.favourite_share)) {
-      while (next_favourite < favourites.size() && !used.insert(favourites[next_favourite]).second) {
+      while (next_favourite < favourites.size() &&
+             !used.insert(favourites[next_favourite]).second) {
         ++next_favourite;
       }
       if (next_favourite < favourites.size()) url = favourites[next_favourite++];
@@ -131,13 +132,15 @@ bool WritePlacesDatabase(const std::string& path, const PlacesSpec& spec,
                         random.Chance(spec.japanese_share));
     }
     const bool hidden = random.Chance(spec.hidden_share);
-    const std::uint32_t visits = random.Chance(spec.unvisited_share) ? 0 : ZipfVisits(random, spec.max_hits);
+    const std::uint32_t visits =
+        random.Chance(spec.unvisited_share) ? 0 : ZipfVisits(random, spec.max_hits);
     const std::string title = "Page " + std::to_string(id);
     const std::string guid = Guid(random);
     date += static_cast<std::int64_t>(random.Below(60000000));
     sqlite3_bind_int64(place.get(), 1, id);
     sqlite3_bind_text(place.get(), 2, url.data(), static_cast<int>(url.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(place.get(), 3, title.data(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(place.get(), 3, title.data(), static_cast<int>(title.size()),
+                      SQLITE_TRANSIENT);
     const std::string rev_host = ReversedHost(url);
     sqlite3_bind_text(place.get(), 4, rev_host.data(), static_cast<int>(rev_host.size()),
                       SQLITE_TRANSIENT);

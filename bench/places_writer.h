@@ -15,10 +15,10 @@ namespace zorvane::bench {
 struct PlacesSpec {
   std::uint64_t seed = 3;
   std::size_t places = 500000;
-  double favourite_share = 0.05;   // places whose address is a favourite's (each at most once)
-  double hidden_share = 0.02;      // hidden places (frames, embeds)
-  double unvisited_share = 0.03;   // places never visited (bookmarked or typed only)
-  double redirect_share = 0.02;    // visits that a server redirect led on to the next place
+  double favourite_share = 0.05;  // places whose address is a favourite's (each at most once)
+  double hidden_share = 0.02;     // hidden places (frames, embeds)
+  double unvisited_share = 0.03;  // places never visited (bookmarked or typed only)
+  double redirect_share = 0.02;   // visits that a server redirect led on to the next place
   double japanese_share = 0.1;
   std::uint32_t max_hits = 100000;
   std::size_t min_address_bytes = 20;

@@ -32,8 +32,9 @@ bool HoldsCookieMark(std::string_view address) {
 
 // The text of an address, as ScanUrlCache compares and shows it.
 std::string AddressText(Platform& platform, const UrlCacheEntry& entry) {
-  return entry.encoding == AddressEncoding::kUtf8 ? platform.FromAnsi(platform.ToAnsi(entry.address))
-                                                  : platform.FromAnsi(entry.address);
+  return entry.encoding == AddressEncoding::kUtf8
+             ? platform.FromAnsi(platform.ToAnsi(entry.address))
+             : platform.FromAnsi(entry.address);
 }
 
 void AppendRow(std::string address, std::int32_t hits, std::vector<ListViewRow>* rows) {
@@ -73,8 +74,7 @@ FavouriteAddresses::FavouriteAddresses(Platform& platform, std::vector<std::stri
   std::vector<const std::string*> all;
   for (const std::string& entry : entries_) all.push_back(&entry);
   by_text_.Build(texts, all);
-  by_ansi_.Build(std::vector<std::string_view>(ansi_forms_.begin(), ansi_forms_.end()),
-                 surviving);
+  by_ansi_.Build(std::vector<std::string_view>(ansi_forms_.begin(), ansi_forms_.end()), surviving);
 }
 
 const std::string* FavouriteAddresses::FindText(std::string_view address) const {
@@ -99,7 +99,8 @@ std::uint32_t FavouriteAddresses::FormTable::QuickHash(std::string_view form) {
   std::uint64_t tail = 0;
   const std::size_t n = form.size() < 8 ? form.size() : 8;
   std::memcpy(&tail, form.data() + form.size() - n, n);
-  const std::uint64_t mixed = (tail ^ (form.size() * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
+  const std::uint64_t mixed =
+      (tail ^ (form.size() * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
   return static_cast<std::uint32_t>(mixed >> (64 - kSieveBitsLog));
 }
 
@@ -152,8 +153,9 @@ ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMas
     // forms of a character compare as ScanUrlCache's do. ASCII is in the first two.
     std::string_view address = entry.address;
     bool canonical_ansi = false;
-    if (entry.encoding == AddressEncoding::kUtf8 ? !platform.SurvivesAnsi(address)
-                                                  : !(canonical_ansi = platform.IsCanonicalAnsi(address))) {
+    if (entry.encoding == AddressEncoding::kUtf8
+            ? !platform.SurvivesAnsi(address)
+            : !(canonical_ansi = platform.IsCanonicalAnsi(address))) {
       converted = AddressText(platform, entry);
       address = converted;
     }
@@ -168,8 +170,8 @@ ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMas
     const auto hits = static_cast<std::int32_t>(entry.hit_rate);
     if (hits > 0) count.total_hits += hits;
     if (hits > 1) {
-      const std::string* favourite = canonical_ansi ? favourites.FindCanonicalAnsi(address)
-                                                    : favourites.FindText(address);
+      const std::string* favourite =
+          canonical_ansi ? favourites.FindCanonicalAnsi(address) : favourites.FindText(address);
       // The favourite is the address's text: the history test reads it.
       if (favourite != nullptr && !IsHistoryOrSingleHit(*favourite, hits)) {
         AppendRow(*favourite, hits, rows);

@@ -271,9 +271,9 @@ TEST_F(ProfileGenTest, IndexFilesReadBackAsGeneratedAcrossFiles) {
         EXPECT_EQ(entry.type, expected[i].type) << i;
         EXPECT_EQ(entry.hit_rate, expected[i].hits) << i;
         EXPECT_EQ(entry.encoding == AddressEncoding::kUtf8 ? platform_->ToAnsi(entry.address)
-                                                         : std::string(entry.address),
-                platform_->ToAnsi(expected[i].address))
-          << i;
+                                                           : std::string(entry.address),
+                  platform_->ToAnsi(expected[i].address))
+            << i;
       }
       ++i;
       return true;
@@ -319,7 +319,8 @@ TEST_F(ProfileGenTest, RankingOfAGeneratedProfileIsAsBefore) {
   favourites_spec.depth = 3;
   favourites_spec.max_address_bytes = 49;  // the length url.dat keeps whole
   ASSERT_TRUE(MakeDirectories(dir.str() + "/Favorites") && MakeDirectories(dir.str() + "/program"));
-  const FavoritesTree tree = GenerateFavorites(*platform_, favourites_spec, dir.str() + "/Favorites");
+  const FavoritesTree tree =
+      GenerateFavorites(*platform_, favourites_spec, dir.str() + "/Favorites");
   dir.Write("registry.reg", zorvane::testing::RegistryStoreNaming(dir.str() + "/Favorites"));
   const std::vector<std::pair<std::string, std::string>> environment = {
       {"HOME", dir.str() + "/home"},
@@ -327,7 +328,8 @@ TEST_F(ProfileGenTest, RankingOfAGeneratedProfileIsAsBefore) {
       {"ZORVANE_REGISTRY", dir.str() + "/registry.reg"},
       {"LC_ALL", "C.UTF-8"}};
   const std::string program = dir.str() + "/program";
-  ASSERT_EQ(RunProcess({cli, "--program-dir", program, "build"}, environment, "", "").exit_status, 0);
+  ASSERT_EQ(RunProcess({cli, "--program-dir", program, "build"}, environment, "", "").exit_status,
+            0);
   const std::string built_settings = ReadWholeFile(program + "/zorvane.ini");
 
   CacheSpec cache_spec;
@@ -344,7 +346,8 @@ TEST_F(ProfileGenTest, RankingOfAGeneratedProfileIsAsBefore) {
   {
     CacheGenerator generator(cache_spec, tree.addresses);
     std::uint64_t bytes = 0;
-    for (const std::string& file : WriteIeIndexFiles(*platform_, dir.str() + "/index", generator, &bytes)) {
+    for (const std::string& file :
+         WriteIeIndexFiles(*platform_, dir.str() + "/index", generator, &bytes)) {
       index += (index.empty() ? "" : ":") + file;
     }
   }
@@ -374,9 +377,9 @@ TEST_F(ProfileGenTest, RankingOfAGeneratedProfileIsAsBefore) {
       const std::string out = dir.str() + "/out.txt";
       const ProcessResult ranked =
           RunProcess({cli, "--program-dir", program, "rank"}, rank_environment, out, "");
-      result += "== rank " + std::to_string(run) + ", exit " +
-                std::to_string(ranked.exit_status) + "\n" + ReadWholeFile(out) +
-                "== zorvane.ini\n" + ReadWholeFile(program + "/zorvane.ini");
+      result += "== rank " + std::to_string(run) + ", exit " + std::to_string(ranked.exit_status) +
+                "\n" + ReadWholeFile(out) + "== zorvane.ini\n" +
+                ReadWholeFile(program + "/zorvane.ini");
     }
     const std::string golden = std::string(ZORVANE_GOLDEN_DIR) + "/" + name + ".txt";
     if (write_to != nullptr) {

@@ -116,8 +116,7 @@ class Table {
     }
     for (int b = 0; b < 256; ++b) {
       single_canonical_[b] = !IsLeadByte(static_cast<unsigned char>(b)) &&
-                             single_[b] != kUnassigned &&
-                             (b < 0x80 || Encode(single_[b]) == b);
+                             single_[b] != kUnassigned && (b < 0x80 || Encode(single_[b]) == b);
     }
     pair_canonical_.assign(65536, false);
     for (int code = 0x8100; code < 0x10000; ++code) {

@@ -557,9 +557,7 @@ class PosixPlatform final : public Platform {
     EnumerateUrlCacheSources(
         std::getenv("ZORVANE_URL_CACHE"), home_,
         [this](const std::string& line) { Diagnose(line); },
-        [&](const UrlCacheEntry& entry) {
-          return (entry.type & type_mask) == 0 || visit(entry);
-        });
+        [&](const UrlCacheEntry& entry) { return (entry.type & type_mask) == 0 || visit(entry); });
   }
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {

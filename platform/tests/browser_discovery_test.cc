@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/url_cache/browser_history.h"
 #include "platform/posix/cp932.h"
+#include "platform/posix/url_cache/browser_history.h"
 #include "platform/tests/browser_test_util.h"
 
 namespace zorvane {

@@ -15,8 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/url_cache/sqlite_copy.h"
 #include "platform/posix/cp932.h"
+#include "platform/posix/url_cache/sqlite_copy.h"
 #include "platform/tests/browser_test_util.h"
 
 namespace zorvane {

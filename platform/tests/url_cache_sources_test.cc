@@ -286,8 +286,10 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
   std::filesystem::create_symlink(a, dir.path() + "/link-to-a");
   const std::string damaged = dir.Write("damaged", std::string(kSqliteHeader) + "garbage");
   // Its first rows read, then its table breaks off at its last page, which is garbage.
-  std::string rows = "INSERT INTO urls (url, visit_count) VALUES ('http://a/', 5), ('http://c/', 4)";
-  for (int i = 0; i < 400; ++i) rows += ", ('http://c/" + std::to_string(i) + std::string(100, 'c') + "', 2)";
+  std::string rows =
+      "INSERT INTO urls (url, visit_count) VALUES ('http://a/', 5), ('http://c/', 4)";
+  for (int i = 0; i < 400; ++i)
+    rows += ", ('http://c/" + std::to_string(i) + std::string(100, 'c') + "', 2)";
   const std::string cut = history("cut", rows + ";");
   {
     std::string bytes = ReadAll(cut);
@@ -295,8 +297,8 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
     bytes.replace(bytes.size() - kPageSize, kPageSize, kPageSize, '\xA5');
     std::ofstream(cut, std::ios::binary | std::ios::trunc) << bytes;
   }
-  const std::string sources = a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a +
-                              ":" + damaged + ":" + cut;
+  const std::string sources =
+      a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a + ":" + damaged + ":" + cut;
   Collector c;
   std::vector<std::string> diagnostics;
   EnumerateUrlCacheSources(
@@ -307,7 +309,7 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
                                            {0x1, "http://both/", 3},
                                            {0x1, "http://b/", 2}}));
   EXPECT_EQ(diagnostics, (std::vector<std::string>{damaged + ": damaged or locked, skipped",
-                                                  cut + ": damaged or locked, skipped"}));
+                                                   cut + ": damaged or locked, skipped"}));
 }
 
 // ---- index.dat written by Wine's WinINet -------------------------------------------------

@@ -182,8 +182,8 @@ TEST(ScanUrlCacheForFavouritesTest, DroppedRowsStillCountInTheDivisor) {
                     {0x1, "http://other/", 985},
                     {0x1, "Visited: u@http://fav/", 4},
                     {0x1, "http://one/", 1}};
-  const FavouriteAddresses favourites(platform,
-                                      ReadCatalogueEntries("http://fav/\r\nVisited: u@http://fav/\r\n"));
+  const FavouriteAddresses favourites(
+      platform, ReadCatalogueEntries("http://fav/\r\nVisited: u@http://fav/\r\n"));
   std::vector<ListViewRow> rows;
   const ScanCount scanned = ScanUrlCacheForFavourites(platform, 0x1, favourites, &rows);
   SetRates(scanned.total_hits, &rows);
@@ -196,15 +196,18 @@ TEST(ScanUrlCacheForFavouritesTest, DroppedRowsStillCountInTheDivisor) {
 TEST(ScanUrlCacheForFavouritesTest, ConvertsOnlyWhereTheFormCouldMislead) {
   FakePlatform platform;
   // "∵" has two forms in the code page, 0x81E6 (written) and 0x879A; "é" has none.
-  const std::vector<std::string> catalogue =
-      ReadCatalogueEntries(platform.FromAnsi("http://jp/\x93\xfa\x96\x7b\r\nhttp://b/\x81\xe6\r\nhttp://e/?\r\n"));
+  const std::vector<std::string> catalogue = ReadCatalogueEntries(
+      platform.FromAnsi("http://jp/\x93\xfa\x96\x7b\r\nhttp://b/\x81\xe6\r\nhttp://e/?\r\n"));
   platform.cache = {
-      {0x1, "http://jp/\x93\xfa\x96\x7b", 5},            // canonical ANSI
-      {0x1, "http://jp/日本", 4, kUtf8},                  // UTF-8 the code page keeps
-      {0x1, "http://plain/", 3, kUtf8},                  // ASCII
-      {0x1, "http://b/\x87\x9a", 6},                      // the second form of "∵"
-      {0x1, "http://e/é", 7, kUtf8},                      // "é" becomes "?"
-      {0x1, "\x83" "cookie:", 2},                         // a trail byte before "ookie:"
+      {0x1, "http://jp/\x93\xfa\x96\x7b", 5},  // canonical ANSI
+      {0x1, "http://jp/日本", 4, kUtf8},       // UTF-8 the code page keeps
+      {0x1, "http://plain/", 3, kUtf8},        // ASCII
+      {0x1, "http://b/\x87\x9a", 6},           // the second form of "∵"
+      {0x1, "http://e/é", 7, kUtf8},           // "é" becomes "?"
+      {0x1,
+       "\x83"
+       "cookie:",
+       2},  // a trail byte before "ookie:"
   };
   const FavouriteAddresses favourites(platform, catalogue);
   platform.from_ansi_calls = 0;
@@ -225,7 +228,17 @@ TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
   auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7fff; };
   // The same pieces as code page 932 bytes and as UTF-8, where UTF-8 can say them.
   const char* const kAnsiParts[] = {
-      "http://a/", "http://A/", "b", "", "/", ",", " ", "?", "\\", "Visited:", "cOOkie:",
+      "http://a/",
+      "http://A/",
+      "b",
+      "",
+      "/",
+      ",",
+      " ",
+      "?",
+      "\\",
+      "Visited:",
+      "cOOkie:",
       "\x93\xfa\x96\x7b",  // 日本
       "\x81\xe6",          // ∵ as written
       "\x87\x9a",          // ∵ in its second form
@@ -234,14 +247,16 @@ TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
       "\x81\x60",          // ～
       "\x81\x20",          // a lead byte with a bad trail byte
       "\x81",              // a lead byte, dangling at the end
-      "\xa0", "\x80",      // bytes that only decode to stand-ins
-      "\x83" "c",          // a trail byte that looks like "c"
+      "\xa0",
+      "\x80",  // bytes that only decode to stand-ins
+      "\x83"
+      "c",  // a trail byte that looks like "c"
   };
   const char* const kUtf8Parts[] = {
-      "http://a/", "http://A/", "b", "", "/", ",", " ", "?", "\\", "Visited:", "cOOkie:",
-      "日本", "∵", "Ⅰ", "～", "〜", "é", "¥", "\xef\xa3\xb0",  // U+F8F0
-      "\xff",                                                    // not UTF-8
-      "😀", "ャ",
+      "http://a/", "http://A/", "b", "",  "/",  ",",  " ", "?", "\\",           "Visited:",
+      "cOOkie:",   "日本",      "∵", "Ⅰ", "～", "〜", "é", "¥", "\xef\xa3\xb0",  // U+F8F0
+      "\xff",                                                                    // not UTF-8
+      "😀",         "ャ",
   };
   auto pick = [&](const auto& parts) {
     std::string s;

@@ -2,12 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
-#include <algorithm>
-#include <utility>
-#include <vector>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/cp932.h"

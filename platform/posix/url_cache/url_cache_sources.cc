@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
-#include <system_error>
 #include <functional>
 #include <memory>
+#include <set>
+#include <system_error>
 #include <utility>
 
 #include "platform/posix/url_cache/browser_discovery.h"
@@ -260,8 +260,8 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
         if (!EnumerateIeCacheIndexFile(source.file, visit, &index_buffer)) return;
         break;
       case UrlCacheSourceKind::kSqlite:
-        for (std::uint32_t index = source.first_entries.first;
-             index < source.first_entries.second; ++index) {
+        for (std::uint32_t index = source.first_entries.first; index < source.first_entries.second;
+             ++index) {
           if (!history.Visit(index, visit)) return;
         }
         break;
