@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/listsort.h"
@@ -49,6 +48,16 @@ void Form1::Command1_Click() {
     return;
   }
 
+  // The catalogue is read before the scan so that the scan keeps only the favourites'
+  // rows. It may have gone since the test above; it then has no entries. One that is
+  // there but cannot be read is named, and ranks as an empty one.
+  std::string catalogue_bytes;
+  if (platform_.ReadFile(catalogue_path, &catalogue_bytes) == FileRead::kFailed) {
+    platform_.Diagnose(catalogue_path + ": cannot be read");
+  }
+  const FavouriteAddresses favourites(platform_,
+                                      ReadCatalogueEntries(platform_.FromAnsi(catalogue_bytes)));
+
   const int selected = state_.combo1_list_index;
   const std::uint32_t mask =
       selected >= 0 && static_cast<std::size_t>(selected) < state_.combo1.size()
@@ -64,36 +73,17 @@ void Form1::Command1_Click() {
   state_.label1 = kScanningLabel;
   Refresh();
 
-  // The scan counts and sums every row it accepts but appends only those that pass the
-  // pre-filter: the list after it is the one the pre-filter leaves of a full scan.
-  const ScanCount scanned = ScanUrlCacheKeeping(
-      platform_, mask,
-      [](std::string_view address, std::int32_t hits) {
-        return !IsHistoryOrSingleHit(address, hits);
-      },
-      &rows);
+  // The scan counts and sums every row it accepts but appends only the favourites' rows
+  // that pass the pre-filter: the list after it is the one the pre-filter and the match
+  // with the catalogue leave of a full scan.
+  const ScanCount scanned = ScanUrlCacheForFavourites(platform_, mask, favourites, &rows);
   state_.label1 = FormatCountLabel(scanned.rows);
   const std::int64_t total_hits = scanned.total_hits;
-
-  // The catalogue may have gone since the test above; it then has no entries.
-  std::string catalogue_bytes;
-  // A catalogue that is there but cannot be read is named, and ranks as an empty one.
-  if (platform_.ReadFile(catalogue_path, &catalogue_bytes) == FileRead::kFailed) {
-    platform_.Diagnose(catalogue_path + ": cannot be read");
-  }
-  const std::vector<std::string> catalogue =
-      ReadCatalogueEntries(platform_.FromAnsi(catalogue_bytes));
 
   // Let the window repaint (and show the count) once; a second start is ignored meanwhile.
   Refresh();
   view_.DoEvents();
 
-  const ProgramFiles files{&platform_, program_dir_};
-  MatchCatalogue(
-      catalogue,
-      [&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
-      &rows);
-  SetRates(total_hits, &rows);
   // A view whose list control sorts by itself (the Win32 list view) orders the rows
   // there; the others get the same order from the portable routine.
   if (view_.SortListView(&rows, kHitsColumn, kCompareAsNumbers, kSortDescending)) {
@@ -101,6 +91,14 @@ void Form1::Command1_Click() {
   } else {
     SortAndKeepTopTen(platform_, &rows);
   }
+  // A title depends on the address alone, a rate on the hit count alone, and the order on
+  // the hit count alone, so only the rows that stay are given them: at most ten look-ups
+  // in the settings file instead of one per favourite that was viewed.
+  SetRates(total_hits, &rows);
+  const ProgramFiles files{&platform_, program_dir_};
+  SetTitles(
+      [&](const std::string& address) { return ReadSetting(files, kTitleSection, address, ""); },
+      &rows);
   const auto places = SetTrendIcons(
       [&](const std::string& title) {
         return ReadSetting(files, kRankSection, title, kDefaultStoredPlace);

@@ -1,7 +1,7 @@
 // zorvane-bench: measures the catalogue build, the ranking and the window's start-up as
 // whole processes, each against its floor, on synthetic profiles made from a seed.
 //
-//   zorvane-bench [--quick] [--repeat R] [--work DIR] [--only build,rank,window]
+//   zorvane-bench [--quick] [--repeat R] [--work DIR] [--only build,rank,places,window]
 //                 [--cli PATH] [--helper PATH] [--window PATH] [--results FILE] [--keep]
 //
 // Sections: options; the work folder and profiles; measuring; the three benchmarks;
@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "bench/ie_index_writer.h"
+#include "bench/places_writer.h"
 #include "bench/process.h"
 #include "bench/profile_gen.h"
 #include "bench/report.h"
@@ -50,7 +51,7 @@ struct Options {
 };
 
 constexpr char kUsage[] =
-    "usage: zorvane-bench [--quick] [--repeat R] [--work DIR] [--only build,rank,window]\n"
+    "usage: zorvane-bench [--quick] [--repeat R] [--work DIR] [--only build,rank,places,window]\n"
     "                     [--cli PATH] [--helper PATH] [--window PATH] [--results FILE] "
     "[--keep]\n";
 
@@ -106,11 +107,24 @@ struct Sizes {
   std::vector<std::uint64_t> build_n;
   std::vector<std::uint64_t> rank_n;
   std::vector<std::uint64_t> rank_m;
+  std::uint64_t places_n;  // the favourites ranked against the places.sqlite
+  std::uint64_t places;
 };
 
 Sizes SizesFor(bool quick) {
-  if (quick) return {{100, 1000}, {100}, {1000, 10000}};
-  return {{1000, 10000, 100000}, {1000, 10000}, {10000, 100000, 1000000}};
+  if (quick) return {{100, 1000}, {100}, {1000, 10000}, 100, 5000};
+  return {{1000, 10000, 100000}, {1000, 10000}, {10000, 100000, 1000000}, 10000, 500000};
+}
+
+// The path of `name` found on $PATH, or "" when there is none.
+std::string FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+    if (FileSize(candidate) >= 0) return candidate;
+  }
+  return "";
 }
 
 FavoritesSpec FavoritesFor(std::uint64_t n) {
@@ -167,6 +181,12 @@ struct CacheProfile {
   std::uint64_t expected_rows = 0;  // entries the scan keeps: all but the cookies
 };
 
+// A Firefox history of the favourites of one tree among other places.
+struct PlacesProfile {
+  std::string file;
+  PlacesSummary summary;
+};
+
 class Workspace final {
  public:
   Workspace(const Options& options, Platform& platform) : options_(options), platform_(platform) {}
@@ -215,11 +235,27 @@ class Workspace final {
     return caches_.emplace(key, std::move(cache)).first->second;
   }
 
+  // Null when the database cannot be written.
+  const PlacesProfile* Places(std::uint64_t n, std::uint64_t places) {
+    const std::vector<std::string>& favourites = Favorites(n).addresses;
+    std::fprintf(stderr, "generating a places.sqlite of %s places...\n",
+                 GroupDigits(places).c_str());
+    PlacesSpec spec;
+    spec.seed = 9000 + n * 31 + places;
+    spec.places = places;
+    PlacesProfile profile;
+    profile.file =
+        options_.work + "/places-" + std::to_string(n) + "-" + std::to_string(places) + ".sqlite";
+    if (!WritePlacesDatabase(profile.file, spec, favourites, &profile.summary)) return nullptr;
+    return &(places_[std::make_pair(n, places)] = std::move(profile));
+  }
+
  private:
   const Options& options_;
   Platform& platform_;
   std::map<std::uint64_t, FavoritesProfile> favorites_;
   std::map<std::pair<std::uint64_t, std::uint64_t>, CacheProfile> caches_;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, PlacesProfile> places_;
 };
 
 // ---- Measuring -----------------------------------------------------------------------
@@ -377,9 +413,78 @@ bool BenchmarkRank(const Options& options, Workspace& workspace, std::uint64_t n
     floor.argv.insert(floor.argv.end(), source.files.begin(), source.files.end());
     const Figures floor_figures = Measure(options, floor, "floor of " + label);
     if (!floor_figures.ok) return false;
+    // A cache list's second floor also finds every line: what the parse cannot avoid.
+    double parse_floor = 0;
+    const std::string wc = FindProgram("wc");
+    if (source.group == "rank list" && !wc.empty()) {
+      Run lines;
+      lines.argv = {wc, "-l", source.files.front()};
+      const Figures lines_figures = Measure(options, lines, "lines of " + label);
+      if (!lines_figures.ok) return false;
+      parse_floor = lines_figures.seconds;
+    }
     results->push_back({source.group, n, m, rank.seconds, floor_figures.seconds, rank.peak_mb,
-                        floor_figures.peak_mb, static_cast<double>(source.bytes) / 1048576.0});
+                        floor_figures.peak_mb, static_cast<double>(source.bytes) / 1048576.0,
+                        parse_floor});
   }
+  return true;
+}
+
+// The ranking of a Firefox history against what a user would run instead: the sqlite3
+// command scanning the same rows of the same file. SQLite answers the query as typed
+// through the index on visit_count, reading the table out of order, which takes
+// several times a plain scan; the figure judged is the faster of that and the same query
+// made to scan the table.
+constexpr char kPlacesQuery[] =
+    "select count(*), sum(length(url)), sum(visit_count) from moz_places "
+    "where hidden = 0 and visit_count > 0";
+constexpr char kPlacesScan[] =
+    "select count(*), sum(length(url)), sum(visit_count) from moz_places not indexed "
+    "where hidden = 0 and visit_count > 0";
+
+bool BenchmarkPlaces(const Options& options, Workspace& workspace, std::uint64_t n,
+                     std::uint64_t places, std::vector<Measurement>* results) {
+  std::string pristine;
+  if (!PrepareCatalogue(options, workspace, n, &pristine)) return false;
+  FavoritesProfile& profile = workspace.Favorites(n);
+  const PlacesProfile* history = workspace.Places(n, places);
+  if (history == nullptr) {
+    std::fprintf(stderr, "cannot write the places.sqlite of %llu places\n",
+                 static_cast<unsigned long long>(places));
+    return false;
+  }
+  const std::string expected_label =
+      FormatCountLabel(static_cast<std::int32_t>(history->summary.viewed)) + "\n";
+  Run run;
+  run.argv = {options.cli, "--program-dir", profile.program, "rank"};
+  run.environment = BaseEnvironment(workspace);
+  run.environment.emplace_back("ZORVANE_URL_CACHE", history->file);
+  run.prepare = [&] { CopyFile(pristine, profile.program + "/zorvane.ini"); };
+  run.check = [&](const std::string& output) -> std::string {
+    if (output.rfind(expected_label, 0) != 0) return "unexpected count, wanted " + expected_label;
+    if (CountLines(output) < 2) return "no row ranked";
+    return "";
+  };
+  const std::string label = "rank places N=" + std::to_string(n) + " M=" + std::to_string(places);
+  const Figures rank = Measure(options, run, label);
+  if (!rank.ok) return false;
+  Figures scan;
+  const std::string sqlite3 = FindProgram("sqlite3");
+  if (sqlite3.empty()) {
+    std::fprintf(stderr, "%s: no sqlite3 command to compare with\n", label.c_str());
+  } else {
+    Run command;
+    command.argv = {sqlite3, "-readonly", history->file, kPlacesQuery};
+    const Figures typed = Measure(options, command, "sqlite3 query of " + label);
+    command.argv.back() = kPlacesScan;
+    scan = Measure(options, command, "sqlite3 scan of " + label);
+    if (!typed.ok || !scan.ok) return false;
+    std::fprintf(stderr, "%s: sqlite3 %.3f s as typed, %.3f s scanning the table\n", label.c_str(),
+                 typed.seconds, scan.seconds);
+    if (typed.seconds < scan.seconds) scan = typed;
+  }
+  results->push_back({"rank places", n, places, rank.seconds, scan.seconds, rank.peak_mb,
+                      scan.peak_mb, static_cast<double>(history->summary.bytes) / 1048576.0});
   return true;
 }
 
@@ -429,21 +534,24 @@ std::string Cell(std::optional<double> value, const char* format) {
 void PrintReport(const Options& options, const std::vector<Measurement>& results) {
   std::printf("\nZorvane benchmarks: whole-process wall time and peak RSS, median of %d run%s\n",
               options.repeat, options.repeat == 1 ? "" : "s");
-  std::printf("\n%-11s %9s %11s %9s %9s %7s %7s %9s %9s %9s %7s\n", "command", "N", "M", "time s",
-              "floor s", "xfloor", "growth", "peak MB", "floor MB", "source MB", "xsource");
+  // For "rank places" the floor is the sqlite3 command's scan of the same rows.
+  std::printf("\n%-11s %9s %11s %9s %9s %7s %9s %7s %7s %9s %9s %9s %7s\n", "command", "N", "M",
+              "time s", "floor s", "xfloor", "wc -l s", "xwc", "growth", "peak MB", "floor MB",
+              "source MB", "xsource");
+  const auto positive = [](double value) {
+    return value > 0 ? std::optional(value) : std::nullopt;
+  };
   for (const Measurement& row : results) {
-    std::printf(
-        "%-11s %9s %11s %9.3f %9s %7s %7s %9.1f %9s %9s %7s\n", row.group.c_str(),
-        row.n ? GroupDigits(row.n).c_str() : "-", row.m ? GroupDigits(row.m).c_str() : "-",
-        row.seconds,
-        Cell(row.floor_seconds > 0 ? std::optional(row.floor_seconds) : std::nullopt, "%.3f")
-            .c_str(),
-        Cell(Ratio(row.seconds, row.floor_seconds), "%.1f").c_str(),
-        Cell(Growth(results, row), "%.1f").c_str(), row.peak_mb,
-        Cell(row.floor_peak_mb > 0 ? std::optional(row.floor_peak_mb) : std::nullopt, "%.1f")
-            .c_str(),
-        Cell(row.source_mb > 0 ? std::optional(row.source_mb) : std::nullopt, "%.1f").c_str(),
-        Cell(Ratio(row.peak_mb, row.source_mb), "%.2f").c_str());
+    std::printf("%-11s %9s %11s %9.3f %9s %7s %9s %7s %7s %9.1f %9s %9s %7s\n", row.group.c_str(),
+                row.n ? GroupDigits(row.n).c_str() : "-", row.m ? GroupDigits(row.m).c_str() : "-",
+                row.seconds, Cell(positive(row.floor_seconds), "%.3f").c_str(),
+                Cell(Ratio(row.seconds, row.floor_seconds), "%.1f").c_str(),
+                Cell(positive(row.parse_floor_seconds), "%.3f").c_str(),
+                Cell(Ratio(row.seconds, row.parse_floor_seconds), "%.1f").c_str(),
+                Cell(Growth(results, row), "%.1f").c_str(), row.peak_mb,
+                Cell(positive(row.floor_peak_mb), "%.1f").c_str(),
+                Cell(positive(row.source_mb), "%.1f").c_str(),
+                Cell(Ratio(row.peak_mb, row.source_mb), "%.2f").c_str());
   }
   if (options.quick) {
     std::printf("\nquick mode: sizes too small to judge the targets\n");
@@ -458,11 +566,12 @@ void PrintReport(const Options& options, const std::vector<Measurement>& results
 
 void WriteResults(const std::string& path, const std::vector<Measurement>& results) {
   std::ofstream out(path, std::ios::trunc);
-  out << "group\tn\tm\tseconds\tfloor_seconds\tpeak_mb\tfloor_peak_mb\tsource_mb\n";
+  out << "group\tn\tm\tseconds\tfloor_seconds\tpeak_mb\tfloor_peak_mb\tsource_mb\t"
+         "parse_floor_seconds\n";
   for (const Measurement& row : results) {
     out << row.group << '\t' << row.n << '\t' << row.m << '\t' << row.seconds << '\t'
         << row.floor_seconds << '\t' << row.peak_mb << '\t' << row.floor_peak_mb << '\t'
-        << row.source_mb << '\n';
+        << row.source_mb << '\t' << row.parse_floor_seconds << '\n';
   }
 }
 
@@ -499,6 +608,9 @@ int Main(int argc, char** argv) {
       for (std::uint64_t m : sizes.rank_m)
         ok = ok && BenchmarkRank(options, workspace, n, m, &results);
     }
+  }
+  if (Wanted(options, "places")) {
+    ok = ok && BenchmarkPlaces(options, workspace, sizes.places_n, sizes.places, &results);
   }
   if (Wanted(options, "window")) ok = ok && BenchmarkWindow(options, workspace, &results);
   PrintReport(options, results);

@@ -40,13 +40,6 @@ std::size_t AnsiLength(std::string_view utf8) {
   return bytes;
 }
 
-std::size_t LogUniform(Random& random, std::size_t low, std::size_t high) {
-  if (high <= low) return low;
-  const double ratio = static_cast<double>(high) / static_cast<double>(low);
-  const double value = static_cast<double>(low) * std::pow(ratio, random.Unit());
-  return std::clamp(static_cast<std::size_t>(value), low, high);
-}
-
 bool WriteBytes(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -79,6 +72,13 @@ std::uint64_t Random::Next() {
 std::uint64_t Random::Below(std::uint64_t bound) { return bound == 0 ? 0 : Next() % bound; }
 
 double Random::Unit() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+
+std::size_t LogUniform(Random& random, std::size_t low, std::size_t high) {
+  if (high <= low) return low;
+  const double ratio = static_cast<double>(high) / static_cast<double>(low);
+  const double value = static_cast<double>(low) * std::pow(ratio, random.Unit());
+  return std::clamp(static_cast<std::size_t>(value), low, high);
+}
 
 std::string MakeAddress(Random& random, std::uint64_t serial, std::size_t bytes, bool japanese) {
   // The serial in base 36 makes the address unique: nothing that follows it is a digit

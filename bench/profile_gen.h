@@ -39,6 +39,9 @@ class Random final {
   std::uint64_t state_;
 };
 
+// A length in [low, high] whose logarithm is uniform.
+std::size_t LogUniform(Random& random, std::size_t low, std::size_t high);
+
 struct FavoritesSpec {
   std::uint64_t seed = 1;
   std::size_t shortcuts = 1000;   // N

@@ -6,10 +6,13 @@
 namespace zorvane::bench {
 namespace {
 
-constexpr double kFloorFactor = 2.0;
+constexpr double kBuildFloorFactor = 2.0;
+constexpr double kRankFloorFactor = 5.0;
+constexpr double kSqliteFactor = 2.0;
 constexpr double kGrowthLimit = 12.0;
 constexpr double kRankSecondsLimit = 1.0;
-constexpr double kMemoryFactor = 3.0;
+constexpr double kMemoryShareOfSource = 0.5;
+constexpr double kMemoryAllowanceMb = 20.0;
 constexpr double kWindowSecondsLimit = 0.3;
 
 std::string Fixed(double value, int decimals) {
@@ -55,19 +58,30 @@ std::vector<Verdict> JudgeTargets(const std::vector<Measurement>& all) {
     const std::string name = Name(row);
     const std::optional<double> floor_ratio = Ratio(row.seconds, row.floor_seconds);
     const bool big_build = row.group == "build" && (row.n == 10000 || row.n == 100000);
-    const bool big_rank = row.group.rfind("rank", 0) == 0 && row.m == 1000000 && row.n == 10000;
-    if ((big_build || big_rank) && floor_ratio) {
+    const bool big_rank = (row.group == "rank list" || row.group == "rank index") &&
+                          row.m == 1000000 && row.n == 10000;
+    const bool big_places = row.group == "rank places" && row.m == 500000 && row.n == 10000;
+    if (big_build && floor_ratio) {
       verdicts.push_back({name + ": at most 2x its floor", Fixed(*floor_ratio, 1) + "x",
-                          *floor_ratio <= kFloorFactor});
+                          *floor_ratio <= kBuildFloorFactor});
+    }
+    if (big_rank && floor_ratio) {
+      verdicts.push_back({name + ": at most 5x its read floor", Fixed(*floor_ratio, 1) + "x",
+                          *floor_ratio <= kRankFloorFactor});
     }
     if (big_rank) {
       verdicts.push_back(
           {name + ": under 1 s", Fixed(row.seconds, 3) + " s", row.seconds < kRankSecondsLimit});
-      if (const auto memory = Ratio(row.peak_mb, row.source_mb)) {
-        verdicts.push_back({name + ": peak memory under 3x the cache source",
-                            Fixed(row.peak_mb, 0) + " MB = " + Fixed(*memory, 2) + "x",
-                            *memory < kMemoryFactor});
-      }
+    }
+    if (big_places && floor_ratio) {
+      verdicts.push_back({name + ": at most 2x the sqlite3 scan", Fixed(*floor_ratio, 1) + "x",
+                          *floor_ratio <= kSqliteFactor});
+    }
+    if ((big_rank || big_places) && row.source_mb > 0) {
+      const double limit = row.source_mb * kMemoryShareOfSource + kMemoryAllowanceMb;
+      verdicts.push_back({name + ": peak memory at most half the source plus 20 MB",
+                          Fixed(row.peak_mb, 0) + " MB of " + Fixed(limit, 0) + " MB",
+                          row.peak_mb <= limit});
     }
     if (const auto growth = Growth(all, row)) {
       verdicts.push_back({name + ": tenfold input at most 12x the time", Fixed(*growth, 1) + "x",

@@ -2,50 +2,87 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
+
+#include "platform/text.h"
 
 namespace zorvane::browsers {
 namespace {
 
 constexpr std::uint32_t kNormalEntry = 0x1;
 constexpr std::uint32_t kMaxHits = 2147483647;
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 }  // namespace
 
-CacheWithHistory::CacheWithHistory(
-    const MergedHistory& history,
-    const std::function<std::string(std::string_view)>& to_cache_address) {
-  const std::vector<HistoryRow>& rows = history.rows();
-  addresses_.reserve(rows.size());
-  hits_.reserve(rows.size());
-  for (const HistoryRow& row : rows) {
-    addresses_.push_back(to_cache_address(row.address));
-    hits_.push_back(row.hits);
+std::string AddressForCodePage(std::string_view utf8, const CodePageForms& forms) {
+  if (forms.survives(utf8)) return std::string(utf8);
+  return text::PercentEncodeNonAsciiUnless(utf8, forms.survives);
+}
+
+CacheWithHistory::CacheWithHistory(const MergedHistory& history, CodePageForms forms)
+    : history_(history), forms_(std::move(forms)), taken_(history.size(), false) {}
+
+std::string_view CacheWithHistory::Form(std::size_t index) {
+  const std::string_view address = history_.address(index);
+  if (by_form_built_) {
+    const auto changed = changed_forms_.find(index);
+    return changed == changed_forms_.end() ? address : std::string_view(changed->second);
   }
-  taken_.assign(rows.size(), false);
-  // Two history addresses may meet in one cache form; the first one's row is looked up.
-  for (std::size_t i = 0; i < addresses_.size(); ++i) index_.emplace(addresses_[i], i);
+  if (forms_.survives(address)) return address;
+  scratch_ = AddressForCodePage(address, forms_);
+  return scratch_;
+}
+
+std::size_t CacheWithHistory::Lookup(const UrlCacheEntry& entry) {
+  if (!by_form_built_) {
+    by_form_.reserve(history_.size());
+    for (std::size_t i = 0; i < history_.size(); ++i) {
+      std::string_view address = history_.address(i);
+      if (!forms_.survives(address)) {
+        address = changed_forms_.emplace(i, AddressForCodePage(address, forms_)).first->second;
+      }
+      by_form_.emplace(address, i);
+    }
+    by_form_built_ = true;
+  }
+  // UTF-8 that survives the code page matches the UTF-8 forms as it is.
+  if (entry.encoding == AddressEncoding::kUtf8 && forms_.survives(entry.address)) {
+    const auto found = by_form_.find(entry.address);
+    return found == by_form_.end() ? kNone : found->second;
+  }
+  if (!by_ansi_built_) {
+    by_ansi_.reserve(history_.size());
+    for (std::size_t i = 0; i < history_.size(); ++i) by_ansi_.emplace(forms_.to_ansi(Form(i)), i);
+    by_ansi_built_ = true;
+  }
+  const auto found = by_ansi_.find(entry.encoding == AddressEncoding::kAnsi
+                                       ? std::string(entry.address)
+                                       : forms_.to_ansi(entry.address));
+  return found == by_ansi_.end() ? kNone : found->second;
 }
 
 bool CacheWithHistory::VisitCacheEntry(const UrlCacheEntry& entry, const CacheVisitor& visit) {
-  if ((entry.type & kNormalEntry) == 0 || index_.empty()) return visit(entry);
-  const auto found = index_.find(entry.address);
-  if (found == index_.end() || taken_[found->second]) return visit(entry);
-  taken_[found->second] = true;
+  if ((entry.type & kNormalEntry) == 0 || history_.size() == 0) return visit(entry);
+  const std::size_t index = Lookup(entry);
+  if (index == kNone || taken_[index]) return visit(entry);
+  taken_[index] = true;
   UrlCacheEntry sum = entry;
   if (entry.hit_rate <= kMaxHits) {
     sum.hit_rate = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(std::uint64_t{entry.hit_rate} + hits_[found->second], kMaxHits));
+        std::min<std::uint64_t>(std::uint64_t{entry.hit_rate} + history_.hits(index), kMaxHits));
   }
   return visit(sum);
 }
 
 bool CacheWithHistory::VisitRemainingHistory(const CacheVisitor& visit) {
-  for (std::size_t i = 0; i < addresses_.size(); ++i) {
+  for (std::size_t i = 0; i < history_.size(); ++i) {
     if (taken_[i]) continue;
     UrlCacheEntry entry;
     entry.type = kNormalEntry;
-    entry.address = addresses_[i];
-    entry.hit_rate = hits_[i];
+    entry.address = Form(i);
+    entry.hit_rate = history_.hits(i);
+    entry.encoding = AddressEncoding::kUtf8;
     if (!visit(entry)) return false;
   }
   return true;

@@ -3,9 +3,15 @@
 // address a history holds counting that history's views too; then the history addresses
 // no cache entry holds, as further normal entries in the order they first appeared.
 // Without histories the cache passes unchanged.
+//
+// History entries are handed over in UTF-8 (AddressEncoding::kUtf8) in the form the ANSI
+// code page carries and gives back unchanged: characters it cannot hold are
+// percent-encoded, as the bookmark import writes them, instead of becoming "?". A cache
+// entry is matched with a history address by the text both stand for in the code page.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -19,12 +25,21 @@ namespace zorvane::browsers {
 
 using CacheVisitor = std::function<bool(const UrlCacheEntry&)>;
 
+// The code page's conversions, from the platform that knows it.
+struct CodePageForms {
+  // Whether UTF-8 text comes back unchanged from the code page (ASCII always does).
+  std::function<bool(std::string_view utf8)> survives;
+  // UTF-8 to the code page.
+  std::function<std::string(std::string_view utf8)> to_ansi;
+};
+
+// `utf8` with each character `forms` cannot carry through the code page percent-encoded
+// (its UTF-8 bytes); text that survives whole passes unchanged.
+std::string AddressForCodePage(std::string_view utf8, const CodePageForms& forms);
+
 class CacheWithHistory final {
  public:
-  // `to_cache_address` turns a history address (UTF-8) into the form the cache's
-  // addresses have (the ANSI code page).
-  CacheWithHistory(const MergedHistory& history,
-                   const std::function<std::string(std::string_view)>& to_cache_address);
+  CacheWithHistory(const MergedHistory& history, CodePageForms forms);
   CacheWithHistory(const CacheWithHistory&) = delete;
   CacheWithHistory& operator=(const CacheWithHistory&) = delete;
 
@@ -37,10 +52,22 @@ class CacheWithHistory final {
   bool VisitRemainingHistory(const CacheVisitor& visit);
 
  private:
-  std::vector<std::string> addresses_;
-  std::vector<std::uint32_t> hits_;
+  // The history address `index` as an entry hands it over.
+  std::string_view Form(std::size_t index);
+  std::size_t Lookup(const UrlCacheEntry& entry);
+
+  const MergedHistory& history_;
+  CodePageForms forms_;
   std::vector<bool> taken_;
-  std::unordered_map<std::string_view, std::size_t> index_;
+  // Built at the first normal cache entry: the entry forms (only those that differ from
+  // the history's own text are stored), and, at the first entry in the code page, the
+  // code page's forms.
+  std::unordered_map<std::size_t, std::string> changed_forms_;
+  std::unordered_map<std::string_view, std::size_t> by_form_;
+  std::unordered_map<std::string, std::size_t> by_ansi_;
+  bool by_form_built_ = false;
+  bool by_ansi_built_ = false;
+  std::string scratch_;
 };
 
 }  // namespace zorvane::browsers

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <utility>
@@ -96,25 +95,19 @@ enum class CopyResult { kCopied, kMissing, kFailed };
 
 // Copies the regular file `source` to the new file `target` and records the source's
 // stamp as it was when the copy began. Anything but a regular file (a folder, a FIFO
-// that would block the open, a device) is refused before it is opened.
+// that would block the open, a device) is refused before it is opened. The library's
+// copy lets the kernel move the bytes where it can.
 CopyResult CopyRegularFile(const fs::path& source, const fs::path& target, FileStamp* stamp) {
   std::error_code error;
   const fs::file_status status = fs::status(source, error);
   if (!fs::exists(status)) return CopyResult::kMissing;
   if (!fs::is_regular_file(status)) return CopyResult::kFailed;
   *stamp = StampOf(source);
-  std::ifstream in(source, std::ios::binary);
-  if (!in) return CopyResult::kFailed;
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  if (!out) return CopyResult::kFailed;
-  std::vector<char> buffer(1 << 16);
-  while (in) {
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    out.write(buffer.data(), in.gcount());
+  if (!fs::copy_file(source, target, fs::copy_options::none, error) || error) {
+    return error == std::errc::no_such_file_or_directory ? CopyResult::kMissing
+                                                         : CopyResult::kFailed;
   }
-  if (in.bad() || !in.eof()) return CopyResult::kFailed;
-  out.close();
-  return out ? CopyResult::kCopied : CopyResult::kFailed;
+  return CopyResult::kCopied;
 }
 
 // Copies the database at `source` and its companions into `folder`, all under kCopyName.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "platform/posix/cp932.h"
 #include "platform/posix/url_cache/cache_list.h"
 
 namespace {
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(EnumerateCacheList(text, [&](const UrlCacheEntry& entry) {
     FUZZ_CHECK(!entry.address.empty());
     FUZZ_CHECK(entry.hit_rate <= 0x7FFFFFFFu);
-    whole.emplace_back(entry.type, std::string(entry.address), entry.hit_rate);
+    whole.emplace_back(entry.type, cp932::FromUtf8(entry.address), entry.hit_rate);
     return true;
   }));
   FUZZ_CHECK(whole == LineByLine(text));
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::vector<Entry> from_file;
   FUZZ_CHECK(EnumerateCacheListFile(scratch.path(), [&](const UrlCacheEntry& entry) {
-    from_file.emplace_back(entry.type, std::string(entry.address), entry.hit_rate);
+    from_file.emplace_back(entry.type, cp932::FromUtf8(entry.address), entry.hit_rate);
     return true;
   }));
   FUZZ_CHECK(from_file == whole);

@@ -78,12 +78,15 @@ class ForwardingPlatform : public Platform {
 
   std::string ToAnsi(std::string_view utf8) override { return target_->ToAnsi(utf8); }
   std::string FromAnsi(std::string_view ansi) override { return target_->FromAnsi(ansi); }
+  bool SurvivesAnsi(std::string_view utf8) override { return target_->SurvivesAnsi(utf8); }
+  bool IsCanonicalAnsi(std::string_view ansi) override { return target_->IsCanonicalAnsi(ansi); }
   std::string ExpandEnvironmentStrings(const std::string& text) override {
     return target_->ExpandEnvironmentStrings(text);
   }
 
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
-    target_->EnumerateUrlCache(visit);
+  void EnumerateUrlCache(std::uint32_t type_mask,
+                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
+    target_->EnumerateUrlCache(type_mask, visit);
   }
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {

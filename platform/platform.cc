@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/text.h"
+
 namespace zorvane {
 
 bool Platform::WritePrivateProfileStrings(
@@ -12,6 +14,14 @@ bool Platform::WritePrivateProfileStrings(
     if (!WritePrivateProfileString(section, key, value, file)) all_written = false;
   }
   return all_written;
+}
+
+bool Platform::SurvivesAnsi(std::string_view utf8) {
+  return text::IsAscii(utf8) || FromAnsi(ToAnsi(utf8)) == utf8;
+}
+
+bool Platform::IsCanonicalAnsi(std::string_view ansi) {
+  return text::IsAscii(ansi) || ToAnsi(FromAnsi(ansi)) == ansi;
 }
 
 void Platform::Diagnose(const std::string& line) {

@@ -65,11 +65,21 @@ struct DirEntry {
   std::uint32_t attributes;  // kFileAttribute* bits
 };
 
-// One entry of the browser's URL cache, as the cache enumeration yields it.
+// The form in which a URL-cache source holds an entry's address.
+enum class AddressEncoding : std::uint8_t {
+  kAnsi,  // the ANSI code page: what the cache of Windows hands out, Internet Explorer's files
+  kUtf8,  // UTF-8: cache lists, browser histories, Wine's index files; it stands for the
+          // text it gives after ToAnsi, as if the source had held that
+};
+
+// One entry of the browser's URL cache, as the cache enumeration yields it. The address
+// is handed in the source's own form so that a reader that only compares it with known
+// addresses need not convert it; FromAnsi (after ToAnsi for kUtf8) gives its text.
 struct UrlCacheEntry {
   std::uint32_t type = 0;       // entry-type bits (0x1 normal, 0x100000 cookie, ...)
-  std::string_view address;     // the source address in the ANSI code page, no NUL
+  std::string_view address;     // the source address in `encoding`, no NUL
   std::uint32_t hit_rate = 0;   // the entry's hit count
+  AddressEncoding encoding = AddressEncoding::kAnsi;
 };
 
 class Platform {
@@ -162,14 +172,24 @@ class Platform {
   virtual std::string ToAnsi(std::string_view utf8) = 0;
   // ANSI code page to UTF-8; invalid bytes are decoded as Windows decodes them.
   virtual std::string FromAnsi(std::string_view ansi) = 0;
+  // Whether FromAnsi(ToAnsi(utf8)) is `utf8` again: valid UTF-8 whose every character the
+  // code page holds as itself (not as "?" or a best-fit stand-in). ASCII always is. The
+  // platforms with a table of the code page override the conversion that tells it here.
+  virtual bool SurvivesAnsi(std::string_view utf8);
+  // Whether ToAnsi(FromAnsi(ansi)) is `ansi` again: every byte belongs to a character of
+  // the code page, written in the one form the code page writes it in (not one of two
+  // forms of the same character). ASCII always is.
+  virtual bool IsCanonicalAnsi(std::string_view ansi);
   // Replaces %NAME% references with the environment's values; unknown names stay.
   virtual std::string ExpandEnvironmentStrings(const std::string& text) = 0;
 
   // ---- URL cache -----------------------------------------------------------------------
 
-  // Calls `visit` for each cache entry in enumeration order until it returns false or the
-  // entries end. An enumeration that cannot start yields no entries.
-  virtual void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) = 0;
+  // Calls `visit` for each cache entry whose type shares a bit with `type_mask`, in
+  // enumeration order, until it returns false or the entries end; the address of an entry
+  // of another type is not even read. An enumeration that cannot start yields no entries.
+  virtual void EnumerateUrlCache(std::uint32_t type_mask,
+                                 const std::function<bool(const UrlCacheEntry&)>& visit) = 0;
 
   // ---- Shell, processes, program -------------------------------------------------------
 

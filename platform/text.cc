@@ -1,5 +1,9 @@
 #include "platform/text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cstdint>
 #include <cstring>
 
@@ -90,9 +94,17 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 std::size_t AsciiPrefixLength(std::string_view s) {
-  // Eight bytes at a time while none has its high bit set.
+  // Sixteen bytes at a time where the processor compares them at once, then eight
+  // bytes at a time, while none has its high bit set.
   constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
   std::size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= s.size(); i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+    const int high = _mm_movemask_epi8(bytes);
+    if (high != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+  }
+#endif
   for (; i + 8 <= s.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, s.data() + i, sizeof(word));

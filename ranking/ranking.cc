@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "platform/text.h"
 
@@ -75,14 +74,9 @@ std::vector<std::string> ReadCatalogueEntries(std::string_view text) {
   return entries;
 }
 
-void MatchCatalogue(const std::vector<std::string>& catalogue,
-                    const std::function<std::string(const std::string&)>& title_of,
-                    std::vector<ListViewRow>* rows) {
-  // Equality of whole texts is all the comparison asks, so a set of the entries gives
-  // the answer of comparing each row with every entry.
-  const std::unordered_set<std::string_view> favourites(catalogue.begin(), catalogue.end());
+void SetTitles(const std::function<std::string(const std::string&)>& title_of,
+               std::vector<ListViewRow>* rows) {
   std::unordered_map<std::string, std::string> titles;
-  std::erase_if(*rows, [&](const ListViewRow& row) { return !favourites.contains(row.address); });
   for (ListViewRow& row : *rows) {
     auto found = titles.find(row.address);
     if (found == titles.end()) found = titles.emplace(row.address, title_of(row.address)).first;

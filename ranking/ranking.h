@@ -41,12 +41,9 @@ void DropHistoryAndSingleHits(std::vector<ListViewRow>* rows);
 // empty text has no entries.
 std::vector<std::string> ReadCatalogueEntries(std::string_view text);
 
-// Keeps the rows whose address equals a catalogue entry (whole text, case-sensitive)
-// and sets each kept row's title to `title_of(address)`; drops the others. The same
-// address is looked up once.
-void MatchCatalogue(const std::vector<std::string>& catalogue,
-                    const std::function<std::string(const std::string&)>& title_of,
-                    std::vector<ListViewRow>* rows);
+// Sets each row's title to `title_of(address)`; the same address is looked up once.
+void SetTitles(const std::function<std::string(const std::string&)>& title_of,
+               std::vector<ListViewRow>* rows);
 
 // `hits` as a share of `total` in the form "0.0%": percent with one decimal, an exact
 // half rounded away from zero, a leading "0" below 1, e.g. 5 of 40 → "12.5%", 1 of 300

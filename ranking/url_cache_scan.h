@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,7 +13,8 @@ namespace zorvane {
 
 // Walks the platform's URL cache from its first entry and appends a row (address and hit
 // count; title and rate empty) for each entry whose type shares a bit with
-// `lngTypeMask` and whose address does not hold "cookie:" in any letter case. Rows are
+// `lngTypeMask` and whose address does not hold "cookie:" in any letter case. The
+// address is the entry's text (FromAnsi, after ToAnsi for a UTF-8 source). Rows are
 // appended in enumeration order; the hit count is the entry's 32-bit count read as a
 // signed number, in decimal digits. Returns the number of rows appended (an enumeration
 // that cannot start gives 0).
@@ -27,14 +28,62 @@ struct ScanCount {
   std::int64_t total_hits = 0;
 };
 
-// Decides from a row's address and hit count whether it is appended.
-using KeepScannedRow = std::function<bool(std::string_view address, std::int32_t hits)>;
+// The catalogue's addresses, ready to be compared with cache addresses in the form the
+// cache holds them: as text (UTF-8) and, for those the ANSI code page gives back
+// unchanged, in that code page. Equal forms mean equal texts, so a cache address is
+// converted only where its form could compare differently from its text.
+class FavouriteAddresses final {
+ public:
+  // `entries`: the catalogue entries (ReadCatalogueEntries of url.dat's text).
+  FavouriteAddresses(Platform& platform, std::vector<std::string> entries);
+  FavouriteAddresses(const FavouriteAddresses&) = delete;
+  FavouriteAddresses& operator=(const FavouriteAddresses&) = delete;
 
-// The scan of ScanUrlCache for a caller that drops most rows right after it: every row
-// ScanUrlCache would append is counted and its hits summed, but only those for which
-// `keep` holds are appended, with the same content and in the same order. A large cache
-// then never holds all its rows in memory at once.
-ScanCount ScanUrlCacheKeeping(Platform& platform, std::uint32_t lngTypeMask,
-                              const KeepScannedRow& keep, std::vector<ListViewRow>* rows);
+  // The entry equal to the text `address`, or nullptr.
+  const std::string* FindText(std::string_view address) const;
+  // The entry whose ANSI form is `ansi`, for an address in the one form the code page
+  // writes its characters in (Platform::IsCanonicalAnsi, ASCII included); nullptr when
+  // there is none.
+  const std::string* FindCanonicalAnsi(std::string_view ansi) const;
+
+ private:
+  // The forms of one kind in a flat table (open addressing, linear probing, at most half
+  // full), with a sieve of a quick hash of each form's length and last bytes: most cache
+  // addresses are ruled out by one bit before they are hashed whole.
+  class FormTable final {
+   public:
+    // `forms` and `entries` stay where they are as long as the table.
+    void Build(const std::vector<std::string_view>& forms,
+               const std::vector<const std::string*>& entries);
+    const std::string* Find(std::string_view form) const;
+
+   private:
+    static std::uint32_t QuickHash(std::string_view form);
+    // Eight bytes a slot, so that the table stays in the cache; the form is read only
+    // when its hash matches.
+    struct Slot {
+      std::uint32_t hash = 0;   // the high half of the form's hash
+      std::uint32_t index = 0;  // 1 + the position in forms_, 0 for an empty slot
+    };
+    std::vector<Slot> slots_;
+    std::vector<std::string_view> forms_;
+    std::vector<const std::string*> entries_;
+    std::vector<std::uint64_t> sieve_;  // kSieveBits bits
+  };
+
+  std::vector<std::string> entries_;
+  std::vector<std::string> ansi_forms_;
+  FormTable by_text_;
+  FormTable by_ansi_;
+};
+
+// The ranking's scan in one pass: every row ScanUrlCache would append is counted and its
+// hits summed, but only the rows that name a favourite and pass the pre-filter (no
+// history row, more than one hit) are appended, with the same content and in the same
+// order; their address is the catalogue entry they equal. Entries that are not kept
+// cost no allocation, and their addresses are compared in the source's form.
+ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMask,
+                                    const FavouriteAddresses& favourites,
+                                    std::vector<ListViewRow>* rows);
 
 }  // namespace zorvane

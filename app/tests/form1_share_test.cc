@@ -34,7 +34,9 @@ class ScriptedPlatform final : public ForwardingPlatform {
  public:
   explicit ScriptedPlatform(Platform* target) : ForwardingPlatform(target) {}
 
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+  void EnumerateUrlCache(std::uint32_t type_mask,
+                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
+    if ((type_mask & 0x1) == 0) return;
     for (const auto& [ansi_address, hits] : cache) {
       if (!visit({0x1, ansi_address, hits})) return;
     }

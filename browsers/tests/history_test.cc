@@ -122,11 +122,13 @@ std::ostream& operator<<(std::ostream& out, const Seen& seen) {
 
 // The rows as cache entries (type 0x1, UTF-8 addresses), with the status in `*status`.
 std::vector<Seen> Enumerate(const fs::path& path, SourceStatus* status = nullptr) {
-  std::vector<HistoryRow> rows;
-  const SourceStatus result = ReadBrowserHistory(path.string(), &rows);
-  if (status != nullptr) *status = result;
   std::vector<Seen> seen;
-  for (const HistoryRow& row : rows) seen.push_back(Seen{0x1, row.address, row.hits});
+  const SourceStatus result =
+      ReadBrowserHistory(path.string(), [&](std::string_view address, std::uint32_t hits) {
+        seen.push_back(Seen{0x1, std::string(address), hits});
+      });
+  if (status != nullptr) *status = result;
+  if (result != SourceStatus::kRead) seen.clear();  // as every reader must
   return seen;
 }
 

@@ -36,6 +36,13 @@ class Table {
   char32_t Pair(unsigned char lead, unsigned char trail) const {
     return pairs_[(lead << 8) | trail];
   }
+  // Whether the code point below 0x10000 comes back as itself through the code page.
+  bool BasicSurvives(char32_t cp) const { return basic_survives_[cp]; }
+  // Whether a single byte, or a lead/trail pair, is what encoding its character gives.
+  bool SingleCanonical(unsigned char byte) const { return single_canonical_[byte]; }
+  bool PairCanonical(unsigned char lead, unsigned char trail) const {
+    return pair_canonical_[(lead << 8) | trail];
+  }
   // The CP932 bytes (1 or 2) for `cp`, or 0 when the code page cannot hold it.
   std::uint16_t Encode(char32_t cp) const {
     if (cp < basic_.size()) return basic_[cp];
@@ -94,6 +101,27 @@ class Table {
     for (const auto& [cp, code] : reverse_) {
       if (cp < basic_.size()) basic_[cp] = code;
     }
+    // The round trips, as tables: a code point survives when its bytes decode to it, bytes
+    // are canonical when their code point encodes to them.
+    basic_survives_.assign(0x10000, false);
+    for (char32_t cp = 0; cp < 0x10000; ++cp) {
+      const std::uint16_t code = basic_[cp];
+      if (cp < 0x80) {
+        basic_survives_[cp] = true;
+      } else if (code > 0xFF) {
+        basic_survives_[cp] = pairs_[code] == cp;
+      } else if (code != 0) {
+        basic_survives_[cp] = !IsLeadByte(static_cast<unsigned char>(code)) && single_[code] == cp;
+      }
+    }
+    for (int b = 0; b < 256; ++b) {
+      single_canonical_[b] = !IsLeadByte(static_cast<unsigned char>(b)) &&
+                             single_[b] != kUnassigned && (b < 0x80 || Encode(single_[b]) == b);
+    }
+    pair_canonical_.assign(65536, false);
+    for (int code = 0x8100; code < 0x10000; ++code) {
+      pair_canonical_[code] = pairs_[code] != kUnassigned && Encode(pairs_[code]) == code;
+    }
   }
 
   static char32_t Convert(iconv_t cd, const char* in, std::size_t in_size) {
@@ -117,6 +145,9 @@ class Table {
   std::vector<char32_t> pairs_;
   std::unordered_map<char32_t, std::uint16_t> reverse_;
   std::vector<std::uint16_t> basic_;  // reverse_ for code points below 0x10000
+  std::vector<bool> basic_survives_;
+  std::array<bool, 256> single_canonical_{};
+  std::vector<bool> pair_canonical_;
 };
 
 }  // namespace
@@ -178,6 +209,57 @@ std::string FromUtf8(std::string_view in) {
     }
   }
   return out;
+}
+
+bool SurvivesRoundTrip(std::string_view in) {
+  const Table* table = nullptr;
+  for (std::size_t i = 0; i < in.size();) {
+    const auto b0 = static_cast<unsigned char>(in[i]);
+    if (b0 < 0x80) {
+      i += text::AsciiPrefixLength(in.substr(i));
+      continue;
+    }
+    if (table == nullptr) table = &Table::Get();
+    // Most text beyond ASCII here is Japanese: three-byte sequences, decoded in line.
+    if (b0 >= 0xE0 && b0 <= 0xEF && i + 2 < in.size()) {
+      const auto b1 = static_cast<unsigned char>(in[i + 1]);
+      const auto b2 = static_cast<unsigned char>(in[i + 2]);
+      if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80) {
+        const char32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+        // Overlong forms and surrogates are malformed, and malformed text never survives.
+        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF) || !table->BasicSurvives(cp)) {
+          return false;
+        }
+        i += 3;
+        continue;
+      }
+    }
+    const char32_t cp = text::DecodeUtf8(in, &i);
+    if (cp >= 0x10000 || !table->BasicSurvives(cp)) return false;  // malformed included
+  }
+  return true;
+}
+
+bool IsCanonical(std::string_view in) {
+  const Table* table = nullptr;
+  for (std::size_t i = 0; i < in.size();) {
+    const auto byte = static_cast<unsigned char>(in[i]);
+    if (byte < 0x80) {
+      i += text::AsciiPrefixLength(in.substr(i));
+      continue;
+    }
+    if (table == nullptr) table = &Table::Get();
+    if (!IsLeadByte(byte)) {
+      if (!table->SingleCanonical(byte)) return false;
+      ++i;
+      continue;
+    }
+    // A dangling lead byte decodes to the default character, which encodes to a pair.
+    if (i + 1 >= in.size()) return false;
+    if (!table->PairCanonical(byte, static_cast<unsigned char>(in[i + 1]))) return false;
+    i += 2;
+  }
+  return true;
 }
 
 std::size_t CutAtCharBoundary(std::string_view cp932, std::size_t max_bytes) {

@@ -18,6 +18,15 @@ std::string ToUtf8(std::string_view cp932);
 // "?".
 std::string FromUtf8(std::string_view utf8);
 
+// Whether ToUtf8(FromUtf8(utf8)) == utf8, without converting: well-formed UTF-8 whose
+// every character the code page holds as itself.
+bool SurvivesRoundTrip(std::string_view utf8);
+
+// Whether FromUtf8(ToUtf8(cp932)) == cp932, without converting: every character is
+// assigned and in the form FromUtf8 writes for it (of the NEC and IBM duplicates, the
+// first in code order; no byte that only decodes to a stand-in).
+bool IsCanonical(std::string_view cp932);
+
 // Whether `byte` starts a double-byte character.
 bool IsLeadByte(unsigned char byte);
 

@@ -280,16 +280,20 @@ class PosixPlatform final : public Platform {
 
   std::string ToAnsi(std::string_view utf8) override { return cp932::FromUtf8(utf8); }
   std::string FromAnsi(std::string_view ansi) override { return cp932::ToUtf8(ansi); }
+  bool SurvivesAnsi(std::string_view utf8) override { return cp932::SurvivesRoundTrip(utf8); }
+  bool IsCanonicalAnsi(std::string_view ansi) override { return cp932::IsCanonical(ansi); }
 
   std::string ExpandEnvironmentStrings(const std::string& text) override {
     return ExpandEnvironmentReferences(text, LookUpVariable);
   }
 
 
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+  void EnumerateUrlCache(std::uint32_t type_mask,
+                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
     EnumerateUrlCacheSources(
         std::getenv("ZORVANE_URL_CACHE"), home_,
-        [this](const std::string& line) { Diagnose(line); }, visit);
+        [this](const std::string& line) { Diagnose(line); },
+        [&](const UrlCacheEntry& entry) { return (entry.type & type_mask) == 0 || visit(entry); });
   }
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {

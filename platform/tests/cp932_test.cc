@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+
+#include "platform/text.h"
 
 namespace zorvane::cp932 {
 namespace {
@@ -53,6 +56,39 @@ TEST(Cp932Test, CutsOnlyAtCharacterBoundaries) {
   EXPECT_EQ(CutAtCharBoundary(text, 5), 4u);
   EXPECT_EQ(CutAtCharBoundary(text, 99), 6u);
   EXPECT_EQ(CutAtCharBoundary("\xb1\xb2", 1), 1u);  // half-width katakana are single bytes
+}
+
+// The round-trip tests give what converting there and back gives, for every character
+// the code page can meet: every code point of the Basic Multilingual Plane, one beyond,
+// malformed UTF-8, and every single byte and byte pair (with a dangling lead byte).
+TEST(Cp932Test, RoundTripTestsAgreeWithConverting) {
+  std::size_t survivors = 0;
+  for (char32_t cp = 1; cp < 0x10000; ++cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    std::string utf8;
+    text::AppendUtf8(cp, &utf8);
+    utf8 = "a" + utf8 + "b";
+    const bool survives = ToUtf8(FromUtf8(utf8)) == utf8;
+    ASSERT_EQ(SurvivesRoundTrip(utf8), survives) << std::hex << static_cast<std::uint32_t>(cp);
+    survivors += survives;
+  }
+  EXPECT_GT(survivors, 7000u);
+  EXPECT_FALSE(SurvivesRoundTrip("\xF0\x9F\x98\x80"));  // U+1F600
+  EXPECT_FALSE(SurvivesRoundTrip("a\xFF"));
+  EXPECT_FALSE(SurvivesRoundTrip("\xE6\x97"));  // cut short
+
+  std::size_t canonical = 0;
+  for (int first = 0x80; first < 0x100; ++first) {
+    const std::string single = {'a', static_cast<char>(first)};
+    ASSERT_EQ(IsCanonical(single), FromUtf8(ToUtf8(single)) == single) << first;
+    for (int second = 0; second < 0x100; ++second) {
+      const std::string pair = {static_cast<char>(first), static_cast<char>(second), 'z'};
+      const bool expected = FromUtf8(ToUtf8(pair)) == pair;
+      ASSERT_EQ(IsCanonical(pair), expected) << first << " " << second;
+      canonical += expected;
+    }
+  }
+  EXPECT_GT(canonical, 7000u);
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ class RegistryTestPlatform final : public Platform {
   std::string ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
   std::string ExpandEnvironmentStrings(const std::string& text) override { return text; }
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>&) override {}
+  void EnumerateUrlCache(std::uint32_t, const std::function<bool(const UrlCacheEntry&)>&) override {
+  }
   bool ShellOpen(const std::string&, const std::string&) override { return false; }
   bool StartProgram(const std::string&) override { return false; }
   std::string ProgramDirectory() override { return folder_; }

@@ -380,15 +380,20 @@ class Win32Platform final : public Platform {
   // history address that a normal WinINet entry holds adds its views to that entry, the
   // others follow as further normal entries. Without browser profiles this is the WinINet
   // cache alone.
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
-    const browsers::MergedHistory history = browsers::ReadHistories(
-        DiscoverHistories(), [this](const std::string& path, browsers::SourceStatus status) {
+  void EnumerateUrlCache(std::uint32_t type_mask,
+                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
+    browsers::MergedHistory history;
+    browsers::ReadHistories(
+        DiscoverHistories(),
+        [this](const std::string& path, browsers::SourceStatus status) {
           Diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
-        });
-    browsers::CacheWithHistory cache(history, &AnsiAddress);
+        },
+        &history);
+    browsers::CacheWithHistory cache(history, CodePageForms());
     const bool finished = EnumerateWinInetCache(
-        [&](const UrlCacheEntry& entry) { return cache.VisitCacheEntry(entry, visit); });
-    if (finished) cache.VisitRemainingHistory(visit);
+        type_mask, [&](const UrlCacheEntry& entry) { return cache.VisitCacheEntry(entry, visit); });
+    constexpr std::uint32_t kNormalCacheEntry = 0x1;
+    if (finished && (type_mask & kNormalCacheEntry) != 0) cache.VisitRemainingHistory(visit);
   }
 
 
@@ -456,17 +461,18 @@ class Win32Platform final : public Platform {
     return paths;
   }
 
-  // A history address in the ANSI code page; characters it cannot hold are
-  // percent-encoded (UTF-8) instead of becoming "?", as the bookmark import writes them.
-  static std::string AnsiAddress(std::string_view utf8) {
-    return Utf8ToAnsi(text::PercentEncodeNonAsciiUnless(utf8, [](std::string_view character) {
-      return AnsiToUtf8(Utf8ToAnsi(character)) == character;
-    }));
+  // The ANSI code page as the history join needs it.
+  browsers::CodePageForms CodePageForms() {
+    return {[this](std::string_view utf8) { return SurvivesAnsi(utf8); },
+            [](std::string_view utf8) { return Utf8ToAnsi(utf8); }};
   }
 
-  // Calls `visit` for each entry of the WinINet URL cache until it returns false; returns
-  // false then.
-  bool EnumerateWinInetCache(const std::function<bool(const UrlCacheEntry&)>& visit) {
+
+  // Calls `visit` for each entry of the WinINet URL cache whose type shares a bit with
+  // `type_mask` until it returns false; returns false then. The address is handed where
+  // it lies in the block, and only for an entry of the types asked for.
+  bool EnumerateWinInetCache(std::uint32_t type_mask,
+                             const std::function<bool(const UrlCacheEntry&)>& visit) {
     DWORD size = 0;
     win32::UniqueUrlCacheFind find(::FindFirstUrlCacheEntryA(nullptr, nullptr, &size));
     if (find || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return true;
@@ -477,8 +483,12 @@ class Win32Platform final : public Platform {
     for (;;) {
       INTERNET_CACHE_ENTRY_INFOA record;
       std::memcpy(&record, block.get(), sizeof(record));
-      const std::string address = StringFromPointer(record.lpszSourceUrlName);
-      if (!visit({record.CacheEntryType, address, record.dwHitRate})) return false;
+      if ((record.CacheEntryType & type_mask) != 0) {
+        const std::string_view address = AddressAt(record.lpszSourceUrlName);
+        if (!visit({record.CacheEntryType, address, record.dwHitRate, AddressEncoding::kAnsi})) {
+          return false;
+        }
+      }
       block.reset();
       size = 0;
       ::FindNextUrlCacheEntryA(find.get(), nullptr, &size);
@@ -488,6 +498,7 @@ class Win32Platform final : public Platform {
       if (!::FindNextUrlCacheEntryA(find.get(), EntryIn(block), &size)) return true;
     }
   }
+
 
   // The name an enumeration left in `buffer`: `length` bytes, or up to its NUL.
   static std::string_view NameInBuffer(const std::vector<char>& buffer, DWORD length) {
@@ -507,14 +518,10 @@ class Win32Platform final : public Platform {
     return static_cast<INTERNET_CACHE_ENTRY_INFOA*>(block.get());
   }
 
-  // The NUL-terminated ANSI text at `address`: its length by lstrlenA, then a copy.
-  static std::string StringFromPointer(const char* address) {
+  // The NUL-terminated ANSI string at `address`, where it lies.
+  static std::string_view AddressAt(const char* address) {
     if (address == nullptr) return {};
-    const int length = ::lstrlenA(address);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    ::lstrcpyA(text.data(), address);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    return std::string_view(address, static_cast<std::size_t>(::lstrlenA(address)));
   }
 
   HWND shell_owner_ = nullptr;  // the owner ShellExecuteA gets

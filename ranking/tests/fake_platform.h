@@ -13,8 +13,9 @@ namespace zorvane::testing {
 // One cache entry with its own storage for the address bytes.
 struct FakeCacheEntry {
   std::uint32_t type;
-  std::string ansi_address;
+  std::string address;
   std::uint32_t hit_rate;
+  AddressEncoding encoding = AddressEncoding::kAnsi;
 };
 
 class FakePlatform final : public Platform {
@@ -70,11 +71,15 @@ class FakePlatform final : public Platform {
     ++from_ansi_calls;
     return cp932::ToUtf8(ansi);
   }
+  bool SurvivesAnsi(std::string_view utf8) override { return cp932::SurvivesRoundTrip(utf8); }
+  bool IsCanonicalAnsi(std::string_view ansi) override { return cp932::IsCanonical(ansi); }
   std::string ExpandEnvironmentStrings(const std::string& text) override { return text; }
 
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+  void EnumerateUrlCache(std::uint32_t type_mask,
+                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
     for (const FakeCacheEntry& e : cache) {
-      if (!visit(UrlCacheEntry{e.type, e.ansi_address, e.hit_rate})) return;
+      if ((e.type & type_mask) == 0) continue;
+      if (!visit(UrlCacheEntry{e.type, e.address, e.hit_rate, e.encoding})) return;
     }
   }
 

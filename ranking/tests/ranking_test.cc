@@ -96,107 +96,24 @@ TEST(DropHistoryAndSingleHitsTest, KeepsOrderOfTheRest) {
             (std::vector<std::string>{"visited: user@http://b/", "http://d/", "Visite"}));
 }
 
-// The matching the index must agree with: each row against every entry.
-std::vector<ListViewRow> MatchPairwise(const std::vector<std::string>& catalogue,
-                                       const std::map<std::string, std::string>& titles,
-                                       std::vector<ListViewRow> rows) {
-  std::vector<ListViewRow> kept;
-  for (ListViewRow& row : rows) {
-    bool matched = false;
-    for (const std::string& entry : catalogue) {
-      if (entry == row.address) {
-        matched = true;
-        const auto t = titles.find(row.address);
-        row.title = t == titles.end() ? "" : t->second;
-      }
-    }
-    if (matched) kept.push_back(row);
-  }
-  return kept;
-}
-
-TEST(MatchCatalogueTest, EdgeCases) {
-  const std::vector<std::string> catalogue = ReadCatalogueEntries(
-      "http://fav/\r\nhttp://twice/\r\nhttp://twice/\r\nhttp://a/?x=1,2\r\n\r\n");
-  const std::map<std::string, std::string> titles = {
-      {"http://fav/", "Fav"}, {"http://twice/", "Twice"}, {"http://a/?x=1,2", "Comma"}};
-  std::vector<ListViewRow> rows = {
-      Row("http://FAV/", "9"),  // letter case differs
-      Row("http://fav", "9"),   // no trailing slash
-      Row("http://fav/", "9"),
-      Row("http://twice/", "8"),    // listed twice in the catalogue: still one row
-      Row("http://fav/", "7"),      // the same address twice in the cache: both stay
-      Row("http://a/?x=1,2", "6"),  // an address with a comma ranks
-      Row("http://other/", "5"),
-  };
+TEST(SetTitlesTest, OneLookupPerDistinctAddress) {
+  std::vector<ListViewRow> rows = {Row("http://fav/", "9"), Row("http://twice/", "8"),
+                                   Row("http://fav/", "7"), Row("http://none/", "6")};
+  const std::map<std::string, std::string> titles = {{"http://fav/", "Fav"},
+                                                     {"http://twice/", "Twice"}};
   int lookups = 0;
-  MatchCatalogue(
-      catalogue,
+  SetTitles(
       [&](const std::string& address) {
         ++lookups;
         const auto t = titles.find(address);
         return t == titles.end() ? std::string() : t->second;
       },
       &rows);
-  ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"http://fav/", "http://twice/",
-                                                       "http://fav/", "http://a/?x=1,2"}));
+  EXPECT_EQ(lookups, 3);
   EXPECT_EQ(rows[0].title, "Fav");
   EXPECT_EQ(rows[1].title, "Twice");
   EXPECT_EQ(rows[2].title, "Fav");
-  EXPECT_EQ(rows[3].title, "Comma");
-  EXPECT_EQ(lookups, 3);  // one lookup per distinct address
-}
-
-TEST(MatchCatalogueTest, OnlyTheFinalBlankLineMatchesNothing) {
-  std::vector<ListViewRow> rows = {Row("http://a/", "5"), Row("http://b/", "3")};
-  MatchCatalogue(
-      ReadCatalogueEntries("\r\n"), [](const std::string&) { return "t"; }, &rows);
-  EXPECT_TRUE(rows.empty());
-  rows = {Row("http://a/", "5")};
-  MatchCatalogue(
-      ReadCatalogueEntries(""), [](const std::string&) { return "t"; }, &rows);
-  EXPECT_TRUE(rows.empty());
-}
-
-TEST(MatchCatalogueTest, AgreesWithPairwiseComparison) {
-  // Addresses drawn from a small alphabet so that equal, prefix and case-variant
-  // addresses meet often; a fixed linear congruential sequence keeps the test repeatable.
-  std::uint32_t state = 12345;
-  auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7fff; };
-  const char* const kParts[] = {"http://a/", "http://A/", "b", "", "/", ",", " ", "日本"};
-  auto address = [&] {
-    std::string s;
-    for (int n = static_cast<int>(next() % 3); n >= 0; --n) s += kParts[next() % 8];
-    return s;
-  };
-  for (int round = 0; round < 200; ++round) {
-    SCOPED_TRACE(round);
-    std::vector<std::string> catalogue;
-    std::map<std::string, std::string> titles;
-    for (int i = static_cast<int>(next() % 6); i > 0; --i) {
-      catalogue.push_back(address());
-      titles[catalogue.back()] = "title of " + catalogue.back();
-    }
-    std::vector<ListViewRow> rows;
-    for (int i = static_cast<int>(next() % 8); i > 0; --i) {
-      rows.push_back(Row(address(), std::to_string(next() % 5)));
-    }
-    const auto expected = MatchPairwise(catalogue, titles, rows);
-    MatchCatalogue(
-        catalogue,
-        [&](const std::string& a) {
-          const auto t = titles.find(a);
-          return t == titles.end() ? std::string() : t->second;
-        },
-        &rows);
-    ASSERT_EQ(rows.size(), expected.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      EXPECT_EQ(rows[i].address, expected[i].address);
-      EXPECT_EQ(rows[i].title, expected[i].title);
-      EXPECT_EQ(rows[i].hits, expected[i].hits);
-    }
-  }
+  EXPECT_EQ(rows[3].title, "");
 }
 
 TEST(FormatRateTest, OneDecimalHalfAwayFromZero) {
@@ -226,20 +143,6 @@ TEST(FormatRateTest, OneDecimalHalfAwayFromZero) {
     SCOPED_TRACE(std::to_string(c.hits) + "/" + std::to_string(c.total));
     EXPECT_EQ(FormatRate(c.hits, c.total), c.rate);
   }
-}
-
-TEST(RankingStepsTest, DroppedRowsStillCountInTheDivisor) {
-  // One favourite with 10 hits among scanned rows totalling 1,000.
-  std::vector<ListViewRow> rows = {Row("http://fav/", "10"), Row("http://other/", "985"),
-                                   Row("Visited: u@http://fav/", "4"), Row("http://one/", "1")};
-  const std::int64_t total = TotalHits(rows);
-  DropHistoryAndSingleHits(&rows);
-  MatchCatalogue(
-      ReadCatalogueEntries("http://fav/\r\n\r\n"), [](const std::string&) { return "Fav"; }, &rows);
-  SetRates(total, &rows);
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].rate, "1.0%");
-  EXPECT_EQ(rows[0].title, "Fav");
 }
 
 }  // namespace

@@ -100,47 +100,196 @@ TEST(ScanUrlCacheTest, ConvertsOnlyEntriesOfTheMaskedTypes) {
   EXPECT_EQ(platform.from_ansi_calls, 1);
 }
 
-// The scan that keeps only some rows counts, sums and keeps exactly what a full scan
-// followed by TotalHits and the pre-filter would.
-TEST(ScanUrlCacheKeepingTest, AgreesWithAFullScanAndThePreFilter) {
-  FakePlatform platform;
-  platform.cache = {
-      {0x1, "http://a/", 5},
-      {0x1, "http://single/", 1},
-      {0x1, "http://zero/", 0},
-      {0x1, "Visited: u@http://a/", 9},
-      {0x1, "visited: u@http://a/", 9},
-      {0x100001, "Cookie:u@a/", 7},
-      {0x8, "http://edited/", 4},
-      {0x1, "http://wrapped/", 0xFFFFFFFF},
-      {0x1, "http://max/", 0x7FFFFFFF},
-      {0x1, "http://jp/\x93\xfa\x96\x7b", 2},
-      {0x1, "http://a/", 2},
-      {0x1, "Visited:", 3},
-  };
-  for (const std::uint32_t mask : {0x1u, 0x8u, 0x9u, 0x0u}) {
-    SCOPED_TRACE(mask);
-    std::vector<ListViewRow> full;
-    const std::int32_t count = ScanUrlCache(platform, mask, &full);
-    const std::int64_t total = TotalHits(full);
-    DropHistoryAndSingleHits(&full);
+// What the ranking kept of a scan before it matched during the scan: the full scan, its
+// total, the pre-filter, then each row compared with every catalogue entry.
+struct StepByStep {
+  std::int32_t count;
+  std::int64_t total;
+  std::vector<ListViewRow> rows;
+};
 
-    std::vector<ListViewRow> kept;
-    const ScanCount scanned = ScanUrlCacheKeeping(
-        platform, mask,
-        [](std::string_view address, std::int32_t hits) {
-          return !IsHistoryOrSingleHit(address, hits);
-        },
-        &kept);
-    EXPECT_EQ(scanned.rows, count);
-    EXPECT_EQ(scanned.total_hits, total);
-    ASSERT_EQ(kept.size(), full.size());
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-      EXPECT_EQ(kept[i].address, full[i].address);
-      EXPECT_EQ(kept[i].hits, full[i].hits);
-      EXPECT_EQ(kept[i].title, "");
-      EXPECT_EQ(kept[i].rate, "");
+StepByStep ScanThenMatchPairwise(FakePlatform& platform, std::uint32_t mask,
+                                 const std::vector<std::string>& catalogue) {
+  StepByStep result;
+  std::vector<ListViewRow> rows;
+  result.count = ScanUrlCache(platform, mask, &rows);
+  result.total = TotalHits(rows);
+  DropHistoryAndSingleHits(&rows);
+  for (const ListViewRow& row : rows) {
+    bool matched = false;
+    for (const std::string& entry : catalogue) matched = matched || entry == row.address;
+    if (matched) result.rows.push_back(row);
+  }
+  return result;
+}
+
+void ExpectSameAsStepByStep(FakePlatform& platform, std::uint32_t mask,
+                            const std::vector<std::string>& catalogue) {
+  const StepByStep expected = ScanThenMatchPairwise(platform, mask, catalogue);
+  const FavouriteAddresses favourites(platform, catalogue);
+  std::vector<ListViewRow> rows;
+  const ScanCount scanned = ScanUrlCacheForFavourites(platform, mask, favourites, &rows);
+  EXPECT_EQ(scanned.rows, expected.count);
+  EXPECT_EQ(scanned.total_hits, expected.total);
+  ASSERT_EQ(rows.size(), expected.rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(rows[i].address, expected.rows[i].address);
+    EXPECT_EQ(rows[i].hits, expected.rows[i].hits);
+    EXPECT_EQ(rows[i].title, "");
+    EXPECT_EQ(rows[i].rate, "");
+  }
+}
+
+constexpr auto kUtf8 = AddressEncoding::kUtf8;
+
+TEST(ScanUrlCacheForFavouritesTest, MatchEdgeCases) {
+  FakePlatform platform;
+  const std::vector<std::string> catalogue = ReadCatalogueEntries(
+      "http://fav/\r\nhttp://twice/\r\nhttp://twice/\r\nhttp://a/?x=1,2\r\n\r\n");
+  platform.cache = {
+      {0x1, "http://FAV/", 9},      // letter case differs
+      {0x1, "http://fav", 9},       // no trailing slash
+      {0x1, "http://fav/", 9},      //
+      {0x1, "http://twice/", 8},    // listed twice in the catalogue: still one row
+      {0x1, "http://fav/", 7},      // the same address twice in the cache: both stay
+      {0x1, "http://a/?x=1,2", 6},  // an address with a comma ranks
+      {0x1, "http://fav/", 1},      // a single hit is dropped
+      {0x1, "http://other/", 5},
+  };
+  const FavouriteAddresses favourites(platform, catalogue);
+  std::vector<ListViewRow> rows;
+  const ScanCount scanned = ScanUrlCacheForFavourites(platform, 0x1, favourites, &rows);
+  EXPECT_EQ(scanned.rows, 8);
+  EXPECT_EQ(scanned.total_hits, 54);
+  EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"http://fav/", "http://twice/",
+                                                       "http://fav/", "http://a/?x=1,2"}));
+  ExpectSameAsStepByStep(platform, 0x1, catalogue);
+
+  // A catalogue of only the final blank line, or of nothing, keeps nothing.
+  for (const char* text : {"\r\n", ""}) {
+    const FavouriteAddresses none(platform, ReadCatalogueEntries(text));
+    rows.clear();
+    EXPECT_EQ(ScanUrlCacheForFavourites(platform, 0x1, none, &rows).rows, 8);
+    EXPECT_TRUE(rows.empty());
+  }
+}
+
+TEST(ScanUrlCacheForFavouritesTest, DroppedRowsStillCountInTheDivisor) {
+  // One favourite with 10 hits among scanned rows totalling 1,000.
+  FakePlatform platform;
+  platform.cache = {{0x1, "http://fav/", 10},
+                    {0x1, "http://other/", 985},
+                    {0x1, "Visited: u@http://fav/", 4},
+                    {0x1, "http://one/", 1}};
+  const FavouriteAddresses favourites(
+      platform, ReadCatalogueEntries("http://fav/\r\nVisited: u@http://fav/\r\n"));
+  std::vector<ListViewRow> rows;
+  const ScanCount scanned = ScanUrlCacheForFavourites(platform, 0x1, favourites, &rows);
+  SetRates(scanned.total_hits, &rows);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].rate, "1.0%");
+}
+
+// Where the bytes of an address could compare differently from its text, the text
+// decides; the rest is compared without converting anything.
+TEST(ScanUrlCacheForFavouritesTest, ConvertsOnlyWhereTheFormCouldMislead) {
+  FakePlatform platform;
+  // "∵" has two forms in the code page, 0x81E6 (written) and 0x879A; "é" has none.
+  const std::vector<std::string> catalogue = ReadCatalogueEntries(
+      platform.FromAnsi("http://jp/\x93\xfa\x96\x7b\r\nhttp://b/\x81\xe6\r\nhttp://e/?\r\n"));
+  platform.cache = {
+      {0x1, "http://jp/\x93\xfa\x96\x7b", 5},  // canonical ANSI
+      {0x1, "http://jp/日本", 4, kUtf8},       // UTF-8 the code page keeps
+      {0x1, "http://plain/", 3, kUtf8},        // ASCII
+      {0x1, "http://b/\x87\x9a", 6},           // the second form of "∵"
+      {0x1, "http://e/é", 7, kUtf8},           // "é" becomes "?"
+      {0x1,
+       "\x83"
+       "cookie:",
+       2},  // a trail byte before "ookie:"
+  };
+  const FavouriteAddresses favourites(platform, catalogue);
+  platform.from_ansi_calls = 0;
+  std::vector<ListViewRow> rows;
+  const ScanCount scanned = ScanUrlCacheForFavourites(platform, 0x1, favourites, &rows);
+  EXPECT_EQ(platform.from_ansi_calls, 3);  // the second form, "é", and the cookie check
+  EXPECT_EQ(scanned.rows, 6);
+  EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"http://jp/日本", "http://jp/日本",
+                                                       "http://b/∵", "http://e/?"}));
+  ExpectSameAsStepByStep(platform, 0x1, catalogue);
+}
+
+// Random caches and catalogues over parts chosen to meet often and to hold every case
+// where a source's bytes and its text could disagree; a fixed linear congruential
+// sequence keeps the test repeatable.
+TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
+  std::uint32_t state = 12345;
+  auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7fff; };
+  // The same pieces as code page 932 bytes and as UTF-8, where UTF-8 can say them.
+  const char* const kAnsiParts[] = {
+      "http://a/",
+      "http://A/",
+      "b",
+      "",
+      "/",
+      ",",
+      " ",
+      "?",
+      "\\",
+      "Visited:",
+      "cOOkie:",
+      "\x93\xfa\x96\x7b",  // 日本
+      "\x81\xe6",          // ∵ as written
+      "\x87\x9a",          // ∵ in its second form
+      "\x87\x54",          // Ⅰ as written (NEC)
+      "\xfa\x4a",          // Ⅰ in its IBM form
+      "\x81\x60",          // ～
+      "\x81\x20",          // a lead byte with a bad trail byte
+      "\x81",              // a lead byte, dangling at the end
+      "\xa0",
+      "\x80",  // bytes that only decode to stand-ins
+      "\x83"
+      "c",  // a trail byte that looks like "c"
+  };
+  const char* const kUtf8Parts[] = {
+      "http://a/", "http://A/", "b", "",  "/",  ",",  " ", "?", "\\",           "Visited:",
+      "cOOkie:",   "日本",      "∵", "Ⅰ", "～", "〜", "é", "¥", "\xef\xa3\xb0",  // U+F8F0
+      "\xff",                                                                    // not UTF-8
+      "😀",         "ャ",
+  };
+  auto pick = [&](const auto& parts) {
+    std::string s;
+    const std::size_t n = std::size(parts);
+    for (int k = static_cast<int>(next() % 3); k >= 0; --k) s += parts[next() % n];
+    return s;
+  };
+  FakePlatform platform;
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    std::string catalogue_bytes;
+    for (int i = static_cast<int>(next() % 8); i > 0; --i) {
+      catalogue_bytes += next() % 2 ? pick(kAnsiParts) : platform.ToAnsi(pick(kUtf8Parts));
+      catalogue_bytes += "\r\n";
     }
+    const std::vector<std::string> catalogue =
+        ReadCatalogueEntries(platform.FromAnsi(catalogue_bytes));
+    platform.cache.clear();
+    for (int i = static_cast<int>(next() % 12); i > 0; --i) {
+      const std::uint32_t hits = next() % 4;
+      if (next() % 2) {
+        platform.cache.push_back({0x1, pick(kAnsiParts), hits});
+      } else {
+        platform.cache.push_back({0x1, pick(kUtf8Parts), hits, kUtf8});
+      }
+      // A cache address that is a catalogue line, in either form.
+      if (next() % 3 == 0 && !catalogue.empty()) {
+        const std::string& entry = catalogue[next() % catalogue.size()];
+        platform.cache.push_back({0x1, entry, 2 + hits, kUtf8});
+        platform.cache.push_back({0x1, platform.ToAnsi(entry), 3 + hits});
+      }
+    }
+    ExpectSameAsStepByStep(platform, 0x1, catalogue);
   }
 }
 

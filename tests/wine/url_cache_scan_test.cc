@@ -50,7 +50,7 @@ std::vector<CacheListEntry> UrlCacheScanTest::entries_;
 
 TEST_F(UrlCacheScanTest, EnumerationYieldsEveryCommittedEntry) {
   std::vector<Entry> seen;
-  platform_->EnumerateUrlCache([&](const UrlCacheEntry& entry) {
+  platform_->EnumerateUrlCache(0xFFFFFFFF, [&](const UrlCacheEntry& entry) {
     seen.emplace_back(entry.type, platform_->FromAnsi(entry.address), entry.hit_rate);
     return true;
   });
@@ -65,7 +65,7 @@ TEST_F(UrlCacheScanTest, EnumerationYieldsEveryCommittedEntry) {
 
 TEST_F(UrlCacheScanTest, AddressesArriveAsCodePage932Bytes) {
   bool found = false;
-  platform_->EnumerateUrlCache([&](const UrlCacheEntry& entry) {
+  platform_->EnumerateUrlCache(0xFFFFFFFF, [&](const UrlCacheEntry& entry) {
     if (entry.address.find("example.jp") != std::string_view::npos) {
       found = true;
       EXPECT_EQ(std::string(entry.address),
@@ -78,7 +78,7 @@ TEST_F(UrlCacheScanTest, AddressesArriveAsCodePage932Bytes) {
 
 TEST_F(UrlCacheScanTest, VisitorCanStopTheEnumeration) {
   int calls = 0;
-  platform_->EnumerateUrlCache([&](const UrlCacheEntry&) { return ++calls < 2; });
+  platform_->EnumerateUrlCache(0xFFFFFFFF, [&](const UrlCacheEntry&) { return ++calls < 2; });
   EXPECT_EQ(calls, 2);
 }
 

@@ -35,9 +35,10 @@ class RecordingPlatform final : public ForwardingPlatform {
     started.push_back(command_line);
     return accept_starts;
   }
-  void EnumerateUrlCache(const std::function<bool(const UrlCacheEntry&)>& visit) override {
+  void EnumerateUrlCache(std::uint32_t type_mask,
+                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
     if (on_cache_scan) on_cache_scan();
-    ForwardingPlatform::EnumerateUrlCache(visit);
+    ForwardingPlatform::EnumerateUrlCache(type_mask, visit);
   }
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& default_value, std::uint32_t size,

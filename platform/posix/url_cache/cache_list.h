@@ -6,8 +6,9 @@
 // - HITS: the hit count in decimal digits. A count above 2,147,483,647 is given as
 //   2,147,483,647, the largest count the ranking reads as a positive number; a negative
 //   count or anything that is not a number makes the line bad;
-// - ADDRESS: the rest of the line, as it is (it may hold tabs and blanks); converted
-//   to code page 932 for the entry, characters the code page cannot hold becoming "?".
+// - ADDRESS: the rest of the line, as it is (it may hold tabs and blanks); handed over as
+//   UTF-8 (AddressEncoding::kUtf8), so that it stands for its code page 932 form, in
+//   which characters the code page cannot hold become "?".
 // Blanks around TYPE and HITS are allowed. Lines end with LF or CR LF; a UTF-8 byte order
 // mark before the first line is ignored. Empty lines, lines of blanks, lines that begin
 // with "#", lines with an empty address and bad lines are skipped; lines longer than
@@ -36,7 +37,7 @@ bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_
 bool EnumerateCacheList(std::string_view text,
                         const std::function<bool(const UrlCacheEntry&)>& visit);
 
-// The same over the file at `path`, read piece by piece so that a file of any size
+// The same over the file at `path`, read a mebibyte at a time so that a file of any size
 // needs little memory. A file that cannot be opened yields nothing.
 bool EnumerateCacheListFile(const std::string& path,
                             const std::function<bool(const UrlCacheEntry&)>& visit);

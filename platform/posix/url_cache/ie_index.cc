@@ -1,10 +1,13 @@
 #include "platform/posix/url_cache/ie_index.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "platform/posix/cp932.h"
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+
 #include "platform/text.h"
 
 namespace zorvane {
@@ -98,12 +101,10 @@ bool EnumerateIeCacheIndex(std::string_view bytes,
       std::string_view address;
       const std::string_view record = bytes.substr(offset, length * kBlockSize);
       if (ReadUrlRecord(record, &type, &hits, &address) && !address.empty()) {
-        std::string converted;
-        if (utf8_addresses && text::IsValidUtf8(address)) {
-          converted = cp932::FromUtf8(address);
-          address = converted;
-        }
-        if (!visit(UrlCacheEntry{type, address, hits})) return false;
+        const AddressEncoding encoding = utf8_addresses && text::IsValidUtf8(address)
+                                             ? AddressEncoding::kUtf8
+                                             : AddressEncoding::kAnsi;
+        if (!visit(UrlCacheEntry{type, address, hits, encoding})) return false;
       }
     }
     block += length;
@@ -112,16 +113,30 @@ bool EnumerateIeCacheIndex(std::string_view bytes,
 }
 
 bool EnumerateIeCacheIndexFile(const std::string& path,
+                               const std::function<bool(const UrlCacheEntry&)>& visit,
+                               std::vector<char>* buffer) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return true;
+  struct stat info;
+  std::size_t got = 0;
+  if (fstat(fd, &info) == 0 && info.st_size > 0) {
+    const std::size_t want = std::min(static_cast<std::size_t>(info.st_size), kMaxIndexBytes);
+    if (buffer->size() < want) buffer->resize(want);
+    while (got < want) {
+      const ssize_t n = read(fd, buffer->data() + got, want - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+  }
+  close(fd);
+  return EnumerateIeCacheIndex(std::string_view(buffer->data(), got), visit);
+}
+
+bool EnumerateIeCacheIndexFile(const std::string& path,
                                const std::function<bool(const UrlCacheEntry&)>& visit) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return true;
-  const std::streamoff end = in.tellg();
-  if (end <= 0) return true;
-  std::string bytes(std::min(static_cast<std::size_t>(end), kMaxIndexBytes), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return EnumerateIeCacheIndex(bytes, visit);
+  std::vector<char> buffer;
+  return EnumerateIeCacheIndexFile(path, visit, &buffer);
 }
 
 }  // namespace zorvane

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -28,10 +29,11 @@ inline constexpr std::size_t kIeCacheSignatureBytes = 28;
 bool IsIeCacheIndex(std::string_view first_bytes);
 
 // Calls `visit` for each URL record of the index file `bytes`, in file order, until it
-// returns false; returns false then. Addresses are handed over in code page 932: those
-// of Wine's files are converted from UTF-8 (characters the code page cannot hold become
-// "?"; an address that is not UTF-8 is passed as it is), those of Internet Explorer's
-// files are passed as they are. Records with an empty address are skipped.
+// returns false; returns false then. Addresses are handed over as the file holds them:
+// those of Internet Explorer's files in code page 932, those of Wine's files in UTF-8
+// (standing for their code page 932 form, in which characters the code page cannot hold
+// become "?"), except that an address of Wine's that is not UTF-8 goes as code page 932.
+// Records with an empty address are skipped.
 bool EnumerateIeCacheIndex(std::string_view bytes,
                            const std::function<bool(const UrlCacheEntry&)>& visit);
 
@@ -39,5 +41,11 @@ bool EnumerateIeCacheIndex(std::string_view bytes,
 // describe. A file that cannot be read yields nothing.
 bool EnumerateIeCacheIndexFile(const std::string& path,
                                const std::function<bool(const UrlCacheEntry&)>& visit);
+
+// The same, reading the file into `buffer`, which keeps its room for the next file: a
+// cache of many index files then faults in the pages of one.
+bool EnumerateIeCacheIndexFile(const std::string& path,
+                               const std::function<bool(const UrlCacheEntry&)>& visit,
+                               std::vector<char>* buffer);
 
 }  // namespace zorvane

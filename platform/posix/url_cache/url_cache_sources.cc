@@ -15,7 +15,6 @@
 #include "platform/posix/cp932.h"
 #include "platform/posix/url_cache/cache_list.h"
 #include "platform/posix/url_cache/ie_index.h"
-#include "platform/text.h"
 
 namespace zorvane {
 namespace {
@@ -79,12 +78,16 @@ browsers::SourceStatus ResolveSource(const std::string& path, ResolvedSource* so
                                                       : browsers::SourceStatus::kRead;
 }
 
+// Code page 932 by its tables.
+browsers::CodePageForms Cp932Forms() {
+  return {[](std::string_view utf8) { return cp932::SurvivesRoundTrip(utf8); },
+          [](std::string_view utf8) { return cp932::FromUtf8(utf8); }};
+}
+
 }  // namespace
 
 std::string AddressForCodePage(std::string_view utf8) {
-  return text::PercentEncodeNonAsciiUnless(utf8, [](std::string_view character) {
-    return cp932::ToUtf8(cp932::FromUtf8(character)) == character;
-  });
+  return browsers::AddressForCodePage(utf8, Cp932Forms());
 }
 
 void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
@@ -100,6 +103,7 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
   // can add hits to an address an earlier one holds, and so can the histories to an
   // entry of a cache list or index.dat.
   std::vector<ResolvedSource> resolved;
+  std::vector<char> index_buffer;
   std::set<std::string> seen_databases;
   browsers::MergedHistory history;
   for (const std::string& path : paths) {
@@ -111,28 +115,27 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
     }
     if (source.kind == UrlCacheSourceKind::kSqlite) {
       if (!seen_databases.insert(browsers::FileIdentity(source.file)).second) continue;
-      std::vector<browsers::HistoryRow> rows;
-      if (const browsers::SourceStatus status = browsers::ReadBrowserHistory(source.file, &rows);
+      history.Begin();
+      if (const browsers::SourceStatus status = browsers::ReadBrowserHistory(
+              source.file,
+              [&](std::string_view address, std::uint32_t hits) { history.Add(address, hits); });
           status != browsers::SourceStatus::kRead) {
+        history.Rollback();
         report(path, status);
-        continue;
       }
-      history.Add(rows);
       continue;
     }
     resolved.push_back(std::move(source));
   }
 
-  browsers::CacheWithHistory cache(history, [](std::string_view address) {
-    return cp932::FromUtf8(AddressForCodePage(address));
-  });
+  browsers::CacheWithHistory cache(history, Cp932Forms());
   const auto joined = [&](const UrlCacheEntry& entry) {
     return cache.VisitCacheEntry(entry, visit);
   };
   for (const ResolvedSource& source : resolved) {
     const bool go_on = source.kind == UrlCacheSourceKind::kCacheList
                            ? EnumerateCacheListFile(source.file, joined)
-                           : EnumerateIeCacheIndexFile(source.file, joined);
+                           : EnumerateIeCacheIndexFile(source.file, joined, &index_buffer);
     if (!go_on) return;
   }
   cache.VisitRemainingHistory(visit);
