@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/list_rows.h"
 #include "platform/platform.h"
 
 namespace zorvane {
@@ -20,21 +21,6 @@ namespace zorvane {
 inline constexpr char kAppTitle[] = "Zorvane";
 // Shown by both commands that write into the Favorites folder when its path is unknown.
 inline constexpr char kNoFavoritesFolderMessage[] = "Favoritesフォルダのパス取得に失敗";
-
-// One row of ListView1: the item text (title) and the three sub-items.
-struct ListViewRow {
-  std::string title;  // column 1, "タイトル"
-  std::string rate;   // column 2, "シチョーリツ"
-  std::string address;  // column 3, "URL"
-  std::string hits;   // column 4, "表示回数"
-  int small_icon = 0;  // 0 none, 1 cloud, 2 arrow, 3 sun
-};
-
-// One row of the entry-type selector Combo1.
-struct ComboRow {
-  std::string text;
-  std::uint32_t item_data = 0;
-};
 
 // Everything a view needs to draw the main window.
 struct Form1State {

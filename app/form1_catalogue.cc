@@ -22,7 +22,6 @@ namespace {
 
 constexpr char kShortcutSection[] = "InternetShortcut";
 constexpr char kShortcutKey[] = "URL";
-constexpr char kTitleSection[] = "ShortcutTitle";
 constexpr auto kProgressRepaintInterval = std::chrono::milliseconds(50);
 
 // Reads the whole address of a shortcut, and its ANSI form: starts with a buffer that

@@ -18,10 +18,6 @@ namespace {
 
 constexpr char kNoCatalogueMessage[] = "まず、お気に入りデータを作成してください";
 constexpr char kScanningLabel[] = "調査中 ...";
-constexpr char kTitleSection[] = "ShortcutTitle";
-constexpr char kRankSection[] = "RANK";
-// The display count column, counted from 1: the rows are sorted by it.
-constexpr std::int32_t kHitsColumn = 4;
 
 // The mask used when no selector row is selected: normal entries, as at start.
 constexpr std::uint32_t kDefaultTypeMask = 0x1;

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/list_rows.h"
 #include "platform/platform.h"
 
 namespace zorvane {

@@ -21,6 +21,11 @@ struct ProgramFiles {
 // The program file's base name; the settings file is named after it.
 inline constexpr char kProgramBaseName[] = "Zorvane";
 
+// The settings file's sections: the title of each catalogued address, and the last place
+// of each ranked title.
+inline constexpr char kTitleSection[] = "ShortcutTitle";
+inline constexpr char kRankSection[] = "RANK";
+
 // The text before the first NUL character of `text`, or all of it.
 std::string TrimNull(const std::string& text);
 

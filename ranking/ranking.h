@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/list_rows.h"
 
 namespace zorvane {
 

@@ -8,8 +8,6 @@
 namespace zorvane {
 namespace {
 
-// The hit count column, counted from 1.
-constexpr std::int32_t kHitsColumn = 4;
 
 }  // namespace
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/list_rows.h"
 #include "platform/platform.h"
 
 namespace zorvane {
