@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 // Sections of this file: walking code page 932 text; lines and their kinds; reading;
@@ -17,10 +18,7 @@ constexpr std::string_view kCrLf = "\r\n";
 // how the code page decodes them); a lead byte at the end of the text stands alone. Text
 // handed to these helpers never spans a line end, so CR and LF are never swallowed.
 
-bool IsLeadByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+bool IsLeadByte(char c) { return IsCp932LeadByte(static_cast<unsigned char>(c)); }
 
 std::size_t CharLength(std::string_view s, std::size_t i) {
   return IsLeadByte(s[i]) && i + 1 < s.size() ? 2 : 1;

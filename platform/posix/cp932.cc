@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 namespace zorvane::cp932 {
@@ -152,9 +153,7 @@ class Table {
 
 }  // namespace
 
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+bool IsLeadByte(unsigned char byte) { return IsCp932LeadByte(byte); }
 
 std::string ToUtf8(std::string_view in) {
   std::string out;
