@@ -46,8 +46,13 @@ if [ "$windows_build" != 0 ]; then
   if [ ! -s "$out/sqlite3.c" ]; then
     if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
        ! grep -qs '^deb-src' /etc/apt/sources.list; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        "${sudo[@]}" tee /etc/apt/sources.list.d/zorvane-deb-src.sources >/dev/null
+      if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+          "${sudo[@]}" tee /etc/apt/sources.list.d/zorvane-deb-src.sources >/dev/null
+      else
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+          "${sudo[@]}" tee /etc/apt/sources.list.d/zorvane-deb-src.list >/dev/null
+      fi
       "${sudo[@]}" apt-get update -qq
     fi
     work=$(mktemp -d)
