@@ -9,11 +9,11 @@ namespace zorvane {
 
 // One row of ListView1: the item text (title) and the three sub-items.
 struct ListViewRow {
-  std::string title;  // column 1, "タイトル"
-  std::string rate;   // column 2, "シチョーリツ"
+  std::string title;    // column 1, "タイトル"
+  std::string rate;     // column 2, "シチョーリツ"
   std::string address;  // column 3, "URL"
-  std::string hits;   // column 4, "表示回数"
-  int small_icon = 0;  // 0 none, 1 cloud, 2 arrow, 3 sun
+  std::string hits;     // column 4, "表示回数"
+  int small_icon = 0;   // 0 none, 1 cloud, 2 arrow, 3 sun
 };
 
 // One row of the entry-type selector Combo1.

@@ -95,8 +95,7 @@ SourceStatus ReadFirefoxBookmarks(sqlite3* db, BookmarkNode* root) {
   int rc;
   while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
     FirefoxRow row{sqlite3_column_int64(query.get(), 0), sqlite3_column_int(query.get(), 2),
-                   std::string(ColumnText(query.get(), 3)),
-                   std::string(ColumnText(query.get(), 4)),
+                   std::string(ColumnText(query.get(), 3)), std::string(ColumnText(query.get(), 4)),
                    std::string(ColumnText(query.get(), 5))};
     if (row.guid == "root________") top = row.id;
     children[sqlite3_column_int64(query.get(), 1)].push_back(std::move(row));
@@ -146,8 +145,8 @@ SourceStatus ReadBookmarkFile(const std::string& path, BookmarkNode* root,
     head.resize(static_cast<std::size_t>(in.gcount()));
   }
   if (IsSqliteDatabase(head)) {
-    const SourceStatus read = ReadSqliteDatabaseCopy(
-        path, [&](sqlite3* db) { return ReadFirefoxBookmarks(db, root); });
+    const SourceStatus read =
+        ReadSqliteDatabaseCopy(path, [&](sqlite3* db) { return ReadFirefoxBookmarks(db, root); });
     if (read == SourceStatus::kRead) *kind = BookmarkSourceKind::kFirefox;
     return read;
   }

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/paths.h"
 #include "browsers/profiles.h"
 #include "browsers/utf8_path.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "share/internet_shortcut.h"
 
@@ -86,8 +86,7 @@ class TreeWriter final {
             break;
           }
           const std::string file = paths::JoinAlways(
-              path,
-              names.Claim(Stem(node.title, node.address), share::kShortcutExtension),
+              path, names.Claim(Stem(node.title, node.address), share::kShortcutExtension),
               separator_);
           const std::string text = share::InternetShortcutText(AddressForFile(node.address));
           if (!platform_.WriteNewFile(file, platform_.ToAnsi(text))) return false;
@@ -105,8 +104,7 @@ class TreeWriter final {
  private:
   std::string Stem(const std::string& title, std::string_view address) {
     const std::string name = title.empty() && !address.empty() ? TitleFromAddress(address) : title;
-    return share::ShortcutFileStem(platform_,
-                                   std::string(text::FirstChars(name, kMaxTitleChars)));
+    return share::ShortcutFileStem(platform_, std::string(text::FirstChars(name, kMaxTitleChars)));
   }
 
   // The address with what the ANSI code page cannot hold percent-encoded, so that the

@@ -14,8 +14,8 @@ namespace zorvane::browsers {
 struct BookmarkNode {
   enum class Kind { kFolder, kBookmark, kSeparator };
   Kind kind = Kind::kFolder;
-  std::string title;    // UTF-8, as the browser stores it
-  std::string address;  // bookmarks only: the address as the browser stores it
+  std::string title;                   // UTF-8, as the browser stores it
+  std::string address;                 // bookmarks only: the address as the browser stores it
   std::vector<BookmarkNode> children;  // folders only, in the browser's order
 
   bool operator==(const BookmarkNode&) const = default;

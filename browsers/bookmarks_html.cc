@@ -28,10 +28,9 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 // Finds `needle` (lower-case ASCII) in `haystack` from `from`, without regard to case.
 std::size_t FindIgnoringCase(std::string_view haystack, std::string_view needle,
                              std::size_t from = 0) {
-  const auto it = std::search(haystack.begin() + static_cast<std::ptrdiff_t>(
-                                                     std::min(from, haystack.size())),
-                              haystack.end(), needle.begin(), needle.end(),
-                              [](char a, char b) { return Lower(a) == b; });
+  const auto it = std::search(
+      haystack.begin() + static_cast<std::ptrdiff_t>(std::min(from, haystack.size())),
+      haystack.end(), needle.begin(), needle.end(), [](char a, char b) { return Lower(a) == b; });
   return it == haystack.end() ? std::string_view::npos
                               : static_cast<std::size_t>(it - haystack.begin());
 }
@@ -67,9 +66,9 @@ std::string DecodeEntities(std::string_view text) {
       std::uint32_t cp = 0;
       bool valid = !digits.empty();
       for (const char c : digits) {
-        const int digit = c >= '0' && c <= '9'                 ? c - '0'
+        const int digit = c >= '0' && c <= '9'                        ? c - '0'
                           : hex && Lower(c) >= 'a' && Lower(c) <= 'f' ? Lower(c) - 'a' + 10
-                                                                     : -1;
+                                                                      : -1;
         if (digit < 0 || cp > 0x10FFFF) {
           valid = false;
           break;
@@ -107,8 +106,8 @@ std::string CleanText(std::string_view raw) {
 }
 
 struct Tag {
-  std::string name;  // lower case, "/" first for an end tag
-  std::string href;  // the HREF attribute, decoded
+  std::string name;     // lower case, "/" first for an end tag
+  std::string href;     // the HREF attribute, decoded
   std::size_t end = 0;  // the position after ">"
 };
 

@@ -56,9 +56,9 @@ std::size_t CacheWithHistory::Lookup(const UrlCacheEntry& entry) {
     for (std::size_t i = 0; i < history_.size(); ++i) by_ansi_.emplace(forms_.to_ansi(Form(i)), i);
     by_ansi_built_ = true;
   }
-  const auto found = by_ansi_.find(entry.encoding == AddressEncoding::kAnsi
-                                       ? std::string(entry.address)
-                                       : forms_.to_ansi(entry.address));
+  const auto found =
+      by_ansi_.find(entry.encoding == AddressEncoding::kAnsi ? std::string(entry.address)
+                                                             : forms_.to_ansi(entry.address));
   return found == by_ansi_.end() ? kNone : found->second;
 }
 

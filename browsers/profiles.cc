@@ -155,7 +155,8 @@ void AddFirefoxRoot(const fs::path& root, const char* browser, ProfileList* list
   std::string ini;
   if (!ReadSmallFile(root / "profiles.ini", &ini)) return;
   for (const FirefoxProfileEntry& entry : ParseFirefoxProfiles(ini)) {
-    fs::path folder = entry.is_relative ? root / PathFromUtf8(entry.path) : PathFromUtf8(entry.path);
+    fs::path folder =
+        entry.is_relative ? root / PathFromUtf8(entry.path) : PathFromUtf8(entry.path);
     folder.make_preferred();
     BrowserProfile profile;
     profile.family = BrowserFamily::kFirefox;
@@ -316,10 +317,11 @@ std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
     return folder.make_preferred();
   };
   const bool windows = system == BrowserSystem::kWindows;
-  const std::span<const Root> firefox_roots =
-      windows ? std::span<const Root>(kWindowsFirefoxRoots) : std::span<const Root>(kLinuxFirefoxRoots);
-  const std::span<const Root> chromium_roots = windows ? std::span<const Root>(kWindowsChromiumRoots)
-                                                       : std::span<const Root>(kLinuxChromiumRoots);
+  const std::span<const Root> firefox_roots = windows ? std::span<const Root>(kWindowsFirefoxRoots)
+                                                      : std::span<const Root>(kLinuxFirefoxRoots);
+  const std::span<const Root> chromium_roots = windows
+                                                   ? std::span<const Root>(kWindowsChromiumRoots)
+                                                   : std::span<const Root>(kLinuxChromiumRoots);
   ProfileList list;
   for (const Root& root : firefox_roots) {
     if (fs::path folder = resolve(root); !folder.empty()) {

@@ -171,9 +171,7 @@ TEST(BookmarkReadersTest, DamagedOrForeignFilesAreNotRead) {
 
 class ImportTest : public ::testing::Test {
  protected:
-  ImportTest() : platform_(CreateDefaultPlatform()) {
-    fs::create_directories(favorites());
-  }
+  ImportTest() : platform_(CreateDefaultPlatform()) { fs::create_directories(favorites()); }
   fs::path favorites() const { return dir_.path() / "Favorites"; }
   ImportSummary Import(const std::string& html, const std::string& name = "Mine") {
     const fs::path source = dir_.Write("bookmarks.html", html);
@@ -204,10 +202,10 @@ TEST_F(ImportTest, NamesFilterAndAddresses) {
   EXPECT_EQ(summary.imported_sources, 1);
   EXPECT_EQ(summary.bookmarks, 6);
   EXPECT_EQ(summary.left_out, 2);
-  EXPECT_EQ(Files(favorites() / "Mine"),
-            (std::vector<std::string>{".zorvane-import", "Emoji.url", "Same", "Same (2).url",
-                                      "Same.url", "Same/Same.url", "a_b.url",
-                                      "example.com_page.url"}));
+  EXPECT_EQ(
+      Files(favorites() / "Mine"),
+      (std::vector<std::string>{".zorvane-import", "Emoji.url", "Same", "Same (2).url", "Same.url",
+                                "Same/Same.url", "a_b.url", "example.com_page.url"}));
   // What the code page cannot hold is percent-encoded; what it holds stays, in CP932.
   EXPECT_EQ(dir_.Read("Favorites/Mine/Emoji.url"),
             "[InternetShortcut]\r\nURL=http://e/%F0%9F%98%80\x93\xfa\r\n");
@@ -218,8 +216,8 @@ TEST_F(ImportTest, ReplacesOnlyItsOwnFolderWhole) {
   Import("<DL><DT><A HREF=\"http://a/\">A</A><DT><A HREF=\"http://b/\">B</A></DL>");
   dir_.Write("Favorites/mine.url", "[InternetShortcut]\r\nURL=http://mine/\r\n");
   Import("<DL><DT><A HREF=\"http://b/\">B</A></DL>");
-  EXPECT_EQ(Files(favorites()), (std::vector<std::string>{"Mine", "Mine/.zorvane-import",
-                                                          "Mine/B.url", "mine.url"}));
+  EXPECT_EQ(Files(favorites()),
+            (std::vector<std::string>{"Mine", "Mine/.zorvane-import", "Mine/B.url", "mine.url"}));
   // A folder of that name that the import did not make is left alone.
   fs::create_directories(favorites() / "Theirs");
   dir_.Write("Favorites/Theirs/x.url", "x");

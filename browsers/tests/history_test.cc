@@ -278,15 +278,16 @@ TEST_F(BrowserHistoryTest, ReadsFirefoxPlacesVisibleVisitedRows) {
 
 TEST_F(BrowserHistoryTest, ReadsChromiumUrlsVisibleVisitedRows) {
   fs::path db = root() / "History";
-  RunSql(db, std::string(kChromiumSchema) + ChromiumInserts({
-                                                {"https://www.example.org/", 12, 0},
-                                                {"https://frame.example/", 4, 1},
-                                                {"https://typed-never-loaded.example/", 0, 0},
-                                                {"https://www.example.org/news", 1, 0},
-                                                {"https://go.example/", 2, 0},
-                                                {"https://refresh.example/", 1, 0},
-                                                {"http://mixed.example/", 3, 0},
-                                            }) +
+  RunSql(db, std::string(kChromiumSchema) +
+                 ChromiumInserts({
+                     {"https://www.example.org/", 12, 0},
+                     {"https://frame.example/", 4, 1},
+                     {"https://typed-never-loaded.example/", 0, 0},
+                     {"https://www.example.org/news", 1, 0},
+                     {"https://go.example/", 2, 0},
+                     {"https://refresh.example/", 1, 0},
+                     {"http://mixed.example/", 3, 0},
+                 }) +
                  // Transitions as Chromium stores them, signed: a server redirect's target
                  // carries 0x80000000, a meta refresh's target 0x40000000; chain start
                  // 0x10000000, end 0x20000000.

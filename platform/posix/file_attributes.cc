@@ -16,8 +16,8 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name,
-                           KnownKind kind, bool read_only) {
+std::uint32_t AttributesAt(int dir_fd, const char* path, std::string_view name, KnownKind kind,
+                           bool read_only) {
   std::uint32_t attributes = 0;
   if (kind == KnownKind::kFolder) {
     attributes |= kFileAttributeDirectory;
