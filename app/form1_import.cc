@@ -15,6 +15,7 @@ namespace {
 
 constexpr char kNoBookmarksMessage[] = "ブラウザのブックマークが見つかりません";
 constexpr char kImportFailedMessage[] = "ブックマークの取り込みに失敗";
+constexpr char kImportingLabel[] = "ブックマーク取り込み中...";
 
 // "N個のブックマークを取り込みました", and how many were no pages when there were any.
 std::string ImportedMessage(const browsers::ImportSummary& summary) {
@@ -65,6 +66,10 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
     platform_.CreateDirectory(favorites);
   }
 
+  // Many bookmarks take a moment to write: say so before the window stops answering.
+  state_.label1 = kImportingLabel;
+  Refresh();
+  view_.DoEvents();
   const browsers::ImportSummary summary = browsers::ImportBookmarks(
       platform_, sources, favorites, [this](const std::string& line) { platform_.Diagnose(line); });
   if (summary.imported_sources == 0) {
