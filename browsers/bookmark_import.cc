@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "browsers/cache_with_history.h"
 #include "browsers/profiles.h"
 #include "browsers/utf8_path.h"
 #include "platform/paths.h"
@@ -108,11 +109,11 @@ class TreeWriter final {
   }
 
   // The address with what the ANSI code page cannot hold percent-encoded, so that the
-  // file gives back exactly the address the history reader hands to the ranking.
+  // file gives back exactly the address the history join hands to the ranking.
   std::string AddressForFile(std::string_view address) {
-    return text::PercentEncodeNonAsciiUnless(address, [&](std::string_view character) {
-      return platform_.FromAnsi(platform_.ToAnsi(character)) == character;
-    });
+    return AddressForCodePage(
+        address, {[this](std::string_view utf8) { return platform_.SurvivesAnsi(utf8); },
+                  [this](std::string_view utf8) { return platform_.ToAnsi(utf8); }});
   }
 
   Platform& platform_;

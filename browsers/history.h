@@ -50,8 +50,6 @@ SourceStatus ReadBrowserHistory(const std::string& path, const HistoryRowSink& s
 // whole added is taken back.
 class MergedHistory final {
  public:
-  static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
-
   // Starts the rows of one database.
   void Begin();
   void Add(std::string_view address, std::uint32_t hits);
