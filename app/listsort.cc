@@ -260,7 +260,7 @@ void MergeSort(std::vector<std::size_t>& index, std::vector<std::size_t>& scratc
 
 // ---- Cell text -----------------------------------------------------------------------
 
-std::string ReadCellText(Platform& platform, const ListViewRow& row, std::int32_t lngSubItem) {
+std::string ReadCellText(AnsiCodePage& code_page, const ListViewRow& row, std::int32_t lngSubItem) {
   const std::string* cell = nullptr;
   switch (lngSubItem) {
     case 0:
@@ -278,20 +278,20 @@ std::string ReadCellText(Platform& platform, const ListViewRow& row, std::int32_
     default:
       return std::string();
   }
-  std::string ansi = platform.ToAnsi(*cell);
+  std::string ansi = code_page.ToAnsi(*cell);
   if (ansi.size() > kCellTextBytes) {
     // Whole characters only: add them one at a time while they fit.
     ansi.clear();
     std::string_view rest = *cell;
     while (!rest.empty()) {
       const std::string_view ch = text::FirstChars(rest, 1);
-      const std::string bytes = platform.ToAnsi(ch);
+      const std::string bytes = code_page.ToAnsi(ch);
       if (ansi.size() + bytes.size() > kCellTextBytes) break;
       ansi += bytes;
       rest.remove_prefix(ch.size());
     }
   }
-  std::string text = platform.FromAnsi(ansi);
+  std::string text = code_page.FromAnsi(ansi);
   // A NUL ends the text, as it ends the buffer the control fills.
   if (const std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
   return text;
@@ -395,7 +395,7 @@ std::int32_t CompareCellsAsDates(std::string_view a, std::string_view b, std::in
 
 // ---- The sort ------------------------------------------------------------------------
 
-void SortListByColumn(Platform& platform, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
+void SortListByColumn(AnsiCodePage& code_page, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
                       std::int32_t lngKind, std::int32_t lngOrder) {
   if (lngKind != kCompareAsText && lngKind != kCompareAsNumbers && lngKind != kCompareAsDates) {
     return;
@@ -408,7 +408,7 @@ void SortListByColumn(Platform& platform, std::vector<ListViewRow>* objList, std
   cells.reserve(rows.size());
   for (const ListViewRow& row : rows) {
     const bool in_range = sub_item >= 0 && sub_item <= 3;
-    cells.push_back(in_range ? ReadCellText(platform, row, static_cast<std::int32_t>(sub_item))
+    cells.push_back(in_range ? ReadCellText(code_page, row, static_cast<std::int32_t>(sub_item))
                              : std::string());
   }
   std::vector<std::size_t> index(rows.size()), scratch(rows.size());

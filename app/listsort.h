@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/list_rows.h"
-#include "platform/platform.h"
+#include "platform/ansi_code_page.h"
 
 namespace zorvane {
 
@@ -37,13 +37,13 @@ inline constexpr std::int32_t kSortDescending = 1;
 // Reorders `objList` by column `lngColumn` (1 = title, 2 = rate, 3 = address, 4 = hit
 // count) compared by `lngKind` in direction `lngOrder`. An unknown kind leaves the rows
 // as they are; a column the rows do not have reads as empty cells.
-void SortListByColumn(Platform& platform, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
+void SortListByColumn(AnsiCodePage& code_page, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
                       std::int32_t lngKind, std::int32_t lngOrder);
 
 // The text of one cell as a comparison sees it: the first 31 bytes of its ANSI form, cut
 // before a double-byte character that would not fit, converted back. `lngSubItem` is
 // zero-based (0 = title); any other index gives "".
-std::string ReadCellText(Platform& platform, const ListViewRow& row, std::int32_t lngSubItem);
+std::string ReadCellText(AnsiCodePage& code_page, const ListViewRow& row, std::int32_t lngSubItem);
 
 // The comparison callbacks over two cell texts as ReadCellText gives them; each returns
 // 0, 1 or 2 as tabled above.

@@ -1,7 +1,9 @@
 // A platform that hands every call to another one. Tests derive from it and override
-// the one operation they want to observe or break.
+// the one operation they want to observe or break; a platform that has nothing to say
+// about some operations hands them to a NullPlatform.
 #pragma once
 
+#include <stdexcept>
 #include <utility>
 
 #include "platform/platform.h"
@@ -10,7 +12,11 @@ namespace zorvane {
 
 class ForwardingPlatform : public Platform {
  public:
-  explicit ForwardingPlatform(Platform* target) : target_(target) {}
+  // `target` must outlive this platform; a null target is refused at once rather than
+  // crashing on the first call nobody overrode.
+  explicit ForwardingPlatform(Platform* target) : target_(target) {
+    if (target_ == nullptr) throw std::invalid_argument("ForwardingPlatform needs a target");
+  }
 
   long RegOpenKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
                   RegHandle* key) override {

@@ -16,11 +16,11 @@ bool Platform::WritePrivateProfileStrings(
   return all_written;
 }
 
-bool Platform::SurvivesAnsi(std::string_view utf8) {
+bool AnsiCodePage::SurvivesAnsi(std::string_view utf8) {
   return text::IsAscii(utf8) || FromAnsi(ToAnsi(utf8)) == utf8;
 }
 
-bool Platform::IsCanonicalAnsi(std::string_view ansi) {
+bool AnsiCodePage::IsCanonicalAnsi(std::string_view ansi) {
   return text::IsAscii(ansi) || ToAnsi(FromAnsi(ansi)) == ansi;
 }
 

@@ -2,9 +2,10 @@
 //
 // Everything the program asks of the system goes through `Platform`: the registry, the
 // profile (INI) functions, files and folders, the URL cache, code-page conversion, the
-// shell and the program's own location. `platform/posix/` and `platform/win32/` each
-// implement it in one file; tests use `platform/memory/` or a `ForwardingPlatform` that
-// fails one operation on purpose.
+// shell and the program's own location. `platform/posix/` and `platform/win32/` implement
+// it for the two builds; the tests run on `platform/memory/` (everything in memory, over
+// `NullPlatform` or another base) and decorate it with a `ForwardingPlatform` that
+// records or fails one operation.
 //
 // Text crosses this interface as UTF-8. Sizes that limit text (profile buffers, registry
 // buffers, enumeration name buffers) count bytes of the text's ANSI form (code page 932),
@@ -19,6 +20,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform/ansi_code_page.h"
 
 namespace zorvane {
 
@@ -82,10 +85,8 @@ struct UrlCacheEntry {
   AddressEncoding encoding = AddressEncoding::kAnsi;
 };
 
-class Platform {
+class Platform : public AnsiCodePage {
  public:
-  virtual ~Platform() = default;
-
   // ---- Registry (the nine operations of the ANSI registry API) -------------------------
   // Each returns kErrorSuccess or a Windows error code. `access` is passed through; a
   // platform without access control ignores it.
@@ -166,20 +167,8 @@ class Platform {
   // followed. True when nothing is left at `path` (also when nothing was there).
   virtual bool RemoveDirectoryTree(const std::string& path) = 0;
 
-  // ---- Text ----------------------------------------------------------------------------
+  // ---- Text (and the ANSI conversions of AnsiCodePage) --------------------------------
 
-  // UTF-8 to the ANSI code page; characters it cannot hold become "?".
-  virtual std::string ToAnsi(std::string_view utf8) = 0;
-  // ANSI code page to UTF-8; invalid bytes are decoded as Windows decodes them.
-  virtual std::string FromAnsi(std::string_view ansi) = 0;
-  // Whether FromAnsi(ToAnsi(utf8)) is `utf8` again: valid UTF-8 whose every character the
-  // code page holds as itself (not as "?" or a best-fit stand-in). ASCII always is. The
-  // platforms with a table of the code page override the conversion that tells it here.
-  virtual bool SurvivesAnsi(std::string_view utf8);
-  // Whether ToAnsi(FromAnsi(ansi)) is `ansi` again: every byte belongs to a character of
-  // the code page, written in the one form the code page writes it in (not one of two
-  // forms of the same character). ASCII always is.
-  virtual bool IsCanonicalAnsi(std::string_view ansi);
   // Replaces %NAME% references with the environment's values; unknown names stay.
   virtual std::string ExpandEnvironmentStrings(const std::string& text) = 0;
 

@@ -11,8 +11,8 @@ namespace {
 
 }  // namespace
 
-void SortAndKeepTopTen(Platform& platform, std::vector<ListViewRow>* rows) {
-  SortListByColumn(platform, rows, kHitsColumn, kCompareAsNumbers, kSortDescending);
+void SortAndKeepTopTen(AnsiCodePage& code_page, std::vector<ListViewRow>* rows) {
+  SortListByColumn(code_page, rows, kHitsColumn, kCompareAsNumbers, kSortDescending);
   if (rows->size() > kTopTenRows) rows->resize(kTopTenRows);
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/list_rows.h"
-#include "platform/platform.h"
+#include "platform/ansi_code_page.h"
 
 namespace zorvane {
 
@@ -28,7 +28,7 @@ inline constexpr char kDefaultStoredPlace[] = "3";
 // Orders `rows` by the hit count column as numbers, largest first, through the list
 // sort (rows with equal counts end in the reverse of their order before), then drops
 // every row after the tenth.
-void SortAndKeepTopTen(Platform& platform, std::vector<ListViewRow>* rows);
+void SortAndKeepTopTen(AnsiCodePage& code_page, std::vector<ListViewRow>* rows);
 
 // A stored place as a number: the number its text starts with (blanks skipped, an
 // optional sign, digits, "." and digits), 0 when there is none, rounded half to even to

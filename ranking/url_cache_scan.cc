@@ -59,15 +59,15 @@ std::int32_t ScanUrlCache(Platform& platform, std::uint32_t lngTypeMask,
   return count;
 }
 
-FavouriteAddresses::FavouriteAddresses(Platform& platform, std::vector<std::string> entries)
+FavouriteAddresses::FavouriteAddresses(AnsiCodePage& code_page, std::vector<std::string> entries)
     : entries_(std::move(entries)) {
   // An address survives the code page when its ANSI form reads back as itself; only then
   // do equal ANSI forms mean equal texts. ASCII addresses are their own ANSI form.
   std::vector<const std::string*> surviving;
   for (const std::string& entry : entries_) {
-    if (platform.SurvivesAnsi(entry)) {
+    if (code_page.SurvivesAnsi(entry)) {
       surviving.push_back(&entry);
-      ansi_forms_.push_back(platform.ToAnsi(entry));
+      ansi_forms_.push_back(code_page.ToAnsi(entry));
     }
   }
   std::vector<std::string_view> texts(entries_.begin(), entries_.end());

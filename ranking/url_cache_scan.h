@@ -35,7 +35,7 @@ struct ScanCount {
 class FavouriteAddresses final {
  public:
   // `entries`: the catalogue entries (ReadCatalogueEntries of url.dat's text).
-  FavouriteAddresses(Platform& platform, std::vector<std::string> entries);
+  FavouriteAddresses(AnsiCodePage& code_page, std::vector<std::string> entries);
   FavouriteAddresses(const FavouriteAddresses&) = delete;
   FavouriteAddresses& operator=(const FavouriteAddresses&) = delete;
 

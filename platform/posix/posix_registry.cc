@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/posix/atomic_file.h"
 #include "platform/posix/cp932.h"
 #include "platform/posix/reg_file.h"
 #include "platform/posix/reg_tree.h"
@@ -84,66 +85,31 @@ bool Storable(const Path& path) {
 
 // ---- The store file -----------------------------------------------------------------------
 
-// Reads the whole file; 0 or the errno of the failure.
-int ReadWholeFile(const std::string& path, std::string* bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  bytes->clear();
-  char chunk[65536];
-  while (true) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      return error;
+// The store as a file: read whole, and replaced through a temporary file in a folder
+// that is created when missing. A write goes through a symbolic link to its target.
+PosixRegistry::Store FileStore(const std::string& path) {
+  PosixRegistry::Store store;
+  store.name = path;
+  store.read = [path](std::string* bytes) {
+    switch (posix::ReadWholeFile(path, bytes)) {
+      case posix::ReadResult::kRead:
+        return FileRead::kRead;
+      case posix::ReadResult::kMissing:
+        return FileRead::kMissing;
+      case posix::ReadResult::kFailed:
+        break;
     }
-    if (n == 0) break;
-    bytes->append(chunk, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return 0;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// Replaces the file at `path` with `bytes`: a temporary file in the same folder, synced,
-// then renamed over it, so the old file stays whole if anything fails. Creates the folder
-// when missing; writes through a symbolic link to its target; keeps the old file's mode.
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target = fs::weakly_canonical(fs::path(path), ec);
-  if (ec) target = path;
-  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-  fs::create_directories(folder, ec);
-
-  // The temporary name does not grow with the store's, so a long store name still fits.
-  std::string temp = (folder / ".zorvane-store-XXXXXX").string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  struct stat old_file;
-  if (::stat(target.c_str(), &old_file) == 0) ::fchmod(fd, old_file.st_mode & 07777);
-  const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
+    return FileRead::kFailed;
+  };
+  store.replace = [path](std::string_view bytes) {
+    const std::optional<std::string> target = posix::WriteTarget(path);
+    if (!target) return false;
+    const std::filesystem::path folder = std::filesystem::path(*target).parent_path();
+    std::error_code ignored;  // a folder that cannot be made fails the replacement
+    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+    return posix::ReplaceFile(*target, bytes);
+  };
+  return store;
 }
 
 std::string HomeDirectory() {
@@ -173,8 +139,8 @@ std::vector<regtree::DefaultValue> PlatformDefaults(const std::string& home_dir)
 
 class PosixRegistry::Impl {
  public:
-  Impl(std::string store_path, const std::string& home_dir)
-      : store_path_(std::move(store_path)), tree_(PlatformDefaults(home_dir)) {}
+  Impl(Store store, const std::string& home_dir)
+      : store_(std::move(store)), tree_(PlatformDefaults(home_dir)) {}
 
   void SetDiagnose(std::function<void(const std::string&)> diagnose) {
     diagnose_ = std::move(diagnose);
@@ -324,15 +290,15 @@ class PosixRegistry::Impl {
   // or that has lines which cannot be parsed, is never written over.
   void Reload() {
     std::string bytes;
-    const int error = ReadWholeFile(store_path_, &bytes);
+    const FileRead read = store_.read(&bytes);
     regfile::Document document;
-    if (error == 0) document = regfile::Parse(bytes);
+    if (read == FileRead::kRead) document = regfile::Parse(bytes);
     tree_.Load(document);
-    writable_ = (error == 0 || error == ENOENT) && document.errors.empty();
+    writable_ = read != FileRead::kFailed && document.errors.empty();
     if (!document.errors.empty() && diagnose_ && bytes != reported_bytes_) {
       reported_bytes_ = bytes;
       const regfile::Error& first = document.errors.front();
-      std::string line = store_path_ + ": line " + std::to_string(first.line) +
+      std::string line = store_.name + ": line " + std::to_string(first.line) +
                          " cannot be parsed (" + first.reason + ")";
       if (document.errors.size() > 1) {
         line += " and " + std::to_string(document.errors.size() - 1) + " more";
@@ -348,12 +314,12 @@ class PosixRegistry::Impl {
   long Commit(F change) {
     if (!writable_) return kErrorWriteFault;
     change();
-    if (ReplaceFile(store_path_, regfile::Serialize(tree_.ToBlocks()))) return kErrorSuccess;
+    if (store_.replace(regfile::Serialize(tree_.ToBlocks()))) return kErrorSuccess;
     Reload();
     return kErrorWriteFault;
   }
 
-  std::string store_path_;
+  Store store_;
   std::function<void(const std::string&)> diagnose_;
   std::string reported_bytes_;  // the content last reported as unparsable
   regtree::KeyTree tree_;
@@ -363,7 +329,10 @@ class PosixRegistry::Impl {
 };
 
 PosixRegistry::PosixRegistry(std::string store_path, std::string home_dir)
-    : impl_(std::make_unique<Impl>(std::move(store_path), home_dir)) {}
+    : impl_(std::make_unique<Impl>(FileStore(store_path), home_dir)) {}
+
+PosixRegistry::PosixRegistry(Store store, const std::string& home_dir)
+    : impl_(std::make_unique<Impl>(std::move(store), home_dir)) {}
 
 PosixRegistry::~PosixRegistry() = default;
 

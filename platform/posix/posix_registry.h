@@ -1,7 +1,8 @@
 // The registry on Linux: a `.reg` text file (UTF-8, "Windows Registry Editor Version
 // 5.00") that holds HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, with the nine registry
 // operations over it. The file is read on every open, so edits by hand are seen, and is
-// replaced atomically only when a value or key is set or deleted.
+// replaced atomically only when a value or key is set or deleted. The bytes may also
+// live elsewhere (the test platform keeps them in memory): see Store.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,15 @@ class PosixRegistry {
   // `store_path`: the .reg file. A missing file is an empty store plus the defaults a
   // fresh profile has (the Favorites folder under `home_dir`).
   PosixRegistry(std::string store_path, std::string home_dir);
+
+  // Where the store's bytes live. `read` gives them (kMissing for an empty store);
+  // `replace` puts new bytes in their place whole, or changes nothing and says false.
+  struct Store {
+    std::string name;  // how diagnostics name the store
+    std::function<FileRead(std::string* bytes)> read;
+    std::function<bool(std::string_view bytes)> replace;
+  };
+  PosixRegistry(Store store, const std::string& home_dir);
   ~PosixRegistry();
   PosixRegistry(const PosixRegistry&) = delete;
   PosixRegistry& operator=(const PosixRegistry&) = delete;
