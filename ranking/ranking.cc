@@ -37,25 +37,9 @@ std::int64_t RowHits(const ListViewRow& row) {
   return negative ? -value : value;
 }
 
-std::int64_t TotalHits(const std::vector<ListViewRow>& rows) {
-  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-  std::int64_t total = 0;
-  for (const ListViewRow& row : rows) {
-    const std::int64_t hits = RowHits(row);
-    if (hits > 0) total = hits > kMax - total ? kMax : total + hits;
-  }
-  return total;
-}
-
 bool IsHistoryOrSingleHit(std::string_view address, std::int64_t hits) {
   // The first eight characters equal "Visited:" exactly when the first eight bytes do.
   return hits <= 1 || address.substr(0, 8) == "Visited:";
-}
-
-void DropHistoryAndSingleHits(std::vector<ListViewRow>* rows) {
-  std::erase_if(*rows, [](const ListViewRow& row) {
-    return IsHistoryOrSingleHit(row.address, RowHits(row));
-  });
 }
 
 std::vector<std::string> ReadCatalogueEntries(std::string_view text) {

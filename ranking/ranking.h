@@ -21,18 +21,10 @@ std::string FormatCountLabel(std::int32_t count);
 // and digits), 0 when there is none; beyond the 64-bit range it saturates.
 std::int64_t RowHits(const ListViewRow& row);
 
-// The divisor of every rate: the sum of the hit counts of all `rows`, taken before any
-// row is dropped. A negative count (a 32-bit count past 2,147,483,647 that wrapped) adds
-// nothing, so the sum is never smaller than any single count that can rank.
-std::int64_t TotalHits(const std::vector<ListViewRow>& rows);
-
 // Whether the pre-filter drops a row of this address and hit count: a history row
 // (address beginning with "Visited:", compared case-sensitively) or a hit count of 1 or
 // less.
 bool IsHistoryOrSingleHit(std::string_view address, std::int64_t hits);
-
-// Drops the rows IsHistoryOrSingleHit names; the others keep their order.
-void DropHistoryAndSingleHits(std::vector<ListViewRow>* rows);
 
 // The catalogue entries of url.dat's text (already converted from the ANSI code page):
 // one entry per line, each line whole (commas, quotes and blanks belong to the address).

@@ -30,7 +30,7 @@ bool HoldsCookieMark(std::string_view address) {
   return false;
 }
 
-// The text of an address, as ScanUrlCache compares and shows it.
+// The text of an address, as the ranking compares and shows it.
 std::string AddressText(Platform& platform, const UrlCacheEntry& entry) {
   return entry.encoding == AddressEncoding::kUtf8
              ? platform.FromAnsi(platform.ToAnsi(entry.address))
@@ -45,19 +45,6 @@ void AppendRow(std::string address, std::int32_t hits, std::vector<ListViewRow>*
 }
 
 }  // namespace
-
-std::int32_t ScanUrlCache(Platform& platform, std::uint32_t lngTypeMask,
-                          std::vector<ListViewRow>* rows) {
-  std::int32_t count = 0;
-  platform.EnumerateUrlCache(lngTypeMask, [&](const UrlCacheEntry& entry) {
-    std::string address = AddressText(platform, entry);
-    if (HoldsCookieMark(address)) return true;
-    AppendRow(std::move(address), static_cast<std::int32_t>(entry.hit_rate), rows);
-    // The count is a signed 32-bit number; the scan ends before it would overflow.
-    return ++count < std::numeric_limits<std::int32_t>::max();
-  });
-  return count;
-}
 
 FavouriteAddresses::FavouriteAddresses(AnsiCodePage& code_page, std::vector<std::string> entries)
     : entries_(std::move(entries)) {
@@ -150,7 +137,7 @@ ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMas
     // Three cases: UTF-8 the code page gives back unchanged is its own text; an ANSI
     // address in the code page's one form for each of its characters is compared in that
     // form; anything else is converted to its text, so that "?" stand-ins and second
-    // forms of a character compare as ScanUrlCache's do. ASCII is in the first two.
+    // forms of a character compare as their texts do. ASCII is in the first two.
     std::string_view address = entry.address;
     bool canonical_ansi = false;
     if (entry.encoding == AddressEncoding::kUtf8

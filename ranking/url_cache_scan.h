@@ -11,18 +11,8 @@
 
 namespace zorvane {
 
-// Walks the platform's URL cache from its first entry and appends a row (address and hit
-// count; title and rate empty) for each entry whose type shares a bit with
-// `lngTypeMask` and whose address does not hold "cookie:" in any letter case. The
-// address is the entry's text (FromAnsi, after ToAnsi for a UTF-8 source). Rows are
-// appended in enumeration order; the hit count is the entry's 32-bit count read as a
-// signed number, in decimal digits. Returns the number of rows appended (an enumeration
-// that cannot start gives 0).
-std::int32_t ScanUrlCache(Platform& platform, std::uint32_t lngTypeMask,
-                          std::vector<ListViewRow>* rows);
-
-// What a scan saw of the rows it accepted: how many there were, and the sum of their
-// hit counts as TotalHits takes it (counts that read as negative add nothing).
+// What a scan saw of the entries it accepted: how many there were, and the sum of their
+// hit counts, the divisor of every rate (counts that read as negative add nothing).
 struct ScanCount {
   std::int32_t rows = 0;
   std::int64_t total_hits = 0;
@@ -77,11 +67,15 @@ class FavouriteAddresses final {
   FormTable by_ansi_;
 };
 
-// The ranking's scan in one pass: every row ScanUrlCache would append is counted and its
-// hits summed, but only the rows that name a favourite and pass the pre-filter (no
-// history row, more than one hit) are appended, with the same content and in the same
-// order; their address is the catalogue entry they equal. Entries that are not kept
-// cost no allocation, and their addresses are compared in the source's form.
+// The ranking's scan in one pass. It walks the platform's URL cache from its first entry
+// and accepts each entry whose type shares a bit with `lngTypeMask` and whose address
+// does not hold "cookie:" in any letter case; the address is the entry's text (FromAnsi,
+// after ToAnsi for a UTF-8 source) and its hit count the entry's 32-bit count read as a
+// signed number. Every accepted entry is counted and its hits summed, but a row (address,
+// hit count in decimal digits; title and rate empty) is appended, in enumeration order,
+// only for an entry that names a favourite and passes the pre-filter (no history row,
+// more than one hit); its address is the catalogue entry it equals. Entries that are not
+// kept cost no allocation, and their addresses are compared in the source's form.
 ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMask,
                                     const FavouriteAddresses& favourites,
                                     std::vector<ListViewRow>* rows);

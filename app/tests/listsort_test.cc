@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "ranking/tests/fake_platform.h"
+#include "platform/memory/memory_platform.h"
 
 namespace zorvane {
 namespace {
 
-using testing::FakePlatform;
 
 std::vector<ListViewRow> RowsWithHits(const std::vector<std::string>& hits) {
   std::vector<ListViewRow> rows;
@@ -36,7 +35,7 @@ std::vector<std::string> Hits(const std::vector<ListViewRow>& rows) {
 }
 
 TEST(SortListByColumnTest, DisplayCountsByNumberAndByText) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   auto rows = RowsWithHits({"3", "10", "2"});
   SortListByColumn(platform, &rows, 4, kCompareAsNumbers, kSortDescending);
   EXPECT_EQ(Hits(rows), (std::vector<std::string>{"10", "3", "2"}));
@@ -51,7 +50,7 @@ TEST(SortListByColumnTest, DisplayCountsByNumberAndByText) {
 }
 
 TEST(SortListByColumnTest, TiedRowsEndReversed) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   struct Case {
     std::vector<std::string> hits;
     std::int32_t order;
@@ -73,7 +72,7 @@ TEST(SortListByColumnTest, TiedRowsEndReversed) {
 }
 
 TEST(SortListByColumnTest, EmptyListOneRowAndUnknownKind) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   std::vector<ListViewRow> empty;
   SortListByColumn(platform, &empty, 4, kCompareAsNumbers, kSortDescending);
   EXPECT_TRUE(empty.empty());
@@ -91,7 +90,7 @@ TEST(SortListByColumnTest, EmptyListOneRowAndUnknownKind) {
 }
 
 TEST(SortListByColumnTest, OnlyTheFirst31BytesCount) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   const std::string same31(31, 'A');
   std::vector<ListViewRow> rows(2);
   rows[0].title = same31 + "z";

@@ -1,5 +1,5 @@
-// The POSIX registry store: the registry contract over it, and what only a file-backed
-// store has (persistence, hand edits, defaults, refusing to overwrite what it cannot
+// The POSIX registry store: the registry contract over it (in a file and in memory), and
+// what only a file-backed store has (persistence, hand edits, defaults, refusing to overwrite what it cannot
 // read, atomic replacement).
 #include "platform/posix/posix_registry.h"
 
@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/tests/registry_contract.h"
-#include "platform/tests/registry_test_platform.h"
+#include "platform/memory/memory_platform.h"
 
 namespace zorvane {
 namespace {
@@ -23,10 +23,14 @@ namespace fs = std::filesystem;
 
 using testing::RegistryContractTest;
 
-INSTANTIATE_TEST_SUITE_P(Posix, RegistryContractTest,
-                         ::testing::Values(testing::RegistryContractParam{
-                             "Posix", &testing::MakeRegistryTestPlatform}),
-                         testing::RegistryContractParamName);
+// The store as the program uses it (a file in the tests' own home folder), and the same
+// engine over the store the test platform keeps in memory.
+INSTANTIATE_TEST_SUITE_P(
+    Posix, RegistryContractTest,
+    ::testing::Values(testing::RegistryContractParam{"PosixFile", [] { return CreateDefaultPlatform(); }},
+                      testing::RegistryContractParam{
+                          "Memory", [] { return std::make_unique<MemoryPlatform>(); }}),
+    testing::RegistryContractParamName);
 
 constexpr std::uint32_t kAccess = 0x3F;
 constexpr const char* kShellFolders =

@@ -16,12 +16,6 @@ ListViewRow Row(std::string address, std::string hits) {
   return row;
 }
 
-std::vector<std::string> Addresses(const std::vector<ListViewRow>& rows) {
-  std::vector<std::string> out;
-  for (const ListViewRow& row : rows) out.push_back(row.address);
-  return out;
-}
-
 TEST(FormatCountLabelTest, GroupsDigitsByThrees) {
   const std::pair<std::int32_t, std::string> cases[] = {
       {0, "0"},
@@ -69,31 +63,6 @@ TEST(ReadCatalogueEntriesTest, HasNoEntryLimit) {
   ASSERT_EQ(entries.size(), 40001u);
   EXPECT_EQ(entries[39999], "http://e/39999");
   EXPECT_EQ(entries[40000], "");
-}
-
-TEST(TotalHitsTest, SumsEveryRowIn64Bits) {
-  EXPECT_EQ(TotalHits({}), 0);
-  EXPECT_EQ(TotalHits({Row("a", "1"), Row("Visited: b", "5"), Row("c", "994")}), 1000);
-  EXPECT_EQ(TotalHits({Row("a", "2147483647"), Row("b", "2147483647"), Row("c", "2147483647")}),
-            6442450941);
-  // A wrapped count adds nothing.
-  EXPECT_EQ(TotalHits({Row("a", "-1"), Row("b", "-2147483648"), Row("c", "7")}), 7);
-}
-
-TEST(DropHistoryAndSingleHitsTest, KeepsOrderOfTheRest) {
-  std::vector<ListViewRow> rows = {
-      Row("Visited: user@http://a/", "50"),  // history
-      Row("visited: user@http://b/", "50"),  // the test is case-sensitive
-      Row("http://c/", "1"),                 // a single hit
-      Row("http://d/", "2"),
-      Row("http://e/", "0"),
-      Row("http://f/", "-3"),
-      Row("Visited:", "9"),
-      Row("Visite", "9"),
-  };
-  DropHistoryAndSingleHits(&rows);
-  EXPECT_EQ(Addresses(rows),
-            (std::vector<std::string>{"visited: user@http://b/", "http://d/", "Visite"}));
 }
 
 TEST(SetTitlesTest, OneLookupPerDistinctAddress) {

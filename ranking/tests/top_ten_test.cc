@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "ranking/tests/fake_platform.h"
+#include "platform/memory/memory_platform.h"
 
 namespace zorvane {
 namespace {
 
-using testing::FakePlatform;
 using Places = std::vector<std::pair<std::string, std::string>>;
 
 std::vector<ListViewRow> TitledRows(int n) {
@@ -43,7 +42,7 @@ struct Store {
 };
 
 TEST(SortAndKeepTopTenTest, KeepsTheTenLargestCounts) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   std::vector<ListViewRow> rows;
   for (const char* hits : {"5", "12", "3", "40", "7", "2", "9", "10", "11", "8", "6"}) {
     ListViewRow row;
@@ -62,7 +61,7 @@ TEST(SortAndKeepTopTenTest, KeepsTheTenLargestCounts) {
 }
 
 TEST(SortAndKeepTopTenTest, TiesAtTheCutFollowTheSortOrder) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   std::vector<ListViewRow> rows;
   for (int i = 1; i <= 12; ++i) {
     ListViewRow row;

@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_platform.h"
+#include "platform/text.h"
 #include "ranking/ranking.h"
-#include "ranking/tests/fake_platform.h"
 
 namespace zorvane {
 namespace {
-
-using testing::FakePlatform;
 
 std::vector<std::string> Addresses(const std::vector<ListViewRow>& rows) {
   std::vector<std::string> out;
@@ -19,69 +18,76 @@ std::vector<std::string> Addresses(const std::vector<ListViewRow>& rows) {
   return out;
 }
 
-TEST(ScanUrlCacheTest, EmptyCacheGivesNoRows) {
-  FakePlatform platform;
-  std::vector<ListViewRow> rows;
-  EXPECT_EQ(ScanUrlCache(platform, 0x1, &rows), 0);
-  EXPECT_TRUE(rows.empty());
+// Scans with every address a favourite, so that only the pre-filter decides what stays.
+ScanCount ScanAll(MemoryPlatform& platform, std::uint32_t mask, std::vector<ListViewRow>* rows) {
+  std::vector<std::string> catalogue;
+  for (const MemoryCacheEntry& entry : platform.url_cache()) {
+    catalogue.push_back(entry.encoding == AddressEncoding::kUtf8 ? entry.address
+                                                                 : platform.FromAnsi(entry.address));
+  }
+  const FavouriteAddresses favourites(platform, catalogue);
+  return ScanUrlCacheForFavourites(platform, mask, favourites, rows);
 }
 
-TEST(ScanUrlCacheTest, TypeMask) {
-  FakePlatform platform;
-  platform.cache = {{0x1, "http://normal/", 2}, {0x5, "http://sticky/", 2},
-                    {0x8, "http://edited/", 2}, {0x200001, "Visited: u@http://h/", 2},
-                    {0x100000, "http://x/", 2}, {0x0, "http://untyped/", 2}};
+TEST(ScanUrlCacheForFavouritesTest, CountsEntriesOfTheMaskedTypes) {
+  MemoryPlatform platform;
+  std::vector<ListViewRow> rows;
+  EXPECT_EQ(ScanAll(platform, 0x1, &rows).rows, 0);  // an empty cache
+  platform.url_cache() = {{0x1, "http://normal/", 2}, {0x5, "http://sticky/", 2},
+                          {0x8, "http://edited/", 2}, {0x200001, "Visited: u@http://h/", 2},
+                          {0x100000, "http://x/", 2}, {0x0, "http://untyped/", 2}};
   struct Case {
     std::uint32_t mask;
-    std::vector<std::string> addresses;
+    std::int32_t count;
+    std::vector<std::string> kept;  // history is counted but never kept
   };
   const Case cases[] = {
-      {0x0, {}},
-      {0x1, {"http://normal/", "http://sticky/", "Visited: u@http://h/"}},
-      {0x8, {"http://edited/"}},
-      {0x4, {"http://sticky/"}},
-      {0x200000, {"Visited: u@http://h/"}},
-      {0x300035, {"http://normal/", "http://sticky/", "Visited: u@http://h/", "http://x/"}},
+      {0x0, 0, {}},
+      {0x1, 3, {"http://normal/", "http://sticky/"}},
+      {0x8, 1, {"http://edited/"}},
+      {0x4, 1, {"http://sticky/"}},
+      {0x200000, 1, {}},
+      {0x300035, 4, {"http://normal/", "http://sticky/", "http://x/"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mask);
-    std::vector<ListViewRow> rows;
-    EXPECT_EQ(ScanUrlCache(platform, c.mask, &rows), static_cast<std::int32_t>(c.addresses.size()));
-    EXPECT_EQ(Addresses(rows), c.addresses);
+    rows.clear();
+    EXPECT_EQ(ScanAll(platform, c.mask, &rows).rows, c.count);
+    EXPECT_EQ(Addresses(rows), c.kept);
   }
 }
 
-TEST(ScanUrlCacheTest, SkipsCookieAddressesInAnyCase) {
-  FakePlatform platform;
-  platform.cache = {{0x1, "Cookie:user@example.com/", 3},
-                    {0x1, "http://x/COOKIE:y", 3},
-                    {0x1, "http://x/a?cOoKiE:", 3},
-                    {0x1, "http://x/cookie", 3},
-                    {0x1, "http://x/cookie%3A", 3},
-                    {0x1, "cookie :x", 3},
-                    {0x1, "a:cookie::", 3},
-                    {0x1, "ookie:", 3}};
+TEST(ScanUrlCacheForFavouritesTest, SkipsCookieAddressesInAnyCase) {
+  MemoryPlatform platform;
+  platform.url_cache() = {{0x1, "Cookie:user@example.com/", 3}, {0x1, "http://x/COOKIE:y", 3},
+                          {0x1, "http://x/a?cOoKiE:", 3},       {0x1, "http://x/cookie", 3},
+                          {0x1, "http://x/cookie%3A", 3},       {0x1, "cookie :x", 3},
+                          {0x1, "a:cookie::", 3},               {0x1, "ookie:", 3}};
   std::vector<ListViewRow> rows;
-  EXPECT_EQ(ScanUrlCache(platform, 0x1, &rows), 4);
+  const ScanCount scanned = ScanAll(platform, 0x1, &rows);
+  EXPECT_EQ(scanned.rows, 4);
+  EXPECT_EQ(scanned.total_hits, 12);
   EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"http://x/cookie", "http://x/cookie%3A",
                                                        "cookie :x", "ookie:"}));
 }
 
-TEST(ScanUrlCacheTest, RowLayoutAndOrder) {
-  FakePlatform platform;
-  platform.cache = {{0x1, "http://jp/\x93\xfa\x96\x7b", 5},  // CP932 "日本"
-                    {0x1, "http://same/", 2},
-                    {0x1, "http://same/", 3},
-                    {0x1, "http://wrapped/", 0xFFFFFFFF},
-                    {0x1, "http://half/", 0x80000000u},
-                    {0x1, "http://max/", 0x7FFFFFFF}};
+TEST(ScanUrlCacheForFavouritesTest, RowsAreAppendedWithTheirCountsAsSigned32Bits) {
+  MemoryPlatform platform;
+  platform.url_cache() = {{0x1, "http://jp/\x93\xfa\x96\x7b", 5},  // CP932 "日本"
+                          {0x1, "http://same/", 2},
+                          {0x1, "http://same/", 3},
+                          {0x1, "http://wrapped/", 0xFFFFFFFF},
+                          {0x1, "http://half/", 0x80000000u},
+                          {0x1, "http://max/", 0x7FFFFFFF}};
   std::vector<ListViewRow> rows(1);
   rows[0].address = "already there";
-  EXPECT_EQ(ScanUrlCache(platform, 0x1, &rows), 6);
-  ASSERT_EQ(rows.size(), 7u);
-  EXPECT_EQ(rows[0].address, "already there");  // rows are appended
-  EXPECT_EQ(rows[1].address, "http://jp/日本");
-  const std::vector<std::string> hits = {"5", "2", "3", "-1", "-2147483648", "2147483647"};
+  const ScanCount scanned = ScanAll(platform, 0x1, &rows);
+  EXPECT_EQ(scanned.rows, 6);
+  EXPECT_EQ(scanned.total_hits, 5 + 2 + 3 + 2147483647LL);  // wrapped counts add nothing
+  EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"already there", "http://jp/日本",
+                                                       "http://same/", "http://same/",
+                                                       "http://max/"}));
+  const std::vector<std::string> hits = {"5", "2", "3", "2147483647"};
   for (std::size_t i = 0; i < hits.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(rows[i + 1].hits, hits[i]);
@@ -91,39 +97,40 @@ TEST(ScanUrlCacheTest, RowLayoutAndOrder) {
   }
 }
 
-TEST(ScanUrlCacheTest, ConvertsOnlyEntriesOfTheMaskedTypes) {
-  FakePlatform platform;
-  for (int i = 0; i < 10; ++i) platform.cache.push_back({0x8, "http://edited/", 2});
-  platform.cache.push_back({0x1, "http://normal/", 2});
-  std::vector<ListViewRow> rows;
-  ScanUrlCache(platform, 0x1, &rows);
-  EXPECT_EQ(platform.from_ansi_calls, 1);
-}
-
-// What the ranking kept of a scan before it matched during the scan: the full scan, its
-// total, the pre-filter, then each row compared with every catalogue entry.
+// The ranking's steps one by one, as plainly as they can be written: each entry of the
+// mask converted to its text, cookies skipped, every count summed, then the pre-filter
+// and a comparison with every catalogue entry. The one-pass scan must agree with it.
 struct StepByStep {
-  std::int32_t count;
-  std::int64_t total;
+  std::int32_t count = 0;
+  std::int64_t total = 0;
   std::vector<ListViewRow> rows;
 };
 
-StepByStep ScanThenMatchPairwise(FakePlatform& platform, std::uint32_t mask,
+StepByStep ScanThenMatchPairwise(MemoryPlatform& platform, std::uint32_t mask,
                                  const std::vector<std::string>& catalogue) {
   StepByStep result;
-  std::vector<ListViewRow> rows;
-  result.count = ScanUrlCache(platform, mask, &rows);
-  result.total = TotalHits(rows);
-  DropHistoryAndSingleHits(&rows);
-  for (const ListViewRow& row : rows) {
-    bool matched = false;
-    for (const std::string& entry : catalogue) matched = matched || entry == row.address;
-    if (matched) result.rows.push_back(row);
+  for (const MemoryCacheEntry& entry : platform.url_cache()) {
+    if ((entry.type & mask) == 0) continue;
+    const std::string text = platform.FromAnsi(
+        entry.encoding == AddressEncoding::kUtf8 ? platform.ToAnsi(entry.address) : entry.address);
+    if (text::AsciiLower(text).find("cookie:") != std::string::npos) continue;
+    ++result.count;
+    const std::int32_t hits = static_cast<std::int32_t>(entry.hit_rate);
+    if (hits > 0) result.total += hits;
+    if (IsHistoryOrSingleHit(text, hits)) continue;
+    for (const std::string& favourite : catalogue) {
+      if (favourite != text) continue;
+      ListViewRow row;
+      row.address = text;
+      row.hits = std::to_string(hits);
+      result.rows.push_back(row);
+      break;
+    }
   }
   return result;
 }
 
-void ExpectSameAsStepByStep(FakePlatform& platform, std::uint32_t mask,
+void ExpectSameAsStepByStep(MemoryPlatform& platform, std::uint32_t mask,
                             const std::vector<std::string>& catalogue) {
   const StepByStep expected = ScanThenMatchPairwise(platform, mask, catalogue);
   const FavouriteAddresses favourites(platform, catalogue);
@@ -144,10 +151,10 @@ void ExpectSameAsStepByStep(FakePlatform& platform, std::uint32_t mask,
 constexpr auto kUtf8 = AddressEncoding::kUtf8;
 
 TEST(ScanUrlCacheForFavouritesTest, MatchEdgeCases) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   const std::vector<std::string> catalogue = ReadCatalogueEntries(
       "http://fav/\r\nhttp://twice/\r\nhttp://twice/\r\nhttp://a/?x=1,2\r\n\r\n");
-  platform.cache = {
+  platform.url_cache() = {
       {0x1, "http://FAV/", 9},      // letter case differs
       {0x1, "http://fav", 9},       // no trailing slash
       {0x1, "http://fav/", 9},      //
@@ -177,8 +184,8 @@ TEST(ScanUrlCacheForFavouritesTest, MatchEdgeCases) {
 
 TEST(ScanUrlCacheForFavouritesTest, DroppedRowsStillCountInTheDivisor) {
   // One favourite with 10 hits among scanned rows totalling 1,000.
-  FakePlatform platform;
-  platform.cache = {{0x1, "http://fav/", 10},
+  MemoryPlatform platform;
+  platform.url_cache() = {{0x1, "http://fav/", 10},
                     {0x1, "http://other/", 985},
                     {0x1, "Visited: u@http://fav/", 4},
                     {0x1, "http://one/", 1}};
@@ -194,11 +201,11 @@ TEST(ScanUrlCacheForFavouritesTest, DroppedRowsStillCountInTheDivisor) {
 // Where the bytes of an address could compare differently from its text, the text
 // decides; the rest is compared without converting anything.
 TEST(ScanUrlCacheForFavouritesTest, ConvertsOnlyWhereTheFormCouldMislead) {
-  FakePlatform platform;
+  MemoryPlatform platform;
   // "∵" has two forms in the code page, 0x81E6 (written) and 0x879A; "é" has none.
   const std::vector<std::string> catalogue = ReadCatalogueEntries(
       platform.FromAnsi("http://jp/\x93\xfa\x96\x7b\r\nhttp://b/\x81\xe6\r\nhttp://e/?\r\n"));
-  platform.cache = {
+  platform.url_cache() = {
       {0x1, "http://jp/\x93\xfa\x96\x7b", 5},  // canonical ANSI
       {0x1, "http://jp/日本", 4, kUtf8},       // UTF-8 the code page keeps
       {0x1, "http://plain/", 3, kUtf8},        // ASCII
@@ -210,10 +217,10 @@ TEST(ScanUrlCacheForFavouritesTest, ConvertsOnlyWhereTheFormCouldMislead) {
        2},  // a trail byte before "ookie:"
   };
   const FavouriteAddresses favourites(platform, catalogue);
-  platform.from_ansi_calls = 0;
+  const int calls_before = platform.from_ansi_calls();
   std::vector<ListViewRow> rows;
   const ScanCount scanned = ScanUrlCacheForFavourites(platform, 0x1, favourites, &rows);
-  EXPECT_EQ(platform.from_ansi_calls, 3);  // the second form, "é", and the cookie check
+  EXPECT_EQ(platform.from_ansi_calls() - calls_before, 3);  // the second form, "é", and the cookie check
   EXPECT_EQ(scanned.rows, 6);
   EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"http://jp/日本", "http://jp/日本",
                                                        "http://b/∵", "http://e/?"}));
@@ -264,7 +271,7 @@ TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
     for (int k = static_cast<int>(next() % 3); k >= 0; --k) s += parts[next() % n];
     return s;
   };
-  FakePlatform platform;
+  MemoryPlatform platform;
   for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE(round);
     std::string catalogue_bytes;
@@ -274,19 +281,19 @@ TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
     }
     const std::vector<std::string> catalogue =
         ReadCatalogueEntries(platform.FromAnsi(catalogue_bytes));
-    platform.cache.clear();
+    platform.url_cache().clear();
     for (int i = static_cast<int>(next() % 12); i > 0; --i) {
       const std::uint32_t hits = next() % 4;
       if (next() % 2) {
-        platform.cache.push_back({0x1, pick(kAnsiParts), hits});
+        platform.url_cache().push_back({0x1, pick(kAnsiParts), hits});
       } else {
-        platform.cache.push_back({0x1, pick(kUtf8Parts), hits, kUtf8});
+        platform.url_cache().push_back({0x1, pick(kUtf8Parts), hits, kUtf8});
       }
       // A cache address that is a catalogue line, in either form.
       if (next() % 3 == 0 && !catalogue.empty()) {
         const std::string& entry = catalogue[next() % catalogue.size()];
-        platform.cache.push_back({0x1, entry, 2 + hits, kUtf8});
-        platform.cache.push_back({0x1, platform.ToAnsi(entry), 3 + hits});
+        platform.url_cache().push_back({0x1, entry, 2 + hits, kUtf8});
+        platform.url_cache().push_back({0x1, platform.ToAnsi(entry), 3 + hits});
       }
     }
     ExpectSameAsStepByStep(platform, 0x1, catalogue);

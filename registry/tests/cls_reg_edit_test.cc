@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/forwarding_platform.h"
-#include "platform/tests/registry_test_platform.h"
+#include "platform/memory/memory_platform.h"
 
 namespace zorvane {
 namespace {
@@ -55,7 +53,7 @@ class ClsRegEditTest : public ::testing::Test {
     return true;
   }
 
-  testing::RegistryTestPlatform platform_;
+  MemoryPlatform platform_;
   clsRegEdit reg_;
 };
 
@@ -264,13 +262,6 @@ TEST_F(ClsRegEditTest, DeletesValuesAndSubKeysWithoutSubKeys) {
   EXPECT_FALSE(KeyExists(kKey));
 }
 
-TEST_F(ClsRegEditTest, ReadsTheFavoritesFolderOfAFreshStore) {
-  clsRegEdit reg(platform_);
-  reg.SetRegKey(kHkeyCurrentUser);
-  reg.SetSubKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders");
-  EXPECT_EQ(reg.GetString("Favorites", ""), platform_.folder() + "/Favorites");
-}
-
 TEST_F(ClsRegEditTest, AStoreWithGarbageLinesIsNeverOverwritten) {
   const std::string original =
       "Windows Registry Editor Version 5.00\r\n\r\n"
@@ -278,16 +269,13 @@ TEST_F(ClsRegEditTest, AStoreWithGarbageLinesIsNeverOverwritten) {
       "\"kept\"=\"value\"\r\n"
       "this line is not .reg text\r\n";
   ASSERT_TRUE(reg_.SetString("create", "the folder"));
-  std::ofstream(platform_.store_path(), std::ios::binary) << original;
+  platform_.registry_store() = original;
   EXPECT_EQ(reg_.GetString("kept", ""), "value");
   EXPECT_FALSE(reg_.SetString("kept", "changed"));
   EXPECT_FALSE(reg_.SetDWORD("n", 1));
   EXPECT_FALSE(reg_.SetBinary("b", {1}, 1));
   EXPECT_FALSE(reg_.DeleteValueName("kept"));
-  std::ifstream in(platform_.store_path(), std::ios::binary);
-  std::stringstream now;
-  now << in.rdbuf();
-  EXPECT_EQ(now.str(), original);
+  EXPECT_EQ(platform_.registry_store(), original);
   EXPECT_EQ(reg_.GetString("kept", ""), "value");
 }
 

@@ -4,50 +4,33 @@
 
 #include <string>
 
-#include "platform/forwarding_platform.h"
-#include "platform/tests/registry_test_platform.h"
+#include "platform/memory/memory_platform.h"
 #include "registry/cls_reg_edit.h"
 
 namespace zorvane {
 namespace {
 
-// The registry test platform with one environment variable, USERPROFILE.
-class ProfileEnvironmentPlatform final : public ForwardingPlatform {
- public:
-  explicit ProfileEnvironmentPlatform(Platform* target) : ForwardingPlatform(target) {}
-  std::string ExpandEnvironmentStrings(const std::string& text) override {
-    std::string expanded = text;
-    const std::string reference = "%USERPROFILE%";
-    for (std::size_t at = expanded.find(reference); at != std::string::npos;
-         at = expanded.find(reference, at)) {
-      expanded.replace(at, reference.size(), "C:\\Users\\u");
-    }
-    return expanded;
-  }
-};
-
 class FavoritesFolderTest : public ::testing::Test {
  protected:
-  FavoritesFolderTest() : platform_(&registry_) {}
+  FavoritesFolderTest() { platform_.SetEnvironmentVariable("USERPROFILE", "C:\\Users\\u"); }
 
   void Store(std::uint32_t type, const std::string& value) {
     RegHandle key = 0;
-    ASSERT_EQ(registry_.RegCreateKey(kHkeyCurrentUser, kShellFoldersKey, 0x3F, &key),
+    ASSERT_EQ(platform_.RegCreateKey(kHkeyCurrentUser, kShellFoldersKey, 0x3F, &key),
               kErrorSuccess);
-    const std::string ansi = registry_.ToAnsi(value);
-    ASSERT_EQ(registry_.RegSetValue(key, kFavoritesValueName, type,
+    const std::string ansi = platform_.ToAnsi(value);
+    ASSERT_EQ(platform_.RegSetValue(key, kFavoritesValueName, type,
                                     reinterpret_cast<const std::uint8_t*>(ansi.c_str()),
                                     static_cast<std::uint32_t>(ansi.size() + 1)),
               kErrorSuccess);
-    registry_.RegCloseKey(key);
+    platform_.RegCloseKey(key);
   }
 
-  testing::RegistryTestPlatform registry_;
-  ProfileEnvironmentPlatform platform_;
+  MemoryPlatform platform_;
 };
 
 TEST_F(FavoritesFolderTest, FreshProfileNamesTheHomeFavorites) {
-  EXPECT_EQ(ReadFavoritesFolder(platform_), registry_.folder() + "/Favorites");
+  EXPECT_EQ(ReadFavoritesFolder(platform_), "/home/user/Favorites");
 }
 
 TEST_F(FavoritesFolderTest, StoredValues) {
@@ -72,7 +55,7 @@ TEST_F(FavoritesFolderTest, StoredValues) {
 
 TEST_F(FavoritesFolderTest, OnlyTheCurrentUsersValueCounts) {
   Store(kRegSz, "");
-  clsRegEdit machine(registry_);
+  clsRegEdit machine(platform_);
   machine.SetRegKey(kHkeyLocalMachine);
   machine.SetSubKey(kShellFoldersKey);
   ASSERT_TRUE(machine.SetString(kFavoritesValueName, "C:\\Machine\\Favorites"));

@@ -82,36 +82,43 @@ TEST_F(UrlCacheScanTest, VisitorCanStopTheEnumeration) {
   EXPECT_EQ(calls, 2);
 }
 
-TEST_F(UrlCacheScanTest, ScanKeepsEntriesOfTheMaskAndSkipsCookies) {
+// Every address a favourite: the scan counts the entries of the mask that are not
+// cookies, sums their hits, and keeps those the pre-filter lets through.
+TEST_F(UrlCacheScanTest, ScanCountsEntriesOfTheMaskSkipsCookiesAndKeepsFavourites) {
+  std::vector<std::string> catalogue;
+  for (const CacheListEntry& entry : entries_) catalogue.push_back(entry.address);
+  const FavouriteAddresses favourites(*platform_, catalogue);
   struct Case {
     std::uint32_t mask;
-    std::vector<std::pair<std::string, std::string>> rows;  // address, hits
+    std::int32_t count;
+    std::int64_t total_hits;
+    std::vector<std::pair<std::string, std::string>> kept;  // address, hits
   };
   const Case cases[] = {
       {0x1,
+       8,
+       37 + 1 + 5 + 4 + 6 + 2147483647LL + 9,  // the wrapped count adds nothing
        {{"http://www.example.com/", "37"},
-        {"http://www.example.com/once", "1"},
         {"http://example.jp/日本語/ページ.html", "5"},
         {"http://www.example.net/sticky", "4"},
         {"http://www.example.net/edited", "6"},
-        {"http://www.example.net/max", "2147483647"},
-        {"http://www.example.net/wrapped", "-1"},
-        {"Visited: user@http://www.example.com/", "9"}}},
-      {0x8, {{"http://www.example.net/edited", "6"}}},
-      {0x100000, {}},  // the only cookie entry is skipped by its address
-      {0x0, {}},
+        {"http://www.example.net/max", "2147483647"}}},
+      {0x8, 1, 6, {{"http://www.example.net/edited", "6"}}},
+      {0x100000, 0, 0, {}},  // the only cookie entry is skipped by its address
+      {0x0, 0, 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mask);
     std::vector<ListViewRow> rows;
-    const std::int32_t count = ScanUrlCache(*platform_, c.mask, &rows);
-    EXPECT_EQ(count, static_cast<std::int32_t>(rows.size()));
+    const ScanCount scanned = ScanUrlCacheForFavourites(*platform_, c.mask, favourites, &rows);
+    EXPECT_EQ(scanned.rows, c.count);
+    EXPECT_EQ(scanned.total_hits, c.total_hits);
     std::vector<std::pair<std::string, std::string>> got;
     for (const ListViewRow& row : rows) {
       EXPECT_TRUE(row.title.empty() && row.rate.empty());
       got.emplace_back(row.address, row.hits);
     }
-    std::vector<std::pair<std::string, std::string>> expected = c.rows;
+    std::vector<std::pair<std::string, std::string>> expected = c.kept;
     std::sort(got.begin(), got.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(got, expected);

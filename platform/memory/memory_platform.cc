@@ -1,0 +1,402 @@
+#include "platform/memory/memory_platform.h"
+
+#include <algorithm>
+
+#include "platform/environment.h"
+#include "platform/posix/cp932.h"
+#include "platform/profile_engine.h"
+#include "platform/text.h"
+
+namespace zorvane {
+namespace {
+
+// The text before the first NUL, as the "A" functions read their string arguments.
+std::string_view CString(const std::string& s) { return std::string_view(s.c_str()); }
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The listing order of the platforms: letters without regard to case, then the bytes.
+bool ListedBefore(const DirEntry& a, const DirEntry& b) {
+  const auto folded = [](const std::string& name) {
+    std::string upper = name;
+    for (char& c : upper) c = Upper(c);
+    return upper;
+  };
+  const std::string fa = folded(a.name);
+  const std::string fb = folded(b.name);
+  return fa != fb ? fa < fb : a.name < b.name;
+}
+
+}  // namespace
+
+MemoryPlatform::Options MemoryPlatform::WindowsOptions() {
+  Options options;
+  options.separator = '\\';
+  options.ignore_case = true;
+  options.home.clear();  // no default Favorites folder: the test names its own
+  options.program_directory = "C:\\Program";
+  return options;
+}
+
+MemoryPlatform::MemoryPlatform(Options options, Platform* base)
+    : ForwardingPlatform(base != nullptr ? base : &null_base), options_(std::move(options)) {
+  PosixRegistry::Store store;
+  store.name = "registry store";
+  store.read = [this](std::string* bytes) {
+    if (!registry_store_) {
+      bytes->clear();
+      return FileRead::kMissing;
+    }
+    *bytes = *registry_store_;
+    return FileRead::kRead;
+  };
+  store.replace = [this](std::string_view bytes) {
+    registry_store_ = std::string(bytes);
+    return true;
+  };
+  registry_ = std::make_unique<PosixRegistry>(std::move(store), options_.home);
+  registry_->SetDiagnose([this](const std::string& line) { Diagnose(line); });
+}
+
+MemoryPlatform::~MemoryPlatform() = default;
+
+// ---- Paths -----------------------------------------------------------------------------
+
+std::string MemoryPlatform::Trimmed(std::string_view path) const {
+  while (path.size() > 1 && path.back() == options_.separator) path.remove_suffix(1);
+  return std::string(path);
+}
+
+std::string MemoryPlatform::Key(std::string_view path) const {
+  const std::string trimmed = Trimmed(path);
+  return options_.ignore_case ? text::AsciiLower(trimmed) : trimmed;
+}
+
+bool MemoryPlatform::IsRoot(const std::string& path) const {
+  const std::string trimmed = Trimmed(path);
+  if (trimmed.empty() || trimmed == std::string(1, options_.separator)) return true;
+  return options_.separator == '\\' && trimmed.size() == 2 && trimmed[1] == ':';
+}
+
+std::string MemoryPlatform::Parent(const std::string& path) const {
+  const std::string trimmed = Trimmed(path);
+  const std::size_t last = trimmed.rfind(options_.separator);
+  if (last == std::string::npos) return {};
+  if (last == 0) return std::string(1, options_.separator);
+  return trimmed.substr(0, last);
+}
+
+const MemoryPlatform::Node* MemoryPlatform::Find(const std::string& path) const {
+  const auto found = nodes_.find(Key(path));
+  return found == nodes_.end() ? nullptr : &found->second;
+}
+
+MemoryPlatform::Node* MemoryPlatform::Find(const std::string& path) {
+  const auto found = nodes_.find(Key(path));
+  return found == nodes_.end() ? nullptr : &found->second;
+}
+
+bool MemoryPlatform::IsFolder(const std::string& path) const {
+  if (IsRoot(path)) return true;
+  const Node* node = Find(path);
+  return node != nullptr && node->folder;
+}
+
+bool MemoryPlatform::CanAddIn(const std::string& path) const {
+  if (path.empty() || IsRoot(path)) return false;
+  const std::string parent = Parent(path);
+  if (!IsFolder(parent)) return false;
+  const Node* folder = Find(parent);
+  return folder == nullptr || (folder->attributes & kFileAttributeReadOnly) == 0;
+}
+
+std::vector<std::string> MemoryPlatform::KeysAtOrBelow(const std::string& folder) const {
+  const std::string key = Key(folder);
+  const std::string prefix =
+      key.size() == 1 && key[0] == options_.separator ? key : key + options_.separator;
+  std::vector<std::string> keys;
+  for (const auto& [node_key, node] : nodes_) {
+    if (node_key == key || node_key.compare(0, prefix.size(), prefix) == 0) {
+      keys.push_back(node_key);
+    }
+  }
+  return keys;
+}
+
+// ---- The world -------------------------------------------------------------------------
+
+void MemoryPlatform::AddFolder(const std::string& path) {
+  if (IsFolder(path)) return;
+  AddFolder(Parent(path));
+  nodes_[Key(path)] = Node{Trimmed(path), true, {}, kFileAttributeDirectory, false};
+}
+
+void MemoryPlatform::AddFile(const std::string& path, std::string_view bytes,
+                             std::uint32_t attributes) {
+  AddFolder(Parent(path));
+  nodes_[Key(path)] = Node{Trimmed(path), false, std::string(bytes), attributes, false};
+}
+
+std::optional<std::string> MemoryPlatform::FileBytes(const std::string& path) const {
+  const Node* node = Find(path);
+  if (node == nullptr || node->folder) return std::nullopt;
+  return node->bytes;
+}
+
+bool MemoryPlatform::Exists(const std::string& path) const {
+  return IsRoot(path) || Find(path) != nullptr;
+}
+
+void MemoryPlatform::SetAttributes(const std::string& path, std::uint32_t attributes) {
+  if (Node* node = Find(path)) {
+    node->attributes = (attributes & ~kFileAttributeDirectory) |
+                       (node->folder ? kFileAttributeDirectory : 0);
+  }
+}
+
+void MemoryPlatform::MakeUnreadable(const std::string& path) {
+  if (Node* node = Find(path)) node->unreadable = true;
+}
+
+std::vector<std::string> MemoryPlatform::ListTree(const std::string& folder) const {
+  std::vector<std::string> paths;
+  for (const auto& [key, node] : nodes_) paths.push_back(node.path);
+  if (folder.empty()) return paths;
+  paths.clear();
+  for (const std::string& key : KeysAtOrBelow(folder)) {
+    if (key != Key(folder)) paths.push_back(nodes_.at(key).path);
+  }
+  return paths;
+}
+
+void MemoryPlatform::SetEnvironmentVariable(const std::string& name, const std::string& value) {
+  environment_[options_.ignore_case ? text::AsciiLower(name) : name] = value;
+}
+
+// ---- Registry --------------------------------------------------------------------------
+
+long MemoryPlatform::RegOpenKey(std::uint32_t root, const std::string& sub_key,
+                                std::uint32_t access, RegHandle* key) {
+  const long status = registry_->RegOpenKey(root, sub_key, access, key);
+  if (status == kErrorSuccess) ++open_registry_keys_;
+  return status;
+}
+
+long MemoryPlatform::RegCreateKey(std::uint32_t root, const std::string& sub_key,
+                                  std::uint32_t access, RegHandle* key) {
+  const long status = registry_->RegCreateKey(root, sub_key, access, key);
+  if (status == kErrorSuccess) ++open_registry_keys_;
+  return status;
+}
+
+long MemoryPlatform::RegQueryValue(RegHandle key, const std::string& name, std::uint32_t* type,
+                                   std::uint8_t* buffer, std::uint32_t* size) {
+  return registry_->RegQueryValue(key, name, type, buffer, size);
+}
+
+long MemoryPlatform::RegSetValue(RegHandle key, const std::string& name, std::uint32_t type,
+                                 const std::uint8_t* data, std::uint32_t size) {
+  return registry_->RegSetValue(key, name, type, data, size);
+}
+
+long MemoryPlatform::RegDeleteKey(RegHandle key, const std::string& sub_key) {
+  return registry_->RegDeleteKey(key, sub_key);
+}
+
+long MemoryPlatform::RegDeleteValue(RegHandle key, const std::string& name) {
+  return registry_->RegDeleteValue(key, name);
+}
+
+long MemoryPlatform::RegEnumValue(RegHandle key, std::uint32_t index,
+                                  std::uint32_t name_buffer_size, std::string* name) {
+  return registry_->RegEnumValue(key, index, name_buffer_size, name);
+}
+
+long MemoryPlatform::RegEnumKey(RegHandle key, std::uint32_t index,
+                                std::uint32_t name_buffer_size, std::string* name) {
+  return registry_->RegEnumKey(key, index, name_buffer_size, name);
+}
+
+long MemoryPlatform::RegCloseKey(RegHandle key) {
+  const bool predefined = key == kHkeyCurrentUser || key == kHkeyLocalMachine;
+  const long status = registry_->RegCloseKey(key);
+  if (status == kErrorSuccess && !predefined) --open_registry_keys_;
+  return status;
+}
+
+// ---- Profile files ---------------------------------------------------------------------
+
+std::string MemoryPlatform::GetPrivateProfileString(const std::string& section,
+                                                    const std::string& key,
+                                                    const std::string& default_value,
+                                                    std::uint32_t size,
+                                                    const std::string& file) {
+  // A file that is missing or cannot be read holds nothing: the default answers.
+  const Node* node = Find(std::string(CString(file)));
+  const std::string_view bytes =
+      node != nullptr && !node->folder && !node->unreadable ? std::string_view(node->bytes)
+                                                            : std::string_view();
+  return cp932::ToUtf8(profile::ReadString(bytes, cp932::FromUtf8(CString(section)),
+                                           cp932::FromUtf8(CString(key)),
+                                           cp932::FromUtf8(CString(default_value)), size));
+}
+
+bool MemoryPlatform::WritePrivateProfileString(const std::string& section, const std::string& key,
+                                               const std::string& value,
+                                               const std::string& file) {
+  return WritePrivateProfileStrings(section, {{key, value}}, file);
+}
+
+bool MemoryPlatform::WritePrivateProfileStrings(
+    const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries,
+    const std::string& file) {
+  const std::string ansi_section = cp932::FromUtf8(CString(section));
+  std::vector<std::pair<std::string, std::string>> ansi_entries;
+  bool all_writable = true;
+  for (const auto& [key, value] : entries) {
+    ansi_entries.emplace_back(cp932::FromUtf8(CString(key)), cp932::FromUtf8(CString(value)));
+    all_writable &= profile::CanWrite(ansi_section, ansi_entries.back().first,
+                                      ansi_entries.back().second);
+  }
+  if (entries.empty() || (!all_writable && entries.size() == 1)) return all_writable;
+
+  const std::string path(CString(file));
+  Node* node = Find(path);
+  if (node != nullptr && (node->folder || node->unreadable)) return false;
+  const std::string before = node != nullptr ? node->bytes : std::string();
+  const std::string after = profile::WriteStrings(before, ansi_section, ansi_entries);
+  const bool read_only = node != nullptr && (node->attributes & kFileAttributeReadOnly) != 0;
+  // Nothing changed: the file stays, and a missing one is not created.
+  if (after == before) return all_writable && !read_only;
+  return WriteFileAtomic(path, after) && all_writable;
+}
+
+// ---- Files and folders -----------------------------------------------------------------
+
+std::uint32_t MemoryPlatform::GetFileAttributes(const std::string& path) {
+  if (path.empty()) return kInvalidFileAttributes;
+  if (IsRoot(path)) return kFileAttributeDirectory;
+  const Node* node = Find(path);
+  return node == nullptr ? kInvalidFileAttributes : node->attributes;
+}
+
+bool MemoryPlatform::ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
+  entries->clear();
+  const Node* folder = Find(dir);
+  if (!IsFolder(dir) || (folder != nullptr && folder->unreadable)) return false;
+  const std::string key = Key(dir);
+  for (const auto& [node_key, node] : nodes_) {
+    if (node_key == key || Key(Parent(node.path)) != key) continue;
+    const std::size_t last = node.path.rfind(options_.separator);
+    entries->push_back({node.path.substr(last == std::string::npos ? 0 : last + 1),
+                        node.attributes});
+  }
+  std::sort(entries->begin(), entries->end(), ListedBefore);
+  return true;
+}
+
+FileRead MemoryPlatform::ReadFile(const std::string& path, std::string* bytes) {
+  bytes->clear();
+  const Node* node = Find(path);
+  if (node == nullptr) return IsRoot(path) ? FileRead::kFailed : FileRead::kMissing;
+  if (node->folder || node->unreadable) return FileRead::kFailed;
+  *bytes = node->bytes;
+  return FileRead::kRead;
+}
+
+bool MemoryPlatform::WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  if (Node* node = Find(path)) {
+    if (node->folder || (node->attributes & kFileAttributeReadOnly) != 0) return false;
+    node->bytes = std::string(bytes);
+    return true;
+  }
+  if (!CanAddIn(path)) return false;
+  nodes_[Key(path)] = Node{Trimmed(path), false, std::string(bytes), kFileAttributeNormal, false};
+  return true;
+}
+
+bool MemoryPlatform::WriteNewFile(const std::string& path, std::string_view bytes) {
+  if (Exists(path) || !CanAddIn(path)) return false;
+  nodes_[Key(path)] = Node{Trimmed(path), false, std::string(bytes), kFileAttributeNormal, false};
+  return true;
+}
+
+bool MemoryPlatform::CreateDirectory(const std::string& path) {
+  if (Exists(path) || !CanAddIn(path)) return false;
+  nodes_[Key(path)] = Node{Trimmed(path), true, {}, kFileAttributeDirectory, false};
+  return true;
+}
+
+bool MemoryPlatform::ReplaceDirectory(const std::string& staged, const std::string& target) {
+  if (IsRoot(staged) || IsRoot(target) || !IsFolder(staged)) return false;
+  if (Exists(target) && !IsFolder(target)) return false;
+  if (!Exists(target) && !CanAddIn(target)) return false;
+  RemoveDirectoryTree(target);
+  const std::string from = Trimmed(staged);
+  const std::string to = Trimmed(target);
+  for (const std::string& key : KeysAtOrBelow(staged)) {
+    Node node = std::move(nodes_.at(key));
+    nodes_.erase(key);
+    node.path = to + node.path.substr(from.size());
+    nodes_[Key(node.path)] = std::move(node);
+  }
+  return true;
+}
+
+bool MemoryPlatform::RemoveDirectoryTree(const std::string& path) {
+  if (IsRoot(path)) return false;
+  for (const std::string& key : KeysAtOrBelow(path)) nodes_.erase(key);
+  return true;
+}
+
+// ---- Text and environment --------------------------------------------------------------
+
+std::string MemoryPlatform::ToAnsi(std::string_view utf8) { return cp932::FromUtf8(utf8); }
+
+std::string MemoryPlatform::FromAnsi(std::string_view ansi) {
+  ++from_ansi_calls_;
+  return cp932::ToUtf8(ansi);
+}
+
+bool MemoryPlatform::SurvivesAnsi(std::string_view utf8) {
+  return cp932::SurvivesRoundTrip(utf8);
+}
+
+bool MemoryPlatform::IsCanonicalAnsi(std::string_view ansi) { return cp932::IsCanonical(ansi); }
+
+std::string MemoryPlatform::ExpandEnvironmentStrings(const std::string& text) {
+  return ExpandEnvironmentReferences(
+      CString(text), [this](std::string_view name) -> std::optional<std::string> {
+        const auto found = environment_.find(options_.ignore_case ? text::AsciiLower(name)
+                                                                  : std::string(name));
+        if (found == environment_.end()) return std::nullopt;
+        return found->second;
+      });
+}
+
+// ---- URL cache, shell, diagnostics -----------------------------------------------------
+
+void MemoryPlatform::EnumerateUrlCache(std::uint32_t type_mask,
+                                       const std::function<bool(const UrlCacheEntry&)>& visit) {
+  for (const MemoryCacheEntry& entry : url_cache_) {
+    if ((entry.type & type_mask) == 0) continue;
+    if (!visit(UrlCacheEntry{entry.type, entry.address, entry.hit_rate, entry.encoding})) return;
+  }
+}
+
+bool MemoryPlatform::ShellOpen(const std::string& operation, const std::string& file) {
+  shell_requests_.emplace_back(operation, file);
+  return shell_accepts_;
+}
+
+bool MemoryPlatform::StartProgram(const std::string& command_line) {
+  started_programs_.push_back(command_line);
+  return programs_start_;
+}
+
+void MemoryPlatform::Diagnose(const std::string& line) {
+  diagnostics_.push_back(line);
+  if (sink_) sink_(line);
+}
+
+}  // namespace zorvane
