@@ -395,8 +395,8 @@ std::int32_t CompareCellsAsDates(std::string_view a, std::string_view b, std::in
 
 // ---- The sort ------------------------------------------------------------------------
 
-void SortListByColumn(AnsiCodePage& code_page, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
-                      std::int32_t lngKind, std::int32_t lngOrder) {
+void SortListByColumn(AnsiCodePage& code_page, std::vector<ListViewRow>* objList,
+                      std::int32_t lngColumn, std::int32_t lngKind, std::int32_t lngOrder) {
   if (lngKind != kCompareAsText && lngKind != kCompareAsNumbers && lngKind != kCompareAsDates) {
     return;
   }

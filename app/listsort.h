@@ -37,8 +37,8 @@ inline constexpr std::int32_t kSortDescending = 1;
 // Reorders `objList` by column `lngColumn` (1 = title, 2 = rate, 3 = address, 4 = hit
 // count) compared by `lngKind` in direction `lngOrder`. An unknown kind leaves the rows
 // as they are; a column the rows do not have reads as empty cells.
-void SortListByColumn(AnsiCodePage& code_page, std::vector<ListViewRow>* objList, std::int32_t lngColumn,
-                      std::int32_t lngKind, std::int32_t lngOrder);
+void SortListByColumn(AnsiCodePage& code_page, std::vector<ListViewRow>* objList,
+                      std::int32_t lngColumn, std::int32_t lngKind, std::int32_t lngOrder);
 
 // The text of one cell as a comparison sees it: the first 31 bytes of its ANSI form, cut
 // before a double-byte character that would not fit, converted back. `lngSubItem` is

@@ -9,6 +9,7 @@ cmake_policy(SET CMP0009 NEW)
 
 set(core "^platform/[a-z0-9_]+\\.h$")
 set(rules
+  "platform/memory/|^platform/memory/|^platform/posix/|${core}"
   "platform/posix/|^platform/|^browsers/"
   "platform/win32/|^platform/|^browsers/"
   "platform/|${core}"

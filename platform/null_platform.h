@@ -62,7 +62,8 @@ class NullPlatform final : public Platform {
   std::string FromAnsi(std::string_view ansi) override;
   std::string ExpandEnvironmentStrings(const std::string& text) override { return text; }
 
-  void EnumerateUrlCache(std::uint32_t, const std::function<bool(const UrlCacheEntry&)>&) override {}
+  void EnumerateUrlCache(std::uint32_t, const std::function<bool(const UrlCacheEntry&)>&) override {
+  }
 
   bool ShellOpen(const std::string&, const std::string&) override { return false; }
   bool StartProgram(const std::string&) override { return false; }

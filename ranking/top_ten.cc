@@ -6,10 +6,7 @@
 #include "app/listsort.h"
 
 namespace zorvane {
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 void SortAndKeepTopTen(AnsiCodePage& code_page, std::vector<ListViewRow>* rows) {
   SortListByColumn(code_page, rows, kHitsColumn, kCompareAsNumbers, kSortDescending);

@@ -1,6 +1,6 @@
-// The ranking command end to end: url.dat and the settings file in a program folder on
-// disk, the real platform with a URL cache given by the test, and a view that records
-// what the window would show.
+// The ranking command end to end: url.dat, the settings file and the URL cache on the
+// memory platform (and once on the real one, with index files Wine wrote), and a view
+// that records what the window would show.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "app/form1.h"
 #include "catalogue/profile_access.h"
 #include "platform/forwarding_platform.h"
+#include "platform/memory/memory_platform.h"
 #include "tests/support/test_support.h"
 
 namespace zorvane {
@@ -24,26 +25,16 @@ using testing::TempDir;
 
 constexpr char kNoCatalogue[] = "まず、お気に入りデータを作成してください";
 
-struct CacheEntry {
-  std::uint32_t type;
-  std::string ansi_address;
-  std::uint32_t hits;
-};
-
-// The real platform with the URL cache replaced by a list; a hook runs during the scan.
-class CachePlatform final : public ForwardingPlatform {
+// The memory platform, counting scans; a hook runs during the scan.
+class ScanHookPlatform final : public ForwardingPlatform {
  public:
-  explicit CachePlatform(Platform* target) : ForwardingPlatform(target) {}
+  explicit ScanHookPlatform(Platform* target) : ForwardingPlatform(target) {}
   void EnumerateUrlCache(std::uint32_t type_mask,
                          const std::function<bool(const UrlCacheEntry&)>& visit) override {
     ++scans;
     if (during_scan) during_scan();
-    for (const CacheEntry& e : cache) {
-      if ((e.type & type_mask) == 0) continue;
-      if (!visit(UrlCacheEntry{e.type, e.ansi_address, e.hits})) return;
-    }
+    ForwardingPlatform::EnumerateUrlCache(type_mask, visit);
   }
-  std::vector<CacheEntry> cache;
   std::function<void()> during_scan;
   int scans = 0;
 };
@@ -60,18 +51,17 @@ std::vector<std::string> Lines(const std::vector<ListViewRow>& rows) {
   return lines;
 }
 
+constexpr char kProgramDir[] = "/program";
+constexpr char kCatalogue[] = "/program/url.dat";
+
 class RankingCommandTest : public ::testing::Test {
  protected:
-  RankingCommandTest()
-      : registry_env_("ZORVANE_REGISTRY", (root_.path() / "registry.reg").string()),
-        real_(CreateDefaultPlatform()),
-        platform_(real_.get()) {
-    std::filesystem::create_directories(program_dir());
-  }
+  RankingCommandTest() { memory_.AddFolder(kProgramDir); }
 
-  std::string program_dir() const { return (root_.path() / "program").string(); }
+  std::string program_dir() const { return kProgramDir; }
   ProgramFiles files() { return {&platform_, program_dir()}; }
-  void WriteCatalogue(const std::string& ansi_bytes) { root_.Write("program/url.dat", ansi_bytes); }
+  void WriteCatalogue(const std::string& ansi_bytes) { memory_.AddFile(kCatalogue, ansi_bytes); }
+  std::vector<MemoryCacheEntry>& cache() { return memory_.url_cache(); }
   void SetTitle(const std::string& address, const std::string& title) {
     ASSERT_TRUE(WriteSetting(files(), "ShortcutTitle", address, title));
   }
@@ -87,16 +77,14 @@ class RankingCommandTest : public ::testing::Test {
     form_->Command1_Click();
   }
 
-  TempDir root_;
-  ScopedEnv registry_env_;
-  std::unique_ptr<Platform> real_;
-  CachePlatform platform_;
+  MemoryPlatform memory_;
+  ScanHookPlatform platform_{&memory_};
   RecordingView view_;
   std::unique_ptr<Form1> form_;
 };
 
 TEST_F(RankingCommandTest, MissingCatalogueShowsTheMessageAndChangesNothing) {
-  platform_.cache = {{0x1, "http://a/", 5}};
+  cache() = {{0x1, "http://a/", 5}};
   Rank();
   const std::size_t refreshes = view_.refreshes.size();
   EXPECT_EQ(view_.messages, std::vector<std::string>{kNoCatalogue});
@@ -106,7 +94,7 @@ TEST_F(RankingCommandTest, MissingCatalogueShowsTheMessageAndChangesNothing) {
   EXPECT_EQ(platform_.scans, 0);
 
   // A folder of that name is no catalogue either.
-  std::filesystem::create_directories(root_.path() / "program" / "url.dat");
+  memory_.AddFolder(kCatalogue);
   Rank();
   EXPECT_EQ(view_.messages.size(), 2u);
   EXPECT_EQ(view_.refreshes.size(), refreshes);
@@ -123,7 +111,7 @@ TEST_F(RankingCommandTest, RanksFavouritesByHits) {
   SetTitle("http://fav.example/", "Fav");
   SetTitle("http://jp.example/日本", "日本のページ");
   SetTitle("http://comma.example/?a=1,2", "Comma");
-  platform_.cache = {
+  cache() = {
       {0x1, "http://fav.example/", 10},
       {0x1, "http://other.example/", 960},  // not a favourite
       {0x1, "http://jp.example/\x93\xfa\x96\x7b", 20},
@@ -148,7 +136,7 @@ TEST_F(RankingCommandTest, RanksFavouritesByHits) {
   EXPECT_EQ(StoredPlace("Comma"), "3");
 
   // Second run: Comma climbs to the top, the others move down one place.
-  platform_.cache.push_back({0x1, "http://comma.example/?a=1,2", 100});
+  cache().push_back({0x1, "http://comma.example/?a=1,2", 100});
   Rank();
   EXPECT_EQ(form_->state().label1, "8個のファイルを検出");
   EXPECT_EQ(Lines(form_->state().list_view1),
@@ -162,7 +150,7 @@ TEST_F(RankingCommandTest, RanksFavouritesByHits) {
 
 TEST_F(RankingCommandTest, PaintsTheLabelBeforeTheScanAndHidesTheList) {
   WriteCatalogue("http://a/\r\n\r\n");
-  platform_.cache = {{0x1, "http://a/", 3}, {0x1, "http://b/", 2}};
+  cache() = {{0x1, "http://a/", 3}, {0x1, "http://b/", 2}};
   Rank();  // the previous ranking, on screen when the next one starts
   ASSERT_FALSE(form_->state().list_view1.empty());
   const int yields_before = view_.yield_count;
@@ -185,7 +173,7 @@ TEST_F(RankingCommandTest, PaintsTheLabelBeforeTheScanAndHidesTheList) {
 
 TEST_F(RankingCommandTest, SecondStartWhileYieldingIsIgnored) {
   WriteCatalogue("http://a/\r\n\r\n");
-  platform_.cache = {{0x1, "http://a/", 3}};
+  cache() = {{0x1, "http://a/", 3}};
   view_.on_yield = [&] { form_->Command1_Click(); };
   Rank();
   EXPECT_EQ(platform_.scans, 1);
@@ -197,8 +185,8 @@ TEST_F(RankingCommandTest, SecondStartWhileYieldingIsIgnored) {
 // The catalogue is read before the scan: one that goes during the scan still ranks.
 TEST_F(RankingCommandTest, CatalogueIsReadBeforeTheScan) {
   WriteCatalogue("http://a/\r\n\r\n");
-  platform_.cache = {{0x1, "http://a/", 3}};
-  platform_.during_scan = [&] { std::filesystem::remove(root_.path() / "program" / "url.dat"); };
+  cache() = {{0x1, "http://a/", 3}};
+  platform_.during_scan = [&] { memory_.RemoveDirectoryTree(kCatalogue); };
   Rank();
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_EQ(form_->state().label1, "1個のファイルを検出");
@@ -210,7 +198,7 @@ TEST_F(RankingCommandTest, EmptyCacheAndEmptyCatalogue) {
   struct Case {
     const char* what;
     std::string catalogue;
-    std::vector<CacheEntry> cache;
+    std::vector<MemoryCacheEntry> cache;
     std::string label;
   };
   const Case cases[] = {
@@ -221,7 +209,7 @@ TEST_F(RankingCommandTest, EmptyCacheAndEmptyCatalogue) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     WriteCatalogue(c.catalogue);
-    platform_.cache = c.cache;
+    cache() = c.cache;
     Rank();
     EXPECT_TRUE(view_.messages.empty());
     EXPECT_EQ(form_->state().label1, c.label);
@@ -229,7 +217,7 @@ TEST_F(RankingCommandTest, EmptyCacheAndEmptyCatalogue) {
     EXPECT_TRUE(form_->state().list_view1_visible);
   }
   // Nothing was ranked, so nothing was stored.
-  EXPECT_FALSE(std::filesystem::exists(SettingsFilePath(files(), true)));
+  EXPECT_FALSE(memory_.Exists(SettingsFilePath(files(), true)));
 }
 
 TEST_F(RankingCommandTest, KeepsTenRowsWithFirstRunIcons) {
@@ -238,7 +226,7 @@ TEST_F(RankingCommandTest, KeepsTenRowsWithFirstRunIcons) {
     const std::string address = "http://site" + std::to_string(i) + "/";
     catalogue += address + "\r\n";
     SetTitle(address, "Site " + std::to_string(i));
-    platform_.cache.push_back({0x1, address, static_cast<std::uint32_t>(100 + i)});
+    cache().push_back({0x1, address, static_cast<std::uint32_t>(100 + i)});
   }
   WriteCatalogue(catalogue + "\r\n");
   Rank();
@@ -256,13 +244,20 @@ TEST_F(RankingCommandTest, KeepsTenRowsWithFirstRunIcons) {
 
 TEST_F(RankingCommandTest, WithoutASelectedRowNormalEntriesAreScanned) {
   WriteCatalogue("http://a/\r\nhttp://b/\r\n\r\n");
-  platform_.cache = {{0x1, "http://a/", 3}, {0x8, "http://b/", 9}};
+  cache() = {{0x1, "http://a/", 3}, {0x8, "http://b/", 9}};
   form_ = std::make_unique<Form1>(platform_, program_dir(), view_);  // no Form_Load
   form_->Command1_Click();
   EXPECT_EQ(Lines(form_->state().list_view1), (std::vector<std::string>{"3||100.0%|http://a/|3"}));
 }
 
-TEST_F(RankingCommandTest, RanksTheEntriesOfIndexFilesWineWrote) {
+// The real platform, reading index files Wine wrote.
+TEST(RankingCommandOnDiskTest, RanksTheEntriesOfIndexFilesWineWrote) {
+  TempDir root;
+  ScopedEnv registry("ZORVANE_REGISTRY", (root.path() / "registry.reg").string());
+  const std::unique_ptr<Platform> real = CreateDefaultPlatform();
+  const std::string program_dir = (root.path() / "program").string();
+  const ProgramFiles files{real.get(), program_dir};
+  std::filesystem::create_directories(program_dir);
   const char* data = std::getenv("ZORVANE_TEST_DATA");
   ASSERT_NE(data, nullptr);
   const std::string dir = std::string(data) + "/url_cache/";
@@ -271,22 +266,26 @@ TEST_F(RankingCommandTest, RanksTheEntriesOfIndexFilesWineWrote) {
                                            "wine-cookies-index.dat");
   // "http://example.jp/日本語/ページ.html" in code page 932.
   const std::string jp = "http://example.jp/\x93\xfa\x96\x7b\x8c\xea/\x83\x79\x81\x5b\x83\x57.html";
-  WriteCatalogue("http://www.example.com/\r\nhttps://www.example.org/search?q=a,b\r\n" + jp +
+  root.Write("program/url.dat",
+             "http://www.example.com/\r\nhttps://www.example.org/search?q=a,b\r\n" + jp +
                  "\r\nhttp://www.example.net/max\r\nhttp://www.example.net/wrapped\r\n\r\n");
-  SetTitle("http://www.example.com/", "Example");
-  SetTitle("https://www.example.org/search?q=a,b", "Search");
-  SetTitle("http://example.jp/日本語/ページ.html", "日本語のページ");
-  SetTitle("http://www.example.net/max", "Max");
+  ASSERT_TRUE(WriteSetting(files, "ShortcutTitle", "http://www.example.com/", "Example"));
+  ASSERT_TRUE(
+      WriteSetting(files, "ShortcutTitle", "https://www.example.org/search?q=a,b", "Search"));
+  ASSERT_TRUE(WriteSetting(files, "ShortcutTitle", "http://example.jp/日本語/ページ.html",
+                           "日本語のページ"));
+  ASSERT_TRUE(WriteSetting(files, "ShortcutTitle", "http://www.example.net/max", "Max"));
 
-  form_ = std::make_unique<Form1>(*real_, program_dir(), view_);
-  form_->Form_Load();
-  form_->Command1_Click();
+  RecordingView view;
+  Form1 form(*real, program_dir, view);
+  form.Form_Load();
+  form.Command1_Click();
   // Eight content entries of a normal type and the history entry; the cookie is of
   // another type. Their total, 2,147,483,711, does not fit in 32 bits; the count that
   // wrapped to -1 adds nothing and does not rank.
-  EXPECT_EQ(form_->state().label1, "9個のファイルを検出");
+  EXPECT_EQ(form.state().label1, "9個のファイルを検出");
   EXPECT_EQ(
-      Lines(form_->state().list_view1),
+      Lines(form.state().list_view1),
       (std::vector<std::string>{"3|Max|100.0%|http://www.example.net/max|2147483647",
                                 "3|Example|0.0%|http://www.example.com/|37",
                                 "2|日本語のページ|0.0%|http://example.jp/日本語/ページ.html|5",

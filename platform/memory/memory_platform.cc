@@ -110,15 +110,18 @@ bool MemoryPlatform::CanAddIn(const std::string& path) const {
   return folder == nullptr || (folder->attributes & kFileAttributeReadOnly) == 0;
 }
 
+std::string MemoryPlatform::ChildPrefix(const std::string& key) const {
+  return key.size() == 1 && key[0] == options_.separator ? key : key + options_.separator;
+}
+
 std::vector<std::string> MemoryPlatform::KeysAtOrBelow(const std::string& folder) const {
   const std::string key = Key(folder);
-  const std::string prefix =
-      key.size() == 1 && key[0] == options_.separator ? key : key + options_.separator;
+  const std::string prefix = ChildPrefix(key);
   std::vector<std::string> keys;
-  for (const auto& [node_key, node] : nodes_) {
-    if (node_key == key || node_key.compare(0, prefix.size(), prefix) == 0) {
-      keys.push_back(node_key);
-    }
+  if (nodes_.count(key) != 0) keys.push_back(key);
+  for (auto it = nodes_.lower_bound(prefix);
+       it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    keys.push_back(it->first);
   }
   return keys;
 }
@@ -149,8 +152,8 @@ bool MemoryPlatform::Exists(const std::string& path) const {
 
 void MemoryPlatform::SetAttributes(const std::string& path, std::uint32_t attributes) {
   if (Node* node = Find(path)) {
-    node->attributes = (attributes & ~kFileAttributeDirectory) |
-                       (node->folder ? kFileAttributeDirectory : 0);
+    node->attributes =
+        (attributes & ~kFileAttributeDirectory) | (node->folder ? kFileAttributeDirectory : 0);
   }
 }
 
@@ -212,8 +215,8 @@ long MemoryPlatform::RegEnumValue(RegHandle key, std::uint32_t index,
   return registry_->RegEnumValue(key, index, name_buffer_size, name);
 }
 
-long MemoryPlatform::RegEnumKey(RegHandle key, std::uint32_t index,
-                                std::uint32_t name_buffer_size, std::string* name) {
+long MemoryPlatform::RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
+                                std::string* name) {
   return registry_->RegEnumKey(key, index, name_buffer_size, name);
 }
 
@@ -229,21 +232,19 @@ long MemoryPlatform::RegCloseKey(RegHandle key) {
 std::string MemoryPlatform::GetPrivateProfileString(const std::string& section,
                                                     const std::string& key,
                                                     const std::string& default_value,
-                                                    std::uint32_t size,
-                                                    const std::string& file) {
+                                                    std::uint32_t size, const std::string& file) {
   // A file that is missing or cannot be read holds nothing: the default answers.
   const Node* node = Find(std::string(CString(file)));
-  const std::string_view bytes =
-      node != nullptr && !node->folder && !node->unreadable ? std::string_view(node->bytes)
-                                                            : std::string_view();
+  const std::string_view bytes = node != nullptr && !node->folder && !node->unreadable
+                                     ? std::string_view(node->bytes)
+                                     : std::string_view();
   return cp932::ToUtf8(profile::ReadString(bytes, cp932::FromUtf8(CString(section)),
                                            cp932::FromUtf8(CString(key)),
                                            cp932::FromUtf8(CString(default_value)), size));
 }
 
 bool MemoryPlatform::WritePrivateProfileString(const std::string& section, const std::string& key,
-                                               const std::string& value,
-                                               const std::string& file) {
+                                               const std::string& value, const std::string& file) {
   return WritePrivateProfileStrings(section, {{key, value}}, file);
 }
 
@@ -255,8 +256,8 @@ bool MemoryPlatform::WritePrivateProfileStrings(
   bool all_writable = true;
   for (const auto& [key, value] : entries) {
     ansi_entries.emplace_back(cp932::FromUtf8(CString(key)), cp932::FromUtf8(CString(value)));
-    all_writable &= profile::CanWrite(ansi_section, ansi_entries.back().first,
-                                      ansi_entries.back().second);
+    all_writable &=
+        profile::CanWrite(ansi_section, ansi_entries.back().first, ansi_entries.back().second);
   }
   if (entries.empty() || (!all_writable && entries.size() == 1)) return all_writable;
 
@@ -284,12 +285,20 @@ bool MemoryPlatform::ListDirectory(const std::string& dir, std::vector<DirEntry>
   entries->clear();
   const Node* folder = Find(dir);
   if (!IsFolder(dir) || (folder != nullptr && folder->unreadable)) return false;
-  const std::string key = Key(dir);
-  for (const auto& [node_key, node] : nodes_) {
-    if (node_key == key || Key(Parent(node.path)) != key) continue;
-    const std::size_t last = node.path.rfind(options_.separator);
-    entries->push_back({node.path.substr(last == std::string::npos ? 0 : last + 1),
-                        node.attributes});
+  // The keys below a folder follow its prefix in the map; a key with a further separator
+  // belongs to a subfolder, whose whole tree is skipped at once.
+  const std::string prefix = ChildPrefix(Key(dir));
+  const char past_separator = static_cast<char>(options_.separator + 1);
+  for (auto it = nodes_.lower_bound(prefix);
+       it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+    const std::size_t below = it->first.find(options_.separator, prefix.size());
+    if (below != std::string::npos) {
+      it = nodes_.lower_bound(it->first.substr(0, below) + past_separator);
+      continue;
+    }
+    const Node& node = it->second;
+    entries->push_back({node.path.substr(prefix.size()), node.attributes});
+    ++it;
   }
   std::sort(entries->begin(), entries->end(), ListedBefore);
   return true;
@@ -358,17 +367,15 @@ std::string MemoryPlatform::FromAnsi(std::string_view ansi) {
   return cp932::ToUtf8(ansi);
 }
 
-bool MemoryPlatform::SurvivesAnsi(std::string_view utf8) {
-  return cp932::SurvivesRoundTrip(utf8);
-}
+bool MemoryPlatform::SurvivesAnsi(std::string_view utf8) { return cp932::SurvivesRoundTrip(utf8); }
 
 bool MemoryPlatform::IsCanonicalAnsi(std::string_view ansi) { return cp932::IsCanonical(ansi); }
 
 std::string MemoryPlatform::ExpandEnvironmentStrings(const std::string& text) {
   return ExpandEnvironmentReferences(
       CString(text), [this](std::string_view name) -> std::optional<std::string> {
-        const auto found = environment_.find(options_.ignore_case ? text::AsciiLower(name)
-                                                                  : std::string(name));
+        const auto found =
+            environment_.find(options_.ignore_case ? text::AsciiLower(name) : std::string(name));
         if (found == environment_.end()) return std::nullopt;
         return found->second;
       });
@@ -391,7 +398,15 @@ bool MemoryPlatform::ShellOpen(const std::string& operation, const std::string& 
 
 bool MemoryPlatform::StartProgram(const std::string& command_line) {
   started_programs_.push_back(command_line);
-  return programs_start_;
+  // The command line names one program, perhaps in quotes; it starts when it is a file.
+  std::string_view program = CString(command_line);
+  while (!program.empty() && program.front() == ' ') program.remove_prefix(1);
+  while (!program.empty() && program.back() == ' ') program.remove_suffix(1);
+  if (program.size() >= 2 && program.front() == '"' && program.back() == '"') {
+    program = program.substr(1, program.size() - 2);
+  }
+  const Node* node = Find(std::string(program));
+  return programs_start_ && node != nullptr && !node->folder;
 }
 
 void MemoryPlatform::Diagnose(const std::string& line) {

@@ -48,8 +48,8 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
  public:
   struct Options {
     char separator = '/';
-    bool ignore_case = false;                  // the Windows rule for names
-    std::string home = "/home/user";           // the registry's default Favorites folder
+    bool ignore_case = false;         // the Windows rule for names
+    std::string home = "/home/user";  // the registry's default Favorites folder
     std::string program_directory = "/program";
   };
   // Options for a Windows-like world: "\" paths, names compared without regard to case.
@@ -74,7 +74,8 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   void SetAttributes(const std::string& path, std::uint32_t attributes);
   // Makes reads of the file fail (kFailed), as a file without permission does.
   void MakeUnreadable(const std::string& path);
-  // Every file and folder below `folder` (or everywhere), by full path, in name order.
+  // Every file and folder below `folder` (or everywhere), by full path, in the order of
+  // their paths as the file names compare.
   std::vector<std::string> ListTree(const std::string& folder = {}) const;
 
   // The registry store's bytes; nullopt while it is missing (the defaults of a fresh
@@ -84,7 +85,8 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   std::vector<MemoryCacheEntry>& url_cache() { return url_cache_; }
   void SetEnvironmentVariable(const std::string& name, const std::string& value);
 
-  // ShellOpen and StartProgram requests, in order; they succeed while the switches say so.
+  // ShellOpen and StartProgram requests, in order. A shell request succeeds while the
+  // switch says so; a program starts while its switch says so and its file exists.
   const std::vector<std::pair<std::string, std::string>>& shell_requests() const {
     return shell_requests_;
   }
@@ -172,6 +174,8 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   bool IsFolder(const std::string& path) const;
   // Whether a new entry may be made at `path`: its folder exists and is not read-only.
   bool CanAddIn(const std::string& path) const;
+  // The start every key below the folder of `key` has.
+  std::string ChildPrefix(const std::string& key) const;
   // The keys of `folder` and everything below it.
   std::vector<std::string> KeysAtOrBelow(const std::string& folder) const;
 

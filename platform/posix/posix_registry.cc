@@ -307,7 +307,6 @@ class PosixRegistry::Impl {
     }
   }
 
-
   // Applies `change` to the tree just read and writes the store. On failure the tree is
   // read again, so that it shows what the file holds.
   template <typename F>

@@ -1,6 +1,6 @@
 // The POSIX registry store: the registry contract over it (in a file and in memory), and
-// what only a file-backed store has (persistence, hand edits, defaults, refusing to overwrite what it cannot
-// read, atomic replacement).
+// what only a file-backed store has (persistence, hand edits, defaults, refusing to overwrite what
+// it cannot read, atomic replacement).
 #include "platform/posix/posix_registry.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/tests/registry_contract.h"
 #include "platform/memory/memory_platform.h"
+#include "platform/tests/registry_contract.h"
 
 namespace zorvane {
 namespace {
@@ -27,7 +27,8 @@ using testing::RegistryContractTest;
 // engine over the store the test platform keeps in memory.
 INSTANTIATE_TEST_SUITE_P(
     Posix, RegistryContractTest,
-    ::testing::Values(testing::RegistryContractParam{"PosixFile", [] { return CreateDefaultPlatform(); }},
+    ::testing::Values(testing::RegistryContractParam{"PosixFile",
+                                                     [] { return CreateDefaultPlatform(); }},
                       testing::RegistryContractParam{
                           "Memory", [] { return std::make_unique<MemoryPlatform>(); }}),
     testing::RegistryContractParamName);

@@ -22,8 +22,9 @@ std::vector<std::string> Addresses(const std::vector<ListViewRow>& rows) {
 ScanCount ScanAll(MemoryPlatform& platform, std::uint32_t mask, std::vector<ListViewRow>* rows) {
   std::vector<std::string> catalogue;
   for (const MemoryCacheEntry& entry : platform.url_cache()) {
-    catalogue.push_back(entry.encoding == AddressEncoding::kUtf8 ? entry.address
-                                                                 : platform.FromAnsi(entry.address));
+    catalogue.push_back(entry.encoding == AddressEncoding::kUtf8
+                            ? entry.address
+                            : platform.FromAnsi(entry.address));
   }
   const FavouriteAddresses favourites(platform, catalogue);
   return ScanUrlCacheForFavourites(platform, mask, favourites, rows);
@@ -59,10 +60,14 @@ TEST(ScanUrlCacheForFavouritesTest, CountsEntriesOfTheMaskedTypes) {
 
 TEST(ScanUrlCacheForFavouritesTest, SkipsCookieAddressesInAnyCase) {
   MemoryPlatform platform;
-  platform.url_cache() = {{0x1, "Cookie:user@example.com/", 3}, {0x1, "http://x/COOKIE:y", 3},
-                          {0x1, "http://x/a?cOoKiE:", 3},       {0x1, "http://x/cookie", 3},
-                          {0x1, "http://x/cookie%3A", 3},       {0x1, "cookie :x", 3},
-                          {0x1, "a:cookie::", 3},               {0x1, "ookie:", 3}};
+  platform.url_cache() = {{0x1, "Cookie:user@example.com/", 3},
+                          {0x1, "http://x/COOKIE:y", 3},
+                          {0x1, "http://x/a?cOoKiE:", 3},
+                          {0x1, "http://x/cookie", 3},
+                          {0x1, "http://x/cookie%3A", 3},
+                          {0x1, "cookie :x", 3},
+                          {0x1, "a:cookie::", 3},
+                          {0x1, "ookie:", 3}};
   std::vector<ListViewRow> rows;
   const ScanCount scanned = ScanAll(platform, 0x1, &rows);
   EXPECT_EQ(scanned.rows, 4);
@@ -84,9 +89,9 @@ TEST(ScanUrlCacheForFavouritesTest, RowsAreAppendedWithTheirCountsAsSigned32Bits
   const ScanCount scanned = ScanAll(platform, 0x1, &rows);
   EXPECT_EQ(scanned.rows, 6);
   EXPECT_EQ(scanned.total_hits, 5 + 2 + 3 + 2147483647LL);  // wrapped counts add nothing
-  EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"already there", "http://jp/日本",
-                                                       "http://same/", "http://same/",
-                                                       "http://max/"}));
+  EXPECT_EQ(Addresses(rows),
+            (std::vector<std::string>{"already there", "http://jp/日本", "http://same/",
+                                      "http://same/", "http://max/"}));
   const std::vector<std::string> hits = {"5", "2", "3", "2147483647"};
   for (std::size_t i = 0; i < hits.size(); ++i) {
     SCOPED_TRACE(i);
@@ -186,9 +191,9 @@ TEST(ScanUrlCacheForFavouritesTest, DroppedRowsStillCountInTheDivisor) {
   // One favourite with 10 hits among scanned rows totalling 1,000.
   MemoryPlatform platform;
   platform.url_cache() = {{0x1, "http://fav/", 10},
-                    {0x1, "http://other/", 985},
-                    {0x1, "Visited: u@http://fav/", 4},
-                    {0x1, "http://one/", 1}};
+                          {0x1, "http://other/", 985},
+                          {0x1, "Visited: u@http://fav/", 4},
+                          {0x1, "http://one/", 1}};
   const FavouriteAddresses favourites(
       platform, ReadCatalogueEntries("http://fav/\r\nVisited: u@http://fav/\r\n"));
   std::vector<ListViewRow> rows;
@@ -220,7 +225,8 @@ TEST(ScanUrlCacheForFavouritesTest, ConvertsOnlyWhereTheFormCouldMislead) {
   const int calls_before = platform.from_ansi_calls();
   std::vector<ListViewRow> rows;
   const ScanCount scanned = ScanUrlCacheForFavourites(platform, 0x1, favourites, &rows);
-  EXPECT_EQ(platform.from_ansi_calls() - calls_before, 3);  // the second form, "é", and the cookie check
+  EXPECT_EQ(platform.from_ansi_calls() - calls_before,
+            3);  // the second form, "é", and the cookie check
   EXPECT_EQ(scanned.rows, 6);
   EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"http://jp/日本", "http://jp/日本",
                                                        "http://b/∵", "http://e/?"}));

@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
-#include "share/tests/fake_folder_platform.h"
+#include "platform/memory/memory_platform.h"
 
 namespace zorvane::share {
 namespace {
@@ -19,13 +20,23 @@ std::string InSubfolder(const std::string& file_name) {
 
 class AddToFavoritesTest : public ::testing::Test {
  protected:
-  AddToFavoritesTest() : platform_('/') { platform_.folders.insert(kFavorites); }
+  AddToFavoritesTest() { platform_.AddFolder(kFavorites); }
+
+  // The files of the subfolder, by name, with their bytes.
+  std::map<std::string, std::string> Files() const {
+    std::map<std::string, std::string> files;
+    for (const std::string& path : platform_.ListTree(kSubfolder)) {
+      if (const auto bytes = platform_.FileBytes(path))
+        files[path.substr(sizeof kSubfolder)] = *bytes;
+    }
+    return files;
+  }
 
   AddToFavoritesResult Add(const std::vector<FavoriteShortcut>& shortcuts) {
     return AddToFavorites(platform_, kFavorites, shortcuts);
   }
 
-  FakeFolderPlatform platform_;
+  MemoryPlatform platform_;
 };
 
 TEST(InternetShortcutTextTest, ExactBytes) {
@@ -39,81 +50,68 @@ TEST(InternetShortcutTextTest, ExactBytes) {
 TEST_F(AddToFavoritesTest, CreatesTheSubfolderAndOneFilePerRow) {
   EXPECT_EQ(Add({{"天気", "http://tenki.example/"}, {"News", "http://news.example/"}}),
             AddToFavoritesResult::kAdded);
-  EXPECT_EQ(platform_.folders.count(kSubfolder), 1u);
-  ASSERT_EQ(platform_.files.size(), 2u);
-  EXPECT_EQ(platform_.files[InSubfolder("天気.url")],
-            "[InternetShortcut]\r\nURL=http://tenki.example/\r\n");
-  EXPECT_EQ(platform_.files[InSubfolder("News.url")],
-            "[InternetShortcut]\r\nURL=http://news.example/\r\n");
-  EXPECT_EQ(platform_.write_attempts,
-            (std::vector<std::string>{InSubfolder("天気.url"), InSubfolder("News.url")}));
+  EXPECT_EQ(platform_.GetFileAttributes(kSubfolder), kFileAttributeDirectory);
+  EXPECT_EQ(Files(), (std::map<std::string, std::string>{
+                         {"News.url", "[InternetShortcut]\r\nURL=http://news.example/\r\n"},
+                         {"天気.url", "[InternetShortcut]\r\nURL=http://tenki.example/\r\n"}}));
 }
 
 TEST_F(AddToFavoritesTest, EmptyListStillCreatesTheSubfolder) {
   EXPECT_EQ(Add({}), AddToFavoritesResult::kAdded);
-  EXPECT_EQ(platform_.folders.count(kSubfolder), 1u);
-  EXPECT_TRUE(platform_.files.empty());
+  EXPECT_EQ(platform_.GetFileAttributes(kSubfolder), kFileAttributeDirectory);
+  EXPECT_TRUE(Files().empty());
 }
 
 TEST_F(AddToFavoritesTest, ExistingSubfolderIsUsedAsItIs) {
-  platform_.folders.insert(kSubfolder);
-  platform_.files[InSubfolder("Old.url")] = "old";
+  platform_.AddFile(InSubfolder("Old.url"), "old");
   EXPECT_EQ(Add({{"New", "http://new.example/"}}), AddToFavoritesResult::kAdded);
-  EXPECT_EQ(platform_.create_directory_calls, 0);
-  EXPECT_EQ(platform_.files[InSubfolder("Old.url")], "old");
-  EXPECT_EQ(platform_.files.size(), 2u);
+  EXPECT_EQ(Files(), (std::map<std::string, std::string>{
+                         {"New.url", "[InternetShortcut]\r\nURL=http://new.example/\r\n"},
+                         {"Old.url", "old"}}));
 }
 
 TEST_F(AddToFavoritesTest, SecondRunLeavesTheSameFiles) {
   const std::vector<FavoriteShortcut> rows = {{"A", "http://a.example/"},
                                               {"B", "http://b.example/"}};
   ASSERT_EQ(Add(rows), AddToFavoritesResult::kAdded);
-  const auto first = platform_.files;
+  const auto first = Files();
   EXPECT_EQ(Add(rows), AddToFavoritesResult::kAdded);
-  EXPECT_EQ(platform_.files, first);
+  EXPECT_EQ(Files(), first);
 }
 
 TEST_F(AddToFavoritesTest, SameTitleLeavesOneFileWithTheLaterAddress) {
   EXPECT_EQ(Add({{"Same", "http://first.example/"}, {"Same", "http://second.example/"}}),
             AddToFavoritesResult::kAdded);
-  ASSERT_EQ(platform_.files.size(), 1u);
-  EXPECT_EQ(platform_.files[InSubfolder("Same.url")],
-            "[InternetShortcut]\r\nURL=http://second.example/\r\n");
+  EXPECT_EQ(Files(), (std::map<std::string, std::string>{
+                         {"Same.url", "[InternetShortcut]\r\nURL=http://second.example/\r\n"}}));
 }
 
-TEST_F(AddToFavoritesTest, EmptyFavoritesPathTouchesNothing) {
+TEST_F(AddToFavoritesTest, FailuresTouchNothingElse) {
+  const std::vector<std::string> before = platform_.ListTree();
   EXPECT_EQ(AddToFavorites(platform_, "", std::vector<FavoriteShortcut>{{"A", "http://a/"}}),
             AddToFavoritesResult::kNoFavoritesFolder);
-  EXPECT_EQ(platform_.create_directory_calls, 0);
-  EXPECT_TRUE(platform_.write_attempts.empty());
-}
+  EXPECT_EQ(platform_.ListTree(), before);
 
-TEST_F(AddToFavoritesTest, PlainFileInPlaceOfTheSubfolderFails) {
-  platform_.files[kSubfolder] = "not a folder";
+  platform_.AddFile(kSubfolder, "not a folder");  // a plain file where the subfolder goes
   EXPECT_EQ(Add({{"A", "http://a.example/"}}), AddToFavoritesResult::kFailed);
-  EXPECT_TRUE(platform_.write_attempts.empty());
-  EXPECT_EQ(platform_.files.size(), 1u);
-}
+  EXPECT_EQ(platform_.FileBytes(kSubfolder), "not a folder");
 
-TEST_F(AddToFavoritesTest, MissingFavoritesFolderFails) {
-  platform_.folders.clear();
-  EXPECT_EQ(Add({{"A", "http://a.example/"}}), AddToFavoritesResult::kFailed);
-  EXPECT_TRUE(platform_.files.empty());
+  MemoryPlatform without_favorites;
+  EXPECT_EQ(AddToFavorites(without_favorites, kFavorites,
+                           std::vector<FavoriteShortcut>{{"A", "http://a.example/"}}),
+            AddToFavoritesResult::kFailed);
+  EXPECT_TRUE(without_favorites.ListTree().empty());
 }
 
 TEST_F(AddToFavoritesTest, OneUnwritableFileFailsButTheOthersAreWritten) {
-  platform_.unwritable.insert(InSubfolder("B.url"));
-  EXPECT_EQ(Add({{"A", "http://a/"}, {"B", "http://b/"}, {"C", "http://c/"}}),
+  platform_.AddFile(InSubfolder("B.url"), "kept", kFileAttributeReadOnly);
+  platform_.AddFolder(InSubfolder("D.url"));  // a folder of the title's name
+  EXPECT_EQ(Add({{"A", "http://a/"}, {"B", "http://b/"}, {"C", "http://c/"}, {"D", "http://d/"}}),
             AddToFavoritesResult::kFailed);
-  EXPECT_EQ(platform_.files.count(InSubfolder("A.url")), 1u);
-  EXPECT_EQ(platform_.files.count(InSubfolder("B.url")), 0u);
-  EXPECT_EQ(platform_.files.count(InSubfolder("C.url")), 1u);
-}
-
-TEST_F(AddToFavoritesTest, FolderOfTheTitlesNameFails) {
-  platform_.folders.insert(kSubfolder);
-  platform_.folders.insert(InSubfolder("A.url"));
-  EXPECT_EQ(Add({{"A", "http://a/"}}), AddToFavoritesResult::kFailed);
+  EXPECT_EQ(Files(), (std::map<std::string, std::string>{
+                         {"A.url", "[InternetShortcut]\r\nURL=http://a/\r\n"},
+                         {"B.url", "kept"},
+                         {"C.url", "[InternetShortcut]\r\nURL=http://c/\r\n"}}));
 }
 
 TEST_F(AddToFavoritesTest, HostileTitlesStayInsideTheSubfolder) {
@@ -122,57 +120,36 @@ TEST_F(AddToFavoritesTest, HostileTitlesStayInsideTheSubfolder) {
       {"", "http://4/"},     {"/etc/passwd", "http://5/"},
   };
   EXPECT_EQ(Add(rows), AddToFavoritesResult::kAdded);
-  const std::string prefix = std::string(kSubfolder) + "/";
-  for (const std::string& path : platform_.write_attempts) {
-    SCOPED_TRACE(path);
-    ASSERT_EQ(path.compare(0, prefix.size(), prefix), 0);
-    EXPECT_EQ(path.find('/', prefix.size()), std::string::npos);
-  }
-  EXPECT_EQ(platform_.files.size(), rows.size());
-  EXPECT_EQ(platform_.files[InSubfolder(".._x.url")], "[InternetShortcut]\r\nURL=http://1/\r\n");
+  const std::map<std::string, std::string> files = Files();
+  EXPECT_EQ(files.size(), rows.size());
+  for (const auto& [name, bytes] : files) EXPECT_EQ(name.find('/'), std::string::npos) << name;
+  EXPECT_EQ(files.at(".._x.url"), "[InternetShortcut]\r\nURL=http://1/\r\n");
+  EXPECT_EQ(platform_.ListTree(kFavorites).size(), rows.size() + 1);  // nothing outside
 }
 
-TEST(AddToFavoritesWindowsTest, UsesTheWindowsSeparatorAndNameRule) {
-  FakeFolderPlatform platform('\\');
-  platform.folders.insert("C:\\Users\\u\\Favorites");
+TEST_F(AddToFavoritesTest, ContentIsInTheAnsiCodePageAndTheNameInUtf8) {
+  EXPECT_EQ(Add({{"天気予報", "http://例.jp/天気"}}), AddToFavoritesResult::kAdded);
+  EXPECT_EQ(
+      Files(),
+      (std::map<std::string, std::string>{
+          {"天気予報.url", "[InternetShortcut]\r\nURL=http://\x97\xe1.jp/\x93\x56\x8b\x43\r\n"}}));
+}
+
+TEST(AddToFavoritesWindowsTest, NamesFollowTheWindowsRuleInTheirAnsiForm) {
+  MemoryPlatform platform(MemoryPlatform::WindowsOptions());
+  platform.AddFolder("C:\\Fav");
+  // Code page 932 puts the yen sign onto the backslash and a snowman onto "?".
   const std::vector<FavoriteShortcut> rows = {{"Q&A: どう?", "http://q.example/"},
                                               {"con", "http://c.example/"},
-                                              {"..\\..\\boot", "http://b.example/"}};
-  EXPECT_EQ(AddToFavorites(platform, "C:\\Users\\u\\Favorites", rows),
-            AddToFavoritesResult::kAdded);
-  const std::string folder = "C:\\Users\\u\\Favorites\\お気に入りZorvane";
-  EXPECT_EQ(platform.folders.count(folder), 1u);
-  EXPECT_EQ(platform.write_attempts,
-            (std::vector<std::string>{folder + "\\Q&A_ どう_.url", folder + "\\_con.url",
-                                      folder + "\\.._.._boot.url"}));
-}
-
-TEST(AddToFavoritesWindowsTest, NamesAreMadeSafeInTheirAnsiForm) {
-  FakeFolderPlatform platform('\\');
-  platform.folders.insert("C:\\Fav");
-  // As code page 932 does: the yen sign falls onto the backslash, a snowman onto "?".
-  platform.to_ansi = [](std::string_view utf8) {
-    std::string ansi(utf8);
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"¥", "\\"},
-                                   std::pair<std::string, std::string>{"☃", "?"}}) {
-      for (std::size_t at = ansi.find(from); at != std::string::npos; at = ansi.find(from)) {
-        ansi.replace(at, from.size(), to);
-      }
-    }
-    return ansi;
-  };
-  const std::vector<FavoriteShortcut> rows = {{"..¥..¥boot", "http://b/"}, {"雪☃", "http://s/"}};
+                                              {"..\\..\\boot", "http://b.example/"},
+                                              {"..¥..¥root", "http://r/"},
+                                              {"雪☃", "http://s/"}};
   EXPECT_EQ(AddToFavorites(platform, "C:\\Fav", rows), AddToFavoritesResult::kAdded);
   const std::string folder = "C:\\Fav\\お気に入りZorvane\\";
-  EXPECT_EQ(platform.write_attempts,
-            (std::vector<std::string>{folder + ".._.._boot.url", folder + "雪_.url"}));
-}
-
-TEST_F(AddToFavoritesTest, ContentIsConvertedToTheAnsiCodePage) {
-  platform_.to_ansi = [](std::string_view utf8) { return "ANSI(" + std::string(utf8) + ")"; };
-  EXPECT_EQ(Add({{"天気", "http://天気.example/"}}), AddToFavoritesResult::kAdded);
-  EXPECT_EQ(platform_.files[InSubfolder("天気.url")],
-            "ANSI([InternetShortcut]\r\nURL=http://天気.example/\r\n)");
+  EXPECT_EQ(platform.ListTree("C:\\Fav"),
+            (std::vector<std::string>{"C:\\Fav\\お気に入りZorvane", folder + ".._.._boot.url",
+                                      folder + ".._.._root.url", folder + "_con.url",
+                                      folder + "Q&A_ どう_.url", folder + "雪_.url"}));
 }
 
 }  // namespace

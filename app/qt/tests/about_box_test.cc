@@ -1,5 +1,5 @@
 // The About box as the Qt skin draws it: texts, layout, frame, keyboard and the System
-// Information command, against a platform whose registry is a single optional value.
+// Information command, against the memory platform.
 #include "app/qt/about_box.h"
 
 #include <cstring>
@@ -15,46 +15,12 @@
 
 #include "app/qt/tests/qt_test_support.h"
 #include "app/qt/twips.h"
-#include "platform/forwarding_platform.h"
+#include "platform/memory/memory_platform.h"
 
 namespace zorvane {
 namespace {
 
 using testing::MessageBoxRecorder;
-
-// A registry that holds the System Information program's full path or nothing at all.
-class SysInfoPlatform final : public ForwardingPlatform {
- public:
-  SysInfoPlatform() : ForwardingPlatform(nullptr) {}
-
-  long RegOpenKey(std::uint32_t, const std::string& sub_key, std::uint32_t,
-                  RegHandle* key) override {
-    if (path.empty() || sub_key != "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO") {
-      return kErrorFileNotFound;
-    }
-    *key = 1;
-    return kErrorSuccess;
-  }
-  long RegQueryValue(RegHandle, const std::string& name, std::uint32_t* type, std::uint8_t* buffer,
-                     std::uint32_t* size) override {
-    if (name != "PATH" || path.size() >= *size) return kErrorFileNotFound;
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
-    *type = kRegSz;
-    *size = static_cast<std::uint32_t>(path.size() + 1);
-    return kErrorSuccess;
-  }
-  long RegCloseKey(RegHandle) override { return kErrorSuccess; }
-  std::uint32_t GetFileAttributes(const std::string&) override { return kInvalidFileAttributes; }
-  bool StartProgram(const std::string& command_line) override {
-    started.push_back(command_line);
-    return true;
-  }
-  std::string FromAnsi(std::string_view ansi) override { return std::string(ansi); }
-  char PathSeparator() const override { return '/'; }
-
-  std::string path;
-  std::vector<std::string> started;
-};
 
 class AboutBoxTest : public ::testing::Test {
  protected:
@@ -91,7 +57,7 @@ class AboutBoxTest : public ::testing::Test {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
-  SysInfoPlatform platform_;
+  MemoryPlatform platform_;
   MessageBoxRecorder messages_;
   QPointer<AboutBox> box_;
 };
@@ -157,17 +123,27 @@ TEST_F(AboutBoxTest, AltSWithoutRegistryValuesShowsTheMessageAndStaysOpen) {
   ShowActive();
   PressAltS();
   EXPECT_EQ(messages_.Take(), QStringList{QString::fromUtf8("現時点ではｼｽﾃﾑ情報を使用できません")});
-  EXPECT_TRUE(platform_.started.empty());
+  EXPECT_TRUE(platform_.started_programs().empty());
   FlushDeletes();
   ASSERT_FALSE(box_.isNull());
   EXPECT_TRUE(box_->isVisible());
 }
 
 TEST_F(AboutBoxTest, AltSStartsTheProgramTheRegistryNames) {
-  platform_.path = "/opt/sysinfo/msinfo32";
+  RegHandle key = 0;
+  ASSERT_EQ(platform_.RegCreateKey(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                                   0x3F, &key),
+            kErrorSuccess);
+  const std::string program = "/opt/sysinfo/msinfo32";
+  ASSERT_EQ(platform_.RegSetValue(key, "PATH", kRegSz,
+                                  reinterpret_cast<const std::uint8_t*>(program.c_str()),
+                                  static_cast<std::uint32_t>(program.size() + 1)),
+            kErrorSuccess);
+  platform_.RegCloseKey(key);
+  platform_.AddFile(program, "");
   ShowActive();
   PressAltS();
-  EXPECT_EQ(platform_.started, std::vector<std::string>{"/opt/sysinfo/msinfo32"});
+  EXPECT_EQ(platform_.started_programs(), std::vector<std::string>{program});
   EXPECT_TRUE(messages_.Take().isEmpty());
 }
 
