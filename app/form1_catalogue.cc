@@ -48,7 +48,7 @@ void Form1::Command2_Click() {
 
   const std::string favorites = ReadFavoritesFolder(platform_);
   if (favorites.empty()) {
-    view_.ShowMessage("Favoritesフォルダのパス取得に失敗", MessageKind::kFailure);
+    view_.ShowMessage(kNoFavoritesFolderMessage, MessageKind::kFailure);
     return;
   }
 
@@ -122,11 +122,10 @@ void Form1::Command2_Click() {
   // The title entries reach the disk before url.dat, so a catalogue never names an
   // address whose title is missing; url.dat is replaced whole or not at all.
   const ProgramFiles files{&platform_, program_dir_};
-  const bool saved =
-      WriteSettings(files, kTitleSection, titles) &&
-      platform_.WriteFileAtomic(paths::JoinEnsuringSeparator(program_dir_, kCatalogueFileName,
-                                                             separator),
-                                catalogue.FileBytes());
+  const bool saved = WriteSettings(files, kTitleSection, titles) &&
+                     platform_.WriteFileAtomic(
+                         paths::JoinEnsuringSeparator(program_dir_, kCatalogueFileName, separator),
+                         catalogue.FileBytes());
   state_.pbar_visible = false;
   Refresh();
   if (!saved) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <span>
+#include <stdexcept>
+#include <string_view>
 
 #include "app/form1.h"
 
@@ -28,6 +30,40 @@ struct TwipsRect {
   int height;
 };
 
+struct PixelRect {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+// A rectangle at the given resolutions. Both edges are converted and the size taken
+// between them, so controls that meet in twips meet in pixels too.
+constexpr PixelRect TwipsRectToPixels(const TwipsRect& rect, int dpi_x, int dpi_y) {
+  const int left = TwipsToPixels(rect.left, dpi_x);
+  const int top = TwipsToPixels(rect.top, dpi_y);
+  return {left, top, TwipsToPixels(rect.left + rect.width, dpi_x) - left,
+          TwipsToPixels(rect.top + rect.height, dpi_y) - top};
+}
+static_assert(TwipsRectToPixels({8, 8, 8, 8}, 96, 96).width == 0);  // 0.53 to 1.07 pixels
+
+// One control: the name both skins give it (tests find it by that name), where it stands,
+// and whether it shows when the window opens.
+struct ControlLayout {
+  const char* name;
+  TwipsRect rect;
+  bool visible;
+};
+
+// The control named `name` in `controls`, which must hold it.
+constexpr const ControlLayout& FindControl(std::span<const ControlLayout> controls,
+                                           std::string_view name) {
+  for (const ControlLayout& control : controls) {
+    if (name == control.name) return control;
+  }
+  throw std::logic_error("a control missing from the layout");
+}
+
 struct ColumnLayout {
   const char* header;
   int width;  // twips
@@ -50,6 +86,14 @@ inline constexpr TwipsRect kCommand1 = {120, 3240, 1455, 375};
 inline constexpr TwipsRect kCombo1 = {1800, 3600, 2415, 300};
 inline constexpr TwipsRect kLabel1 = {120, 120, 1935, 255};
 
+// Every control; the hidden ones are the helpers of the catalogue build and the selector.
+inline constexpr ControlLayout kControls[] = {
+    {"Command3", kCommand3, true}, {"PBar", kPBar, false},          {"List2", kList2, true},
+    {"File1", kFile1, false},      {"Dir1", kDir1, false},          {"List1", kList1, false},
+    {"Command2", kCommand2, true}, {"ListView1", kListView1, true}, {"Command1", kCommand1, true},
+    {"Combo1", kCombo1, false},    {"Label1", kLabel1, true},
+};
+
 // The etched rule under the menu bar: Line1 in the default colour with the white Line2
 // directly beneath it.
 inline constexpr int kRuleLeft = 120;
@@ -64,8 +108,8 @@ inline constexpr ColumnLayout kColumns[] = {
 // caption, and the handler it runs. A separator has a name only.
 struct MenuCommand {
   const char* name;
-  const char* caption;        // nullptr for a separator
-  void (Form1::*handler)();   // nullptr for a separator
+  const char* caption;       // nullptr for a separator
+  void (Form1::*handler)();  // nullptr for a separator
 };
 
 struct MenuLayout {
@@ -117,6 +161,16 @@ inline constexpr TwipsRect kLblDescription = {1050, 1125, 3885, 210};
 inline constexpr TwipsRect kLblDisclaimer = {255, 2625, 3870, 825};
 inline constexpr TwipsRect kLblTitle = {1050, 240, 3885, 480};
 inline constexpr TwipsRect kLblVersion = {1050, 780, 3885, 225};
+
+inline constexpr ControlLayout kControls[] = {
+    {"cmdOK", kCmdOk, true},
+    {"picIcon", kPicIcon, true},
+    {"cmdSysInfo", kCmdSysInfo, true},
+    {"lblDescription", kLblDescription, true},
+    {"lblDisclaimer", kLblDisclaimer, true},
+    {"lblTitle", kLblTitle, true},
+    {"lblVersion", kLblVersion, true},
+};
 
 }  // namespace frm_about_layout
 }  // namespace zorvane

@@ -11,21 +11,14 @@
 namespace zorvane {
 namespace {
 
-using Placement = TwipsRect;
 using namespace frm_about_layout;
 
-void Place(QWidget* widget, const TwipsScale& scale, const Placement& p) {
-  widget->setGeometry(scale.Rect(p.left, p.top, p.width, p.height));
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const TwipsScale& scale,
-                  const Placement& placement) {
+QLabel* MakeLabel(QWidget* parent, const char* name) {
   auto* label = new QLabel(parent);
   label->setObjectName(QString::fromLatin1(name));
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setTextFormat(Qt::PlainText);
   label->setWordWrap(true);
-  Place(label, scale, placement);
   return label;
 }
 
@@ -49,7 +42,6 @@ AboutBox::AboutBox(Platform& platform) : QDialog(nullptr), form_(platform, *this
   // By tab index.
   cmd_ok_ = new QPushButton(this);
   cmd_ok_->setObjectName(QStringLiteral("cmdOK"));
-  Place(cmd_ok_, scale, kCmdOk);
   // Enter presses OK unless another button has the focus; Esc closes the box like OK.
   cmd_ok_->setDefault(true);
   connect(cmd_ok_, &QPushButton::clicked, this, [this] { form_.cmdOK_Click(); });
@@ -58,18 +50,17 @@ AboutBox::AboutBox(Platform& platform) : QDialog(nullptr), form_(platform, *this
   pic_icon->setObjectName(QStringLiteral("picIcon"));
   pic_icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   pic_icon->setPixmap(ProgramIcon().pixmap(32, 32));
-  Place(pic_icon, scale, kPicIcon);
 
   cmd_sys_info_ = new QPushButton(this);
   cmd_sys_info_->setObjectName(QStringLiteral("cmdSysInfo"));
-  Place(cmd_sys_info_, scale, kCmdSysInfo);
   connect(cmd_sys_info_, &QPushButton::clicked, this, [this] { form_.cmdSysInfo_Click(); });
 
-  lbl_description_ = MakeLabel(this, "lblDescription", scale, kLblDescription);
-  lbl_disclaimer_ = MakeLabel(this, "lblDisclaimer", scale, kLblDisclaimer);
-  lbl_title_ = MakeLabel(this, "lblTitle", scale, kLblTitle);
-  lbl_version_ = MakeLabel(this, "lblVersion", scale, kLblVersion);
+  lbl_description_ = MakeLabel(this, "lblDescription");
+  lbl_disclaimer_ = MakeLabel(this, "lblDisclaimer");
+  lbl_title_ = MakeLabel(this, "lblTitle");
+  lbl_version_ = MakeLabel(this, "lblVersion");
 
+  PlaceControls(this, scale, kControls);
   setTabOrder(cmd_ok_, cmd_sys_info_);
   cmd_ok_->setFocus();
 

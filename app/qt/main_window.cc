@@ -26,14 +26,9 @@
 namespace zorvane {
 namespace {
 
-using Placement = TwipsRect;
 using namespace form1_layout;
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
-
-void Place(QWidget* widget, const TwipsScale& scale, const Placement& p) {
-  widget->setGeometry(scale.Rect(p.left, p.top, p.width, p.height));
-}
 
 bool SameRows(const std::vector<ListViewRow>& a, const std::vector<ListViewRow>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -101,44 +96,32 @@ void MainWindow::CreateControls() {
   // In creation order.
   command3_ = new QPushButton(QString::fromUtf8(kCommand3Caption), client);
   command3_->setObjectName(QStringLiteral("Command3"));
-  Place(command3_, scale, kCommand3);
   connect(command3_, &QPushButton::clicked, this, [this] { form_.Command3_Click(); });
 
   pbar_ = new QProgressBar(client);
   pbar_->setObjectName(QStringLiteral("PBar"));
   pbar_->setTextVisible(false);
   pbar_->setRange(0, 100);
-  Place(pbar_, scale, kPBar);
-  pbar_->hide();
 
   // Visible, but beyond the right edge of the client area.
   list2_ = new QListWidget(client);
   list2_->setObjectName(QStringLiteral("List2"));
-  Place(list2_, scale, kList2);
 
   file1_ = new QListWidget(client);
   file1_->setObjectName(QStringLiteral("File1"));
-  Place(file1_, scale, kFile1);
-  file1_->hide();
 
   dir1_ = new QListWidget(client);
   dir1_->setObjectName(QStringLiteral("Dir1"));
-  Place(dir1_, scale, kDir1);
-  dir1_->hide();
 
   list1_ = new QListWidget(client);
   list1_->setObjectName(QStringLiteral("List1"));
-  Place(list1_, scale, kList1);
-  list1_->hide();
 
   command2_ = new QPushButton(QString::fromUtf8(kCommand2Caption), client);
   command2_->setObjectName(QStringLiteral("Command2"));
-  Place(command2_, scale, kCommand2);
   connect(command2_, &QPushButton::clicked, this, [this] { form_.Command2_Click(); });
 
   list_view1_ = new QTreeWidget(client);
   list_view1_->setObjectName(QStringLiteral("ListView1"));
-  Place(list_view1_, scale, kListView1);
   list_view1_->setRootIsDecorated(false);
   list_view1_->setItemsExpandable(false);
   list_view1_->setUniformRowHeights(true);
@@ -163,15 +146,12 @@ void MainWindow::CreateControls() {
 
   command1_ = new QPushButton(QString::fromUtf8(kCommand1Caption), client);
   command1_->setObjectName(QStringLiteral("Command1"));
-  Place(command1_, scale, kCommand1);
   connect(command1_, &QPushButton::clicked, this, [this] { form_.Command1_Click(); });
 
   combo1_ = new QComboBox(client);
   combo1_->setObjectName(QStringLiteral("Combo1"));
   combo1_->setEditable(true);
   combo1_->setEditText(QString::fromUtf8(kCombo1Text));
-  Place(combo1_, scale, kCombo1);
-  combo1_->hide();
 
   auto make_line = [&](const char* name, int top, const QColor& colour) {
     auto* line = new QWidget(client);
@@ -191,7 +171,8 @@ void MainWindow::CreateControls() {
   label1_->setObjectName(QStringLiteral("Label1"));
   label1_->setTextFormat(Qt::PlainText);
   label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Place(label1_, scale, kLabel1);
+
+  PlaceControls(client, scale, kControls);
 }
 
 void MainWindow::CreateMenus() {

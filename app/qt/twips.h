@@ -2,9 +2,13 @@
 // logical resolution of the screen a widget is shown on.
 #pragma once
 
+#include <span>
+
 #include <QPaintDevice>
 #include <QRect>
 #include <QSize>
+#include <QString>
+#include <QWidget>
 
 #include "app/window_layout.h"
 
@@ -19,12 +23,9 @@ class TwipsScale {
   int X(int twips) const { return TwipsToPixels(twips, dpi_x_); }
   int Y(int twips) const { return TwipsToPixels(twips, dpi_y_); }
 
-  // Left, top, width, height in twips. Both edges are converted, so controls that meet in
-  // twips meet in pixels too.
-  QRect Rect(int left, int top, int width, int height) const {
-    const int x = X(left);
-    const int y = Y(top);
-    return QRect(x, y, X(left + width) - x, Y(top + height) - y);
+  QRect Rect(const TwipsRect& twips) const {
+    const PixelRect pixels = TwipsRectToPixels(twips, dpi_x_, dpi_y_);
+    return QRect(pixels.left, pixels.top, pixels.width, pixels.height);
   }
   QSize Size(int width, int height) const { return QSize(X(width), Y(height)); }
 
@@ -32,5 +33,17 @@ class TwipsScale {
   int dpi_x_;
   int dpi_y_;
 };
+
+// Puts every control of `controls`, found among the children of `parent` by its name, in
+// its place, shown or hidden as the window opens.
+inline void PlaceControls(QWidget* parent, const TwipsScale& scale,
+                          std::span<const ControlLayout> controls) {
+  for (const ControlLayout& control : controls) {
+    auto* widget =
+        parent->findChild<QWidget*>(QString::fromLatin1(control.name), Qt::FindDirectChildrenOnly);
+    widget->setGeometry(scale.Rect(control.rect));
+    widget->setHidden(!control.visible);
+  }
+}
 
 }  // namespace zorvane

@@ -14,23 +14,23 @@ constexpr wchar_t kWindowClass[] = L"ZorvaneFrmAbout";
 using frm_about_layout::kClientHeight;
 using frm_about_layout::kClientWidth;
 
-// Controls by tab index. cmdSysInfo and lblDisclaimer lie below the client area.
+// Controls by tab index; where each stands comes from the shared layout, by name.
 struct ControlSpec {
   int id;
+  const char* name;
   const wchar_t* window_class;
   DWORD style;
-  TwipsRect rect;
 };
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 const ControlSpec kControls[] = {
-    {IDOK, WC_BUTTONW, kButton | BS_DEFPUSHBUTTON, frm_about_layout::kCmdOk},
-    {IDC_PIC_ICON, WC_STATICW, WS_CHILD | WS_VISIBLE | SS_ICON, frm_about_layout::kPicIcon},
-    {IDC_CMD_SYSINFO, WC_BUTTONW, kButton | BS_PUSHBUTTON, frm_about_layout::kCmdSysInfo},
-    {IDC_LBL_DESCRIPTION, WC_STATICW, kLabel, frm_about_layout::kLblDescription},
-    {IDC_LBL_DISCLAIMER, WC_STATICW, kLabel, frm_about_layout::kLblDisclaimer},
-    {IDC_LBL_TITLE, WC_STATICW, kLabel, frm_about_layout::kLblTitle},
-    {IDC_LBL_VERSION, WC_STATICW, kLabel, frm_about_layout::kLblVersion},
+    {IDOK, "cmdOK", WC_BUTTONW, kButton | BS_DEFPUSHBUTTON},
+    {IDC_PIC_ICON, "picIcon", WC_STATICW, WS_CHILD | WS_VISIBLE | SS_ICON},
+    {IDC_CMD_SYSINFO, "cmdSysInfo", WC_BUTTONW, kButton | BS_PUSHBUTTON},
+    {IDC_LBL_DESCRIPTION, "lblDescription", WC_STATICW, kLabel},
+    {IDC_LBL_DISCLAIMER, "lblDisclaimer", WC_STATICW, kLabel},
+    {IDC_LBL_TITLE, "lblTitle", WC_STATICW, kLabel},
+    {IDC_LBL_VERSION, "lblVersion", WC_STATICW, kLabel},
 };
 
 void SetText(HWND hwnd, const std::string& utf8) {
@@ -74,10 +74,11 @@ bool AboutBox::Create() {
   ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   for (const ControlSpec& spec : kControls) {
-    HWND child = ::CreateWindowExW(0, spec.window_class, L"", spec.style, Px(spec.rect.left),
-                                   Px(spec.rect.top), Px(spec.rect.width), Px(spec.rect.height),
-                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                   app_.instance(), nullptr);
+    const PixelRect rect = TwipsRectToPixels(
+        FindControl(frm_about_layout::kControls, spec.name).rect, app_.dpi(), app_.dpi());
+    HWND child = ::CreateWindowExW(
+        0, spec.window_class, L"", spec.style, rect.left, rect.top, rect.width, rect.height, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), app_.instance(), nullptr);
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(app_.font()), FALSE);
   }
   ::SendMessageW(control(IDC_PIC_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);

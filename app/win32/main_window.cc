@@ -17,50 +17,30 @@ constexpr wchar_t kWindowClass[] = L"ZorvaneForm1";
 
 using namespace form1_layout;
 
-// Controls in tab order (the order of creation is the order of the Tab key).
+// Controls in tab order (the order of creation is the order of the Tab key); where each
+// stands and whether it shows comes from the shared layout, by name.
 struct ControlSpec {
   int id;
+  const char* name;
   const wchar_t* window_class;
   DWORD style;
-  TwipsRect rect;
-  bool visible;
 };
 constexpr DWORD kChild = WS_CHILD | WS_TABSTOP;
+constexpr DWORD kListBox = kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT;
 const ControlSpec kControls[] = {
-    {IDC_COMBO1, WC_COMBOBOXW, kChild | CBS_DROPDOWN | WS_VSCROLL, form1_layout::kCombo1, false},
-    {IDC_COMMAND1, WC_BUTTONW, kChild | BS_PUSHBUTTON, form1_layout::kCommand1, true},
-    {IDC_LABEL1, WC_STATICW, WS_CHILD | SS_LEFT | SS_NOPREFIX, form1_layout::kLabel1, true},
-    {IDC_LISTVIEW1,
-     WC_LISTVIEWW,
-     kChild | WS_BORDER | LVS_ICON | LVS_SHAREIMAGELISTS,
-     form1_layout::kListView1,
-     true},
-    {IDC_COMMAND2, WC_BUTTONW, kChild | BS_PUSHBUTTON, form1_layout::kCommand2, true},
-    {IDC_LIST1,
-     WC_LISTBOXW,
-     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
-     form1_layout::kList1,
-     false},
-    {IDC_DIR1,
-     WC_LISTBOXW,
-     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
-     form1_layout::kDir1,
-     false},
-    {IDC_FILE1,
-     WC_LISTBOXW,
-     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_SORT,
-     form1_layout::kFile1,
-     false},
+    {IDC_COMBO1, "Combo1", WC_COMBOBOXW, kChild | CBS_DROPDOWN | WS_VSCROLL},
+    {IDC_COMMAND1, "Command1", WC_BUTTONW, kChild | BS_PUSHBUTTON},
+    {IDC_LABEL1, "Label1", WC_STATICW, WS_CHILD | SS_LEFT | SS_NOPREFIX},
+    {IDC_LISTVIEW1, "ListView1", WC_LISTVIEWW, kChild | WS_BORDER | LVS_ICON | LVS_SHAREIMAGELISTS},
+    {IDC_COMMAND2, "Command2", WC_BUTTONW, kChild | BS_PUSHBUTTON},
+    {IDC_LIST1, "List1", WC_LISTBOXW, kListBox},
+    {IDC_DIR1, "Dir1", WC_LISTBOXW, kListBox},
+    {IDC_FILE1, "File1", WC_LISTBOXW, kListBox | LBS_SORT},
     // Placed to the right of the client area: there, but never seen.
-    {IDC_LIST2,
-     WC_LISTBOXW,
-     kChild | WS_BORDER | LBS_NOINTEGRALHEIGHT,
-     form1_layout::kList2,
-     true},
-    {IDC_PBAR, PROGRESS_CLASSW, WS_CHILD, form1_layout::kPBar, false},
-    {IDC_COMMAND3, WC_BUTTONW, kChild | BS_PUSHBUTTON, form1_layout::kCommand3, true},
+    {IDC_LIST2, "List2", WC_LISTBOXW, kListBox},
+    {IDC_PBAR, "PBar", PROGRESS_CLASSW, WS_CHILD},
+    {IDC_COMMAND3, "Command3", WC_BUTTONW, kChild | BS_PUSHBUTTON},
 };
-
 
 void SetText(HWND hwnd, const std::string& utf8) {
   ::SetWindowTextW(hwnd, Utf8ToWide(utf8).c_str());
@@ -154,6 +134,13 @@ void MainWindow::CreateMenuBar() {
   ::SetMenu(hwnd_, bar);
 }
 
+int MainWindow::ControlId(std::string_view name) {
+  for (const ControlSpec& spec : kControls) {
+    if (spec.name == name) return spec.id;
+  }
+  return 0;
+}
+
 int MainWindow::MenuCommandId(std::string_view name) {
   int id = IDM_FIRST_MENU_COMMAND;
   for (const MenuLayout& layout : form1_layout::kMenus) {
@@ -167,13 +154,14 @@ int MainWindow::MenuCommandId(std::string_view name) {
 
 void MainWindow::CreateControls() {
   for (const ControlSpec& spec : kControls) {
-    const DWORD style = spec.style | (spec.visible ? WS_VISIBLE : 0);
+    const ControlLayout& layout = FindControl(form1_layout::kControls, spec.name);
+    const DWORD style = spec.style | (layout.visible ? WS_VISIBLE : 0);
+    const PixelRect rect = TwipsRectToPixels(layout.rect, app_.dpi(), app_.dpi());
     // A drop-down combo box's height includes its list.
-    const int height = spec.id == IDC_COMBO1 ? Px(spec.rect.height) * 8 : Px(spec.rect.height);
-    HWND child = ::CreateWindowExW(0, spec.window_class, L"", style, Px(spec.rect.left),
-                                   Px(spec.rect.top), Px(spec.rect.width), height, hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                   app_.instance(), nullptr);
+    const int height = spec.id == IDC_COMBO1 ? rect.height * 8 : rect.height;
+    HWND child = ::CreateWindowExW(
+        0, spec.window_class, L"", style, rect.left, rect.top, rect.width, height, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), app_.instance(), nullptr);
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(app_.font()), FALSE);
   }
   SetText(control(IDC_COMMAND1), kCommand1Caption);

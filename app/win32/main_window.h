@@ -32,6 +32,8 @@ class MainWindow final : public Form1View {
   Form1& form() { return form_; }
   // The command number of the menu command named `name` in the layout table; 0 for none.
   static int MenuCommandId(std::string_view name);
+  // The id of the control the layout names `name`; 0 for none.
+  static int ControlId(std::string_view name);
 
   // Form1View
   void Refresh(const Form1State& state) override;

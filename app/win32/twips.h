@@ -5,7 +5,11 @@
 
 namespace zorvane::win32 {
 
-using ::zorvane::TwipsToPixels;
+using ::zorvane::ControlLayout;
+using ::zorvane::FindControl;
+using ::zorvane::PixelRect;
 using ::zorvane::TwipsRect;
+using ::zorvane::TwipsRectToPixels;
+using ::zorvane::TwipsToPixels;
 
 }  // namespace zorvane::win32

@@ -155,24 +155,12 @@ TEST_F(MainWindowTest, ClientAreaIsConvertedFromTwipsAtTheScreenResolution) {
 }
 
 TEST_F(MainWindowTest, ControlsStandAtTheirPlacesInTheirInitialState) {
-  const struct {
-    const char* name;
-    int left, top, width, height;
-    bool hidden;
-  } kControls[] = {
-      {"Command3", 4440, 3240, 1335, 375, false}, {"PBar", 2160, 120, 3615, 255, true},
-      {"List2", 6000, 360, 975, 3480, false},     {"File1", 4200, 3720, 495, 270, true},
-      {"Dir1", 3960, 3600, 975, 510, true},       {"List1", 3840, 3600, 2535, 600, true},
-      {"Command2", 1680, 3240, 2175, 375, false}, {"ListView1", 120, 480, 5655, 2655, false},
-      {"Command1", 120, 3240, 1455, 375, false},  {"Combo1", 1800, 3600, 2415, 300, true},
-      {"Label1", 120, 120, 1935, 255, false},
-  };
   const TwipsScale scale(*window_);
-  for (const auto& c : kControls) {
-    SCOPED_TRACE(c.name);
-    QWidget* widget = Child<QWidget>(c.name);
-    EXPECT_EQ(widget->geometry(), scale.Rect(c.left, c.top, c.width, c.height));
-    EXPECT_EQ(widget->isHidden(), c.hidden);
+  for (const ControlLayout& control : form1_layout::kControls) {
+    SCOPED_TRACE(control.name);
+    QWidget* widget = Child<QWidget>(control.name);
+    EXPECT_EQ(widget->geometry(), scale.Rect(control.rect));
+    EXPECT_EQ(widget->isHidden(), !control.visible);
   }
   // List2 starts beyond the right edge of the client area.
   EXPECT_GE(Child<QWidget>("List2")->x(), window_->centralWidget()->width());
@@ -200,15 +188,12 @@ TEST_F(MainWindowTest, EtchedRuleUnderTheMenuBar) {
 TEST_F(MainWindowTest, ResultListIsAReportWithFourLeftAlignedColumns) {
   QTreeWidget* list = Child<QTreeWidget>("ListView1");
   const TwipsScale scale(*window_);
-  const struct {
-    const char* header;
-    int width;
-  } kColumns[] = {{"タイトル", 1400}, {"シチョーリツ", 1200}, {"URL", 2000}, {"表示回数", 900}};
-  ASSERT_EQ(list->columnCount(), 4);
-  for (int i = 0; i < 4; ++i) {
-    SCOPED_TRACE(kColumns[i].header);
-    EXPECT_EQ(list->headerItem()->text(i), U(kColumns[i].header));
-    EXPECT_EQ(list->columnWidth(i), scale.X(kColumns[i].width));
+  const auto& columns = form1_layout::kColumns;
+  ASSERT_EQ(list->columnCount(), static_cast<int>(std::size(columns)));
+  for (int i = 0; i < list->columnCount(); ++i) {
+    SCOPED_TRACE(columns[i].header);
+    EXPECT_EQ(list->headerItem()->text(i), U(columns[i].header));
+    EXPECT_EQ(list->columnWidth(i), scale.X(columns[i].width));
   }
   EXPECT_EQ(list->header()->defaultAlignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
   EXPECT_FALSE(list->rootIsDecorated());
@@ -304,9 +289,9 @@ TEST_F(MainWindowTest, MenuImportBringsBookmarksThenBuildsTheCatalogue) {
   ScopedEnv config("XDG_CONFIG_HOME", (root_.path() / "home/.config").string());
   const std::filesystem::path profile = root_.path() / "home/.config/chromium/Default";
   std::filesystem::create_directories(profile);
-  std::filesystem::copy(std::filesystem::path(std::getenv("ZORVANE_TEST_DATA")) /
-                            "browsers/chromium/History",
-                        profile);
+  std::filesystem::copy(
+      std::filesystem::path(std::getenv("ZORVANE_TEST_DATA")) / "browsers/chromium/History",
+      profile);
   root_.Write("home/.config/chromium/Default/Bookmarks",
               R"({"roots": {"other": {"type": "folder", "children": [)"
               R"({"type": "url", "name": "Imported", "url": "http://imported.example/"}]}}})");

@@ -12,6 +12,7 @@
 #include "app/win32/about_box.h"
 #include "app/win32/application.h"
 #include "app/win32/resource.h"
+#include "app/window_layout.h"
 #include "platform/forwarding_platform.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_text.h"
@@ -86,26 +87,19 @@ TEST_F(MainWindowTest, ControlsStandWhereTheTwipsLayoutPutsThem) {
   ::GetClientRect(main_->hwnd(), &client);
   EXPECT_EQ(client.right, 392);
   EXPECT_EQ(client.bottom, 246);
-  struct Case {
-    int id;
-    RECT rect;
-    bool visible;
-  };
-  const Case cases[] = {
-      {IDC_COMMAND1, {8, 216, 105, 241}, true},   {IDC_COMMAND2, {112, 216, 257, 241}, true},
-      {IDC_COMMAND3, {296, 216, 385, 241}, true}, {IDC_LABEL1, {8, 8, 137, 25}, true},
-      {IDC_LISTVIEW1, {8, 32, 385, 209}, true},   {IDC_PBAR, {144, 8, 385, 25}, false},
-      {IDC_LIST1, {256, 240, 425, 280}, false},   {IDC_LIST2, {400, 24, 465, 256}, true},
-      {IDC_FILE1, {280, 248, 313, 266}, false},   {IDC_DIR1, {264, 240, 329, 274}, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
-    const RECT rect = ClientRect(c.id);
-    EXPECT_EQ(rect.left, c.rect.left);
-    EXPECT_EQ(rect.top, c.rect.top);
-    EXPECT_EQ(rect.right, c.rect.right);
-    EXPECT_EQ(rect.bottom, c.rect.bottom);
-    EXPECT_EQ(::IsWindowVisible(main_->control(c.id)) != FALSE, c.visible);
+  for (const ControlLayout& control : form1_layout::kControls) {
+    SCOPED_TRACE(control.name);
+    const int id = MainWindow::ControlId(control.name);
+    ASSERT_NE(id, 0);
+    const PixelRect expected = TwipsRectToPixels(control.rect, 96, 96);
+    const RECT rect = ClientRect(id);
+    EXPECT_EQ(rect.left, expected.left);
+    EXPECT_EQ(rect.top, expected.top);
+    EXPECT_EQ(rect.right, expected.left + expected.width);
+    if (id != IDC_COMBO1) {  // a drop-down combo box is as high as its list
+      EXPECT_EQ(rect.bottom, expected.top + expected.height);
+    }
+    EXPECT_EQ(::IsWindowVisible(main_->control(id)) != FALSE, control.visible);
   }
   // The menu's exit command keeps its access key.
   HMENU menu = ::GetSubMenu(::GetMenu(main_->hwnd()), 0);
