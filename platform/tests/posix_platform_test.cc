@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/memory_platform.h"
 #include "platform/platform.h"
 #include "platform/posix/program_location.h"
 #include "platform/tests/profile_contract.h"
@@ -27,10 +28,17 @@ namespace {
 namespace fs = std::filesystem;
 using contract::ProfileContractTest;
 
-INSTANTIATE_TEST_SUITE_P(Posix, ProfileContractTest,
-                         ::testing::Values(contract::ProfilePlatform{
-                             "Posix", [] { return CreateDefaultPlatform(); }}),
-                         contract::ProfilePlatformName);
+INSTANTIATE_TEST_SUITE_P(
+    Posix, ProfileContractTest,
+    ::testing::Values(contract::ProfilePlatform{"Posix", [] { return CreateDefaultPlatform(); }},
+                      contract::ProfilePlatform{"Memory",
+                                                [] {
+                                                  auto memory = std::make_unique<MemoryPlatform>();
+                                                  memory->AddFolder(
+                                                      std::filesystem::temp_directory_path());
+                                                  return memory;
+                                                }}),
+    contract::ProfilePlatformName);
 
 // Sets or unsets an environment variable for one test.
 class ScopedVariable final {

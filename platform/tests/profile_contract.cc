@@ -19,6 +19,10 @@ void ProfileContractTest::SetUp() {
   do {
     dir_ = base / ("zorvane-profile-" + std::to_string(random()));
   } while (!std::filesystem::create_directory(dir_));
+  // A platform that keeps its files elsewhere (in memory) gets the folder too.
+  if (platform_->GetFileAttributes(dir_.string()) == kInvalidFileAttributes) {
+    ASSERT_TRUE(platform_->CreateDirectory(dir_.string()));
+  }
 }
 
 void ProfileContractTest::TearDown() {

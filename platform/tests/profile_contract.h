@@ -1,6 +1,6 @@
 // What the program relies on from a platform's profile functions, as one test suite that
-// every platform runs: the POSIX engine here, the real functions of Windows (under Wine)
-// in the Windows build. The suite speaks only to the Platform and uses std::filesystem
+// every platform runs: the POSIX engine and the memory platform of the tests here, the
+// real functions of Windows (under Wine) in the Windows build. The suite speaks only to the Platform and uses std::filesystem
 // for nothing but its temporary folder, so it runs unchanged on both.
 //
 // A platform instantiates it with
