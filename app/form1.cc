@@ -11,11 +11,9 @@ namespace {
 
 // The rows of the hidden entry-type selector: the URL cache's entry-type bits.
 const ComboRow kEntryTypeRows[] = {
-    {"Normal Entry", 0x1},          {"Edited Entry (IE5)", 0x8},
-    {"Offline Entry", 0x10},        {"Online Entry", 0x20},
-    {"Stick Entry", 0x4},           {"Sparse Entry (n/a)", 0x10000},
-    {"Cookies", 0x100000},          {"Visited History", 0x200000},
-    {"Default Filter", 0x300035},
+    {"Normal Entry", 0x1},  {"Edited Entry (IE5)", 0x8},   {"Offline Entry", 0x10},
+    {"Online Entry", 0x20}, {"Stick Entry", 0x4},          {"Sparse Entry (n/a)", 0x10000},
+    {"Cookies", 0x100000},  {"Visited History", 0x200000}, {"Default Filter", 0x300035},
 };
 
 constexpr int kReportView = 3;

@@ -19,8 +19,6 @@
 namespace zorvane {
 
 inline constexpr char kAppTitle[] = "Zorvane";
-// Shown by both commands that write into the Favorites folder when its path is unknown.
-inline constexpr char kNoFavoritesFolderMessage[] = "Favoritesフォルダのパス取得に失敗";
 
 // Everything a view needs to draw the main window.
 struct Form1State {
@@ -32,9 +30,9 @@ struct Form1State {
   std::string file1_path;          // hidden: the folder File1 lists
   std::vector<ListViewRow> list_view1;
   bool list_view1_visible = true;
-  int list_view1_view = 0;         // 3 = report view, set by Form_Load
-  std::vector<ComboRow> combo1;    // hidden entry-type selector
-  int combo1_list_index = -1;      // selected row, -1 none
+  int list_view1_view = 0;       // 3 = report view, set by Form_Load
+  std::vector<ComboRow> combo1;  // hidden entry-type selector
+  int combo1_list_index = -1;    // selected row, -1 none
 };
 
 // Whether a message box reports the normal end of a command or a failure. Every box
@@ -72,17 +70,17 @@ class Form1 {
 
   void Form_Load();
 
-  void Command1_Click();          // "ランキング": the ranking
-  void Command2_Click();          // "お気に入りデータの更新": the catalogue build
-  void Command3_Click();          // "終了"
-  void mnuFromFavotie_Click();    // "お気に入りからデータ取得"
-  void mnuRanking_Click();        // "ランキング" (menu)
-  void mnuAddFavorite_Click();    // "お気に入りに追加"
-  void mnuExit_Click();           // "E&XIT"
-  void mnuReadme_Click();         // "Readme"
-  void Homepage_Click();          // "Homepage"
-  void mnuVersion_Click();        // "Version"
-  void mnuMailSend_Click();       // "メールで投稿"
+  void Command1_Click();        // "ランキング": the ranking
+  void Command2_Click();        // "お気に入りデータの更新": the catalogue build
+  void Command3_Click();        // "終了"
+  void mnuFromFavotie_Click();  // "お気に入りからデータ取得"
+  void mnuRanking_Click();      // "ランキング" (menu)
+  void mnuAddFavorite_Click();  // "お気に入りに追加"
+  void mnuExit_Click();         // "E&XIT"
+  void mnuReadme_Click();       // "Readme"
+  void Homepage_Click();        // "Homepage"
+  void mnuVersion_Click();      // "Version"
+  void mnuMailSend_Click();     // "メールで投稿"
   // "ブラウザのブックマークを取り込む" (the Linux window): ImportBookmarks from the
   // browser profiles into the Favorites folder, then the catalogue build.
   void mnuImportBookmarks_Click();
@@ -111,9 +109,7 @@ class Form1 {
   // already runs, in which case the new command must not start.
   class CommandGuard {
    public:
-    explicit CommandGuard(Form1& form) : form_(form), acquired_(!form.busy_) {
-      form_.busy_ = true;
-    }
+    explicit CommandGuard(Form1& form) : form_(form), acquired_(!form.busy_) { form_.busy_ = true; }
     ~CommandGuard() {
       if (acquired_) form_.busy_ = false;
     }

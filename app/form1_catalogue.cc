@@ -9,6 +9,7 @@
 
 #include "app/form1.h"
 #include "app/repaint_throttle.h"
+#include "app/window_texts.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/file_listing.h"
 #include "catalogue/folder_walk.h"
@@ -48,7 +49,7 @@ void Form1::Command2_Click() {
 
   const std::string favorites = ReadFavoritesFolder(platform_);
   if (favorites.empty()) {
-    view_.ShowMessage(kNoFavoritesFolderMessage, MessageKind::kFailure);
+    view_.ShowMessage(form1_texts::kNoFavoritesFolder, MessageKind::kFailure);
     return;
   }
 
@@ -58,7 +59,7 @@ void Form1::Command2_Click() {
   if (upper >= 0) state_.list1 = walk.strFolderList();
   if (upper == -1) {
     Refresh();
-    view_.ShowMessage("お気にいりフォルダ一覧の取得に失敗", MessageKind::kFailure);
+    view_.ShowMessage(form1_texts::kFolderListFailed, MessageKind::kFailure);
     return;
   }
 
@@ -66,7 +67,7 @@ void Form1::Command2_Click() {
   state_.pbar_visible = true;
   state_.pbar_max = 0;
   state_.pbar_value = 0;
-  state_.label1 = "お気に入りデータ作成中...";
+  state_.label1 = form1_texts::kBuilding;
   Refresh();
   RepaintThrottle progress_repaints(kProgressRepaintInterval, clock_());
 
@@ -129,10 +130,10 @@ void Form1::Command2_Click() {
   state_.pbar_visible = false;
   Refresh();
   if (!saved) {
-    view_.ShowMessage("お気に入りデータの保存に失敗", MessageKind::kFailure);
+    view_.ShowMessage(form1_texts::kSaveFailed, MessageKind::kFailure);
     return;
   }
-  view_.ShowMessage("終了しました", MessageKind::kInformation);
+  view_.ShowMessage(form1_texts::kBuilt, MessageKind::kInformation);
 }
 
 }  // namespace zorvane

@@ -7,21 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "app/window_texts.h"
 #include "browsers/bookmark_import.h"
 #include "registry/favorites_folder.h"
 
 namespace zorvane {
 namespace {
 
-constexpr char kNoBookmarksMessage[] = "ブラウザのブックマークが見つかりません";
-constexpr char kImportFailedMessage[] = "ブックマークの取り込みに失敗";
-constexpr char kImportingLabel[] = "ブックマーク取り込み中...";
-
 // "N個のブックマークを取り込みました", and how many were no pages when there were any.
 std::string ImportedMessage(const browsers::ImportSummary& summary) {
-  std::string message = std::to_string(summary.bookmarks) + "個のブックマークを取り込みました";
+  std::string message = std::to_string(summary.bookmarks) + form1_texts::kImportedCount;
   if (summary.left_out > 0) {
-    message += "（ページ以外の" + std::to_string(summary.left_out) + "個は除外）";
+    message +=
+        form1_texts::kLeftOutBefore + std::to_string(summary.left_out) + form1_texts::kLeftOutAfter;
   }
   return message;
 }
@@ -41,7 +39,7 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
 
   const std::string favorites = into.empty() ? ReadFavoritesFolder(platform_) : into;
   if (favorites.empty()) {
-    view_.ShowMessage(kNoFavoritesFolderMessage, MessageKind::kFailure);
+    view_.ShowMessage(form1_texts::kNoFavoritesFolder, MessageKind::kFailure);
     return false;
   }
   std::vector<browsers::BookmarkSource> sources;
@@ -58,7 +56,7 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
     for (const std::string& path : from) sources.push_back({path, ""});
   }
   if (sources.empty()) {
-    view_.ShowMessage(kNoBookmarksMessage, MessageKind::kFailure);
+    view_.ShowMessage(form1_texts::kNoBookmarks, MessageKind::kFailure);
     return false;
   }
   // A fresh profile may not have its Favorites folder yet.
@@ -67,13 +65,13 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
   }
 
   // Many bookmarks take a moment to write: say so before the window stops answering.
-  state_.label1 = kImportingLabel;
+  state_.label1 = form1_texts::kImporting;
   Refresh();
   view_.DoEvents();
   const browsers::ImportSummary summary = browsers::ImportBookmarks(
       platform_, sources, favorites, [this](const std::string& line) { platform_.Diagnose(line); });
   if (summary.imported_sources == 0) {
-    view_.ShowMessage(kImportFailedMessage, MessageKind::kFailure);
+    view_.ShowMessage(form1_texts::kImportFailed, MessageKind::kFailure);
     return false;
   }
   view_.ShowMessage(ImportedMessage(summary), MessageKind::kInformation);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/listsort.h"
+#include "app/window_texts.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/profile_access.h"
 #include "platform/paths.h"
@@ -15,9 +16,6 @@
 
 namespace zorvane {
 namespace {
-
-constexpr char kNoCatalogueMessage[] = "まず、お気に入りデータを作成してください";
-constexpr char kScanningLabel[] = "調査中 ...";
 
 // The mask used when no selector row is selected: normal entries, as at start.
 constexpr std::uint32_t kDefaultTypeMask = 0x1;
@@ -40,7 +38,7 @@ void Form1::Command1_Click() {
   const std::string catalogue_path =
       paths::JoinEnsuringSeparator(program_dir_, kCatalogueFileName, platform_.PathSeparator());
   if (!IsOrdinaryFile(platform_, catalogue_path)) {
-    view_.ShowMessage(kNoCatalogueMessage, MessageKind::kFailure);
+    view_.ShowMessage(form1_texts::kNoCatalogue, MessageKind::kFailure);
     return;
   }
 
@@ -66,7 +64,7 @@ void Form1::Command1_Click() {
   std::vector<ListViewRow>& rows = state_.list_view1;
   rows.clear();
   state_.list_view1_visible = false;
-  state_.label1 = kScanningLabel;
+  state_.label1 = form1_texts::kScanning;
   Refresh();
 
   // The scan counts and sums every row it accepts but appends only the favourites' rows

@@ -7,17 +7,12 @@
 #include <vector>
 
 #include "app/contact.h"
+#include "app/window_texts.h"
 #include "registry/favorites_folder.h"
 #include "share/internet_shortcut.h"
 #include "share/mail_request.h"
 
 namespace zorvane {
-namespace {
-
-constexpr char kAddedMessage[] = "追加されました";
-constexpr char kAddFailedMessage[] = "お気に入りへの追加に失敗";
-
-}  // namespace
 
 void Form1::mnuAddFavorite_Click() {
   CommandGuard guard(*this);
@@ -31,13 +26,13 @@ void Form1::mnuAddFavorite_Click() {
   }
   switch (share::AddToFavorites(platform_, favorites, shortcuts)) {
     case share::AddToFavoritesResult::kAdded:
-      view_.ShowMessage(kAddedMessage, MessageKind::kInformation);
+      view_.ShowMessage(form1_texts::kAdded, MessageKind::kInformation);
       break;
     case share::AddToFavoritesResult::kNoFavoritesFolder:
-      view_.ShowMessage(kNoFavoritesFolderMessage, MessageKind::kFailure);
+      view_.ShowMessage(form1_texts::kNoFavoritesFolder, MessageKind::kFailure);
       break;
     case share::AddToFavoritesResult::kFailed:
-      view_.ShowMessage(kAddFailedMessage, MessageKind::kFailure);
+      view_.ShowMessage(form1_texts::kAddFailed, MessageKind::kFailure);
       break;
   }
 }

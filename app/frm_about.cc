@@ -5,15 +5,11 @@
 #include <array>
 
 #include "app/form1.h"
+#include "app/window_texts.h"
 #include "platform/paths.h"
 
 namespace zorvane {
 namespace {
-
-constexpr char kDescription[] = "お気に入りの閲覧率ランキングを表示します";
-constexpr char kDisclaimer[] = "警告: ...";
-constexpr char kOkCaption[] = "OK";
-constexpr char kSysInfoCaption[] = "ｼｽﾃﾑ情報(&S)...";
 
 // Attributes that keep a file from counting as a normal file in the existence test.
 constexpr std::uint32_t kNotNormalFile =
@@ -22,10 +18,10 @@ constexpr std::uint32_t kNotNormalFile =
 }  // namespace
 
 frmAbout::frmAbout(Platform& platform, FrmAboutView& view) : platform_(platform), view_(view) {
-  state_.lbl_description = kDescription;
-  state_.lbl_disclaimer = kDisclaimer;
-  state_.cmd_ok = kOkCaption;
-  state_.cmd_sys_info = kSysInfoCaption;
+  state_.lbl_description = frm_about_texts::kDescription;
+  state_.lbl_disclaimer = frm_about_texts::kDisclaimer;
+  state_.cmd_ok = frm_about_texts::kOkCaption;
+  state_.cmd_sys_info = frm_about_texts::kSysInfoCaption;
 }
 
 void frmAbout::Form_Load() {
@@ -64,7 +60,7 @@ void frmAbout::StartSysInfo() {
       if (normal_file && start(path)) return;
     }
   }
-  view_.ShowMessage(kSysInfoUnavailable);
+  view_.ShowMessage(frm_about_texts::kSysInfoUnavailable);
 }
 
 KeyValueResult frmAbout::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyName,

@@ -27,8 +27,6 @@ inline constexpr std::uint32_t kSysInfoKeyAccess = 0x2003F;
 // The buffer the box reads a registry value into.
 inline constexpr std::uint32_t kKeyValueBufferSize = 1024;
 
-inline constexpr char kSysInfoUnavailable[] = "現時点ではｼｽﾃﾑ情報を使用できません";
-
 // Everything a view needs to draw the About box. Captions keep their "&" access-key marks.
 struct FrmAboutState {
   std::string caption;
@@ -70,7 +68,7 @@ class frmAbout {
   void cmdSysInfo_Click();
 
   // Starts the System Information program named by the registry, or shows
-  // kSysInfoUnavailable when there is none or it cannot be started.
+  // frm_about_texts::kSysInfoUnavailable when there is none or it cannot be started.
   void StartSysInfo();
 
   // Reads value `SubKeyRef` of key `KeyName` under `KeyRoot` as text into `KeyVal`: a
