@@ -315,7 +315,10 @@ FileRead MemoryPlatform::ReadFile(const std::string& path, std::string* bytes) {
 
 bool MemoryPlatform::WriteFileAtomic(const std::string& path, std::string_view bytes) {
   if (Node* node = Find(path)) {
-    if (node->folder || (node->attributes & kFileAttributeReadOnly) != 0) return false;
+    // Replacing takes a writable file in a folder that takes new entries.
+    if (node->folder || (node->attributes & kFileAttributeReadOnly) != 0 || !CanAddIn(path)) {
+      return false;
+    }
     node->bytes = std::string(bytes);
     return true;
   }

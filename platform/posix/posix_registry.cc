@@ -1,18 +1,16 @@
 // Sections: the ANSI boundary (what the "A" registry functions see of names and data);
-// reading and atomically replacing the store file; the nine operations.
+// the store as a file; the nine operations over a store.
 #include "platform/posix/posix_registry.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
