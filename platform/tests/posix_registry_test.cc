@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -263,6 +264,18 @@ TEST_F(PosixRegistryTest, AStoreItCannotReadIsNeverReplaced) {
   RegHandle key = 0;
   EXPECT_EQ(reg->RegCreateKey(kHkeyCurrentUser, "A", kAccess, &key), kErrorWriteFault);
   EXPECT_TRUE(fs::is_directory(store_));
+}
+
+// A store made read-only is left as it is, as a read-only profile file is.
+TEST_F(PosixRegistryTest, AReadOnlyStoreIsNeverReplaced) {
+  const std::string original = "Windows Registry Editor Version 5.00\r\n\r\n";
+  WriteStore(original);
+  ::chmod(store_.c_str(), 0444);
+  if (::access(store_.c_str(), W_OK) == 0) GTEST_SKIP() << "this user writes read-only files";
+  auto reg = Make();
+  RegHandle key = 0;
+  EXPECT_EQ(reg->RegCreateKey(kHkeyCurrentUser, "A", kAccess, &key), kErrorWriteFault);
+  EXPECT_EQ(ReadStore(), original);
 }
 
 TEST_F(PosixRegistryTest, ReplacesTheFileWholeInAFolderItCreates) {
