@@ -21,18 +21,10 @@ class SysInfoPlatform final : public ForwardingPlatform {
   // Stores `data` (a string in its ANSI form) under HKEY_LOCAL_MACHINE\`key`.
   void SetValue(const std::string& key, const std::string& name, std::uint32_t type,
                 const std::string& data) {
-    RegHandle handle = 0;
-    ASSERT_EQ(memory_.RegCreateKey(kHkeyLocalMachine, key, 0x3F, &handle), kErrorSuccess);
-    ASSERT_EQ(
-        memory_.RegSetValue(handle, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
-                            static_cast<std::uint32_t>(data.size())),
-        kErrorSuccess);
-    memory_.RegCloseKey(handle);
+    ASSERT_TRUE(memory_.SetRegistryValue(kHkeyLocalMachine, key, name, type, data));
   }
   void AddKey(const std::string& key) {
-    RegHandle handle = 0;
-    ASSERT_EQ(memory_.RegCreateKey(kHkeyLocalMachine, key, 0x3F, &handle), kErrorSuccess);
-    memory_.RegCloseKey(handle);
+    ASSERT_TRUE(memory_.AddRegistryKey(kHkeyLocalMachine, key));
   }
   MemoryPlatform& memory() { return memory_; }
 

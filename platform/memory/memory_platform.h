@@ -81,6 +81,14 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   // profile answer then). The registry reads it on every open, like the file store.
   std::optional<std::string>& registry_store() { return registry_store_; }
 
+  // Creates the key `root`\`key` with every key above it; false when the registry
+  // refuses.
+  bool AddRegistryKey(std::uint32_t root, const std::string& key);
+  // Stores `data` as it is (a string in its ANSI form, with its NUL if it should have
+  // one) under `name` of that key, creating the key as needed.
+  bool SetRegistryValue(std::uint32_t root, const std::string& key, const std::string& name,
+                        std::uint32_t type, std::string_view data);
+
   std::vector<MemoryCacheEntry>& url_cache() { return url_cache_; }
   void SetEnvironmentVariable(const std::string& name, const std::string& value);
 

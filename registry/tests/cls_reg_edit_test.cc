@@ -22,13 +22,7 @@ class ClsRegEditTest : public ::testing::Test {
 
   // Stores raw bytes under `name` of kKey, bypassing the class.
   void RawSet(const std::string& name, std::uint32_t type, const std::string& bytes) {
-    RegHandle key = 0;
-    ASSERT_EQ(platform_.RegCreateKey(kHkeyCurrentUser, kKey, 0x3F, &key), kErrorSuccess);
-    ASSERT_EQ(
-        platform_.RegSetValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                              static_cast<std::uint32_t>(bytes.size())),
-        kErrorSuccess);
-    platform_.RegCloseKey(key);
+    ASSERT_TRUE(platform_.SetRegistryValue(kHkeyCurrentUser, kKey, name, type, bytes));
   }
   // The raw type and bytes under `name` of kKey; type 0xFFFF when missing.
   std::pair<std::uint32_t, std::string> RawGet(const std::string& name) {

@@ -15,15 +15,9 @@ class FavoritesFolderTest : public ::testing::Test {
   FavoritesFolderTest() { platform_.SetEnvironmentVariable("USERPROFILE", "C:\\Users\\u"); }
 
   void Store(std::uint32_t type, const std::string& value) {
-    RegHandle key = 0;
-    ASSERT_EQ(platform_.RegCreateKey(kHkeyCurrentUser, kShellFoldersKey, 0x3F, &key),
-              kErrorSuccess);
     const std::string ansi = platform_.ToAnsi(value);
-    ASSERT_EQ(platform_.RegSetValue(key, kFavoritesValueName, type,
-                                    reinterpret_cast<const std::uint8_t*>(ansi.c_str()),
-                                    static_cast<std::uint32_t>(ansi.size() + 1)),
-              kErrorSuccess);
-    platform_.RegCloseKey(key);
+    ASSERT_TRUE(platform_.SetRegistryValue(kHkeyCurrentUser, kShellFoldersKey, kFavoritesValueName,
+                                           type, std::string_view(ansi.c_str(), ansi.size() + 1)));
   }
 
   MemoryPlatform platform_;

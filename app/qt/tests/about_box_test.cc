@@ -121,16 +121,10 @@ TEST_F(AboutBoxTest, AltSWithoutRegistryValuesShowsTheMessageAndStaysOpen) {
 }
 
 TEST_F(AboutBoxTest, AltSStartsTheProgramTheRegistryNames) {
-  RegHandle key = 0;
-  ASSERT_EQ(platform_.RegCreateKey(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
-                                   0x3F, &key),
-            kErrorSuccess);
   const std::string program = "/opt/sysinfo/msinfo32";
-  ASSERT_EQ(platform_.RegSetValue(key, "PATH", kRegSz,
-                                  reinterpret_cast<const std::uint8_t*>(program.c_str()),
-                                  static_cast<std::uint32_t>(program.size() + 1)),
-            kErrorSuccess);
-  platform_.RegCloseKey(key);
+  ASSERT_TRUE(platform_.SetRegistryValue(
+      kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", kRegSz,
+      std::string_view(program.c_str(), program.size() + 1)));
   platform_.AddFile(program, "");
   ShowActive();
   PressAltS();
