@@ -108,12 +108,16 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t* pos) {
 // allowed) from s[pos...]; a `\` after the list's final comma asks for a continuation
 // line; a `;` comment may end the line. False when the list is malformed, and for a `\`
 // after anything but a comma ("7\" before "5,00" is no byte 0x75), as regedit rules.
-bool ReadHexList(std::string_view s, std::size_t pos, std::string* bytes, bool* continues) {
+// With `opens_value` the list is the one right after "hex:" or "hex(N):", where a `\`
+// may also stand alone: regedit puts every byte on the following lines when a long value
+// name leaves no room for one.
+bool ReadHexList(std::string_view s, std::size_t pos, bool opens_value, std::string* bytes,
+                 bool* continues) {
   const auto skip_blanks = [&] {
     while (pos < s.size() && IsBlank(s[pos])) ++pos;
   };
   *continues = false;
-  bool after_comma = false;
+  bool after_comma = opens_value;
   skip_blanks();
   while (pos < s.size() && HexDigit(s[pos]) >= 0) {
     int byte = HexDigit(s[pos++]);
@@ -291,7 +295,7 @@ class Parser {
       }
       if (end >= data.size() || data[end] != ':') return Fail(number, "hex without ':'");
       bool continues = false;
-      if (!ReadHexList(data, end + 1, &value.data, &continues)) {
+      if (!ReadHexList(data, end + 1, /*opens_value=*/true, &value.data, &continues)) {
         return Fail(number, "malformed hex data");
       }
       if (values_go_nowhere_) return Fail(number, "value outside a key");
@@ -314,7 +318,7 @@ class Parser {
     if (line.empty() || line.front() == ';') return;
     bool continues = false;
     std::string more;
-    if (line.front() == '#' || !ReadHexList(line, 0, &more, &continues)) {
+    if (line.front() == '#' || !ReadHexList(line, 0, /*opens_value=*/false, &more, &continues)) {
       // The value is cut short: drop it, and read this line afresh.
       Fail(pending_.line, "hex data continued by a line that is not hex data");
       state_ = State::kBody;

@@ -98,6 +98,10 @@ TEST(RegFileParseTest, ReadsEveryKindOfValueLine) {
       {"\"x\"=hex(2):25,00,00,00", "x", false, 2, std::string("%\0\0\0", 4)},
       {"\"x\"=hex(0):", "x", false, 0, ""},
       {"\"x\"=HEX(abcd):ff", "x", false, 0xabcd, "\xff"},
+      // Every byte on the following lines, as regedit writes a value with a long name.
+      {"\"x\"=hex(2):\\\n  41,00,42,00,00,00", "x", false, 2, std::string("A\0B\0\0\0", 6)},
+      {"\"b\"=hex:\\\n  01,02", "b", false, 3, "\x01\x02"},
+      {"\"b\"=hex: \\ ; bytes below\n  01,\\\n  02", "b", false, 3, "\x01\x02"},
       {"\"gone\"=-", "gone", true, 0, ""},
       {"\"gone\" = - ;why", "gone", true, 0, ""},
       {"@=-", "", true, 0, ""},
@@ -137,15 +141,15 @@ TEST(RegFileParseTest, JoinsHexContinuationLines) {
   EXPECT_EQ(document.blocks[0].values[1].name, "after");
 }
 
-// A continuation backslash must follow a comma: "7\" then "5,00" is no byte 0x75, and
-// regedit refuses the value rather than read 07 05.
+// A continuation backslash must follow a comma (or stand alone right after "hex:"): "7\"
+// then "5,00" is no byte 0x75, and regedit refuses the value rather than read 07 05.
 TEST(RegFileParseTest, RefusesAContinuationWithoutACommaBeforeIt) {
   const std::string cases[] = {
       "\"b\"=hex:01,7\\\n  5,00\n",      // no comma before the backslash
-      "\"b\"=hex:01,\\\n\\\n  02\n",     // a line holding only a backslash
-      "\"b\"=hex:\\\n  01\n",            // a backslash before any byte
       "\"b\"=hex:01,20\\",               // the same at the end of the file
       "\"b\"=hex:01,20 \\ ; comment\n",  // blanks do not stand for the comma
+      "\"b\"=hex:7\\\n  5,00\n",         // the value's first byte before the backslash
+      "\"b\"=hex:01,\\\n\\\n  02\n",     // a line holding only a backslash
   };
   for (const std::string& c : cases) {
     SCOPED_TRACE(c);
