@@ -103,6 +103,9 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Invocatio
       if (from) {
         import.from.push_back(*value);
       } else {
+        // One import fills one folder: a second --into would otherwise replace the first
+        // without a word.
+        if (!import.into.empty()) return "--into given twice; an import fills one folder";
         import.into = *value;
       }
     } else {
@@ -200,8 +203,7 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, CliStreams 
       }
       if (!failed) {
         // With CSV or JSON, stdout holds only the table, so it can be piped on.
-        std::ostream& label_stream =
-            command.format == RankFormat::kTsv ? streams.out : streams.err;
+        std::ostream& label_stream = command.format == RankFormat::kTsv ? streams.out : streams.err;
         label_stream << form.state().label1 << "\n";
         streams.out << FormatRankRows(form.state().list_view1, command.format);
       }

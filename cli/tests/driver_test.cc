@@ -46,13 +46,27 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, UsageErrorsExitWithTwoAndSayWhyOnStderr) {
-  const std::vector<std::vector<std::string>> cases = {
-      {}, {"frobnicate"}, {"build", "--format", "csv"}, {"rank", "--format", "xml"},
-      {"rank", "--format"}};
-  for (const auto& args : cases) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string why;  // the first line on stderr
+  };
+  const Case cases[] = {
+      {{}, "no command given"},
+      {{"frobnicate"}, "unknown command: frobnicate"},
+      {{"build", "--format", "csv"}, "--format follows the rank command"},
+      {{"rank", "--format", "xml"}, "unknown format: xml"},
+      {{"rank", "--format"}, "--format needs tsv, csv or json"},
+      {{"import-bookmarks", "--into", "A", "--into", "B"},
+       "--into given twice; an import fills one folder"},
+      {{"import-bookmarks", "--into=A", "--from", "f", "--into=A"},
+       "--into given twice; an import fills one folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
     std::ostringstream out, err;
-    EXPECT_EQ(RunCli(args, *platform_, {out, err, false}), kExitUsage);
+    EXPECT_EQ(RunCli(c.args, *platform_, {out, err, false}), kExitUsage);
     EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str().rfind("zorvane-cli: " + c.why + "\n", 0), 0u) << err.str();
     EXPECT_NE(err.str().find("usage: zorvane-cli"), std::string::npos);
   }
   std::ostringstream out, err;
@@ -140,7 +154,8 @@ TEST_F(CliTest, CsvAndJsonKeepStdoutForTheTable) {
   // Every message of the chain goes to stderr, so stdout can be piped on.
   const Result csv = Run({"build", "rank", "--format", "csv"});
   EXPECT_EQ(csv.status, kExitOk);
-  EXPECT_EQ(csv.out, "rank,icon,title,rate,address,hits\r\n1,3,Alpha,100.0%,http://a.example/,4\r\n");
+  EXPECT_EQ(csv.out,
+            "rank,icon,title,rate,address,hits\r\n1,3,Alpha,100.0%,http://a.example/,4\r\n");
   EXPECT_EQ(csv.err, "終了しました\n1個のファイルを検出\n");
 }
 
