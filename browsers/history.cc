@@ -4,20 +4,16 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "browsers/file_identity.h"
 #include "browsers/sqlite_copy.h"
-#include "browsers/utf8_path.h"
 
 namespace zorvane::browsers {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Hit counts are read as signed 32-bit numbers further on.
 constexpr std::int64_t kMaxHitCount = 2147483647;
@@ -194,19 +190,12 @@ void MergedHistory::Place(std::vector<Slot> empty) {
 
 // ---- Reading several ------------------------------------------------------------------
 
-std::string FileIdentity(const std::string& path) {
-  std::error_code error;
-  const fs::path file = PathFromUtf8(path);
-  const fs::path canonical = fs::canonical(file, error);
-  return Utf8FromPath(error ? file.lexically_normal() : canonical);
-}
-
 void ReadHistories(const std::vector<std::string>& paths,
                    const std::function<void(const std::string&, SourceStatus)>& report,
                    MergedHistory* merged) {
-  std::set<std::string> seen;
+  SeenFiles seen;
   for (const std::string& path : paths) {
-    if (!seen.insert(FileIdentity(path)).second) continue;
+    if (!seen.Insert(path)) continue;
     merged->Begin();
     const SourceStatus status = ReadBrowserHistory(
         path, [&](std::string_view address, std::uint32_t hits) { merged->Add(address, hits); });

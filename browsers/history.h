@@ -89,12 +89,9 @@ class MergedHistory final {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> undo_;  // entry, hits before
 };
 
-// What tells two paths of one file apart from two files: the canonical path where the
-// file exists, else the path made lexically normal.
-std::string FileIdentity(const std::string& path);
-
 // Reads the histories at `paths` into `merged`, a file reached through several paths
-// once; `report` is called with the path and the reason of each that cannot be read.
+// (links, hard links, other spellings: file_identity.h) once; `report` is called with the
+// path and the reason of each that cannot be read.
 void ReadHistories(const std::vector<std::string>& paths,
                    const std::function<void(const std::string&, SourceStatus)>& report,
                    MergedHistory* merged);

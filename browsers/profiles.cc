@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "browsers/file_identity.h"
 #include "browsers/utf8_path.h"
 
 namespace zorvane::browsers {
@@ -129,23 +130,41 @@ bool ReadSmallFile(const fs::path& path, std::string* text) {
   return !in.bad();
 }
 
+// Whether an error of the file system means "nothing there" rather than "cannot look".
+bool IsAbsence(const std::error_code& error) {
+  return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
+}
+
 // Collects profiles whose history exists, unless a profile with the same history file
-// was collected before.
+// was collected before. A folder that exists but cannot be looked into is reported once:
+// its profiles would be missed without a word otherwise.
 class ProfileList final {
  public:
+  explicit ProfileList(const DiscoveryDiagnostic& diagnose) : diagnose_(diagnose) {}
+
   void Add(BrowserProfile profile) {
-    const fs::path history = PathFromUtf8(profile.history);
-    if (!IsRegularFile(history)) return;
-    std::error_code error;
-    fs::path identity = fs::canonical(history, error);
-    if (error) identity = history.lexically_normal();
-    if (!seen_.insert(identity.string()).second) return;
+    if (!IsRegularFile(PathFromUtf8(profile.history))) {
+      Checked(PathFromUtf8(profile.history));
+      return;
+    }
+    if (!seen_.Insert(profile.history)) return;
     profiles_.push_back(std::move(profile));
   }
   std::vector<BrowserProfile> Take() { return std::move(profiles_); }
 
+  // Reports the folder of `path` when the file system refuses to say what is there.
+  void Checked(const fs::path& path) {
+    std::error_code error;
+    static_cast<void>(fs::status(path, error));
+    if (!error || IsAbsence(error) || !diagnose_) return;
+    const std::string folder = Utf8FromPath(path.parent_path());
+    if (reported_.insert(folder).second) diagnose_(folder + ": cannot be read");
+  }
+
  private:
-  std::set<std::string> seen_;
+  const DiscoveryDiagnostic& diagnose_;
+  SeenFiles seen_;
+  std::set<std::string> reported_;
   std::vector<BrowserProfile> profiles_;
 };
 
@@ -153,7 +172,10 @@ class ProfileList final {
 
 void AddFirefoxRoot(const fs::path& root, const char* browser, ProfileList* list) {
   std::string ini;
-  if (!ReadSmallFile(root / "profiles.ini", &ini)) return;
+  if (!ReadSmallFile(root / "profiles.ini", &ini)) {
+    list->Checked(root / "profiles.ini");
+    return;
+  }
   for (const FirefoxProfileEntry& entry : ParseFirefoxProfiles(ini)) {
     fs::path folder =
         entry.is_relative ? root / PathFromUtf8(entry.path) : PathFromUtf8(entry.path);
@@ -202,8 +224,13 @@ void AddChromiumRoot(const fs::path& root, const char* browser, ProfileList* lis
   for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
     std::string name = Utf8FromPath(it->path().filename());
     if (name == "Guest Profile" || name == "System Profile") continue;
-    if (IsRegularFile(it->path() / "History")) profiles.push_back(std::move(name));
+    if (IsRegularFile(it->path() / "History")) {
+      profiles.push_back(std::move(name));
+    } else {
+      list->Checked(it->path() / "History");
+    }
   }
+  if (error && !IsAbsence(error)) list->Checked(root / ".");
   std::sort(profiles.begin(), profiles.end(), [](const std::string& a, const std::string& b) {
     return ChromiumProfileKey(a) < ChromiumProfileKey(b);
   });
@@ -294,7 +321,8 @@ UserFolders UserFoldersFromEnvironment(BrowserSystem system,
 }
 
 std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
-                                                    const UserFolders& folders) {
+                                                    const UserFolders& folders,
+                                                    const DiscoveryDiagnostic& diagnose) {
   // The root's folder, or an empty path when its base is unknown.
   auto resolve = [&](const Root& root) {
     const std::string* base = nullptr;
@@ -322,7 +350,7 @@ std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
   const std::span<const Root> chromium_roots = windows
                                                    ? std::span<const Root>(kWindowsChromiumRoots)
                                                    : std::span<const Root>(kLinuxChromiumRoots);
-  ProfileList list;
+  ProfileList list(diagnose);
   for (const Root& root : firefox_roots) {
     if (fs::path folder = resolve(root); !folder.empty()) {
       AddFirefoxRoot(folder, root.browser, &list);
@@ -337,14 +365,17 @@ std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
 }
 
 std::vector<BrowserProfile> DiscoverBrowserProfiles(const std::string& home,
-                                                    const char* xdg_config_home) {
-  return DiscoverBrowserProfiles(BrowserSystem::kLinux, LinuxUserFolders(home, xdg_config_home));
+                                                    const char* xdg_config_home,
+                                                    const DiscoveryDiagnostic& diagnose) {
+  return DiscoverBrowserProfiles(BrowserSystem::kLinux, LinuxUserFolders(home, xdg_config_home),
+                                 diagnose);
 }
 
 std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
-                                                  const char* xdg_config_home) {
+                                                  const char* xdg_config_home,
+                                                  const DiscoveryDiagnostic& diagnose) {
   std::vector<std::string> histories;
-  for (BrowserProfile& profile : DiscoverBrowserProfiles(home, xdg_config_home)) {
+  for (BrowserProfile& profile : DiscoverBrowserProfiles(home, xdg_config_home, diagnose)) {
     histories.push_back(std::move(profile.history));
   }
   return histories;

@@ -56,6 +56,10 @@ UserFolders LinuxUserFolders(const std::string& home, const char* xdg_config_hom
 UserFolders UserFoldersFromEnvironment(BrowserSystem system,
                                        const std::function<std::string(const char*)>& variable);
 
+// Receives "FOLDER: cannot be read" for each folder of a profile (or of the profiles of
+// a browser) that exists but cannot be looked into: its browsing would be missed.
+using DiscoveryDiagnostic = std::function<void(const std::string& line)>;
+
 // The profiles whose history database exists as a regular file. Windows: Firefox,
 // LibreWolf and Waterfox through the profiles.ini under %APPDATA% (Mozilla\Firefox,
 // librewolf, Waterfox); then the Chromium family under %LOCALAPPDATA% (Microsoft\Edge,
@@ -63,7 +67,8 @@ UserFolders UserFoldersFromEnvironment(BrowserSystem system,
 // BraveSoftware\Brave-Browser, Vivaldi, each with "User Data" below) and Opera under
 // %APPDATA% (Opera Software\Opera Stable), with the same rules within a root as on Linux.
 std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
-                                                    const UserFolders& folders);
+                                                    const UserFolders& folders,
+                                                    const DiscoveryDiagnostic& diagnose = {});
 
 // The Linux profiles in `home` whose history database exists as a regular file, in this order:
 //
@@ -86,14 +91,16 @@ std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
 //    are left out: they hold no browsing of the user's own.
 //
 // <config> is `xdg_config_home` when it is an absolute path, else ~/.config; an empty
-// `home` leaves out every root below it. A file
-// reached twice (through a symbolic link, or a profile listed twice) is listed once, at
-// its first place. Nothing is opened but folders and profiles.ini files.
+// `home` leaves out every root below it. A file reached twice (through a symbolic or hard
+// link, or a profile listed twice) is listed once, at its first place. Nothing is read but
+// folders and profiles.ini files.
 std::vector<BrowserProfile> DiscoverBrowserProfiles(const std::string& home,
-                                                    const char* xdg_config_home);
+                                                    const char* xdg_config_home,
+                                                    const DiscoveryDiagnostic& diagnose = {});
 
 // The history files of DiscoverBrowserProfiles, in its order.
 std::vector<std::string> DiscoverBrowserHistories(const std::string& home,
-                                                  const char* xdg_config_home);
+                                                  const char* xdg_config_home,
+                                                  const DiscoveryDiagnostic& diagnose = {});
 
 }  // namespace zorvane::browsers

@@ -111,6 +111,9 @@ TEST_F(DiscoveryTest, ListsEveryProfileInTheDocumentedOrder) {
   fs::create_directory_symlink(root() / "home/.config/chromium/Default",
                                root() / "home/.config/BraveSoftware/Brave-Browser/Default");
   Touch("snap/chromium/common/chromium/Default/History");
+  fs::create_directories(root() / "home/.config/vivaldi/Default");
+  fs::create_hard_link(root() / "home/.config/chromium/Default/History",
+                       root() / "home/.config/vivaldi/Default/History");
 
   EXPECT_EQ(DiscoverBrowserHistories(home(), nullptr),
             (std::vector<std::string>{
@@ -164,6 +167,20 @@ TEST_F(DiscoveryTest, OddFilesInPlaceOfProfilesAreSkipped) {
   ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);  // would block a plain open
   fs::create_directories(root() / "home/.config/chromium/Default/History");  // a folder
   EXPECT_EQ(DiscoverBrowserHistories(home(), nullptr), std::vector<std::string>{});
+}
+
+// A profile folder that cannot be looked into (a folder without permission, or a link
+// loop, which stops root too) is named once: its browsing would be missed without a word.
+TEST_F(DiscoveryTest, FoldersThatCannotBeReadAreNamed) {
+  const fs::path chromium = root() / "home/.config/chromium";
+  WriteBytes(chromium / "Default/History", "");
+  fs::create_directory_symlink("Profile 1", chromium / "Profile 1");
+  std::vector<std::string> lines;
+  EXPECT_EQ(DiscoverBrowserHistories(home(), nullptr,
+                                     [&](const std::string& line) { lines.push_back(line); }),
+            std::vector<std::string>{(chromium / "Default/History").string()});
+  EXPECT_EQ(lines,
+            std::vector<std::string>{(chromium / "Profile 1").string() + ": cannot be read"});
 }
 
 // The Windows roots, as data: Firefox through %APPDATA%, the Chromium family under

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "browsers/sqlite_copy.h"
 #include "platform/posix/cp932.h"
 #include "platform/posix/url_cache/cache_list.h"
 #include "platform/posix/url_cache/ie_index.h"
-#include "browsers/sqlite_copy.h"
 
 namespace zorvane {
 namespace {
@@ -263,8 +263,8 @@ TEST(UrlCacheSourcesTest, ReadsEverySourceInOrder) {
 }
 
 // Histories merge into one entry per address, in the place where it first appeared; a
-// database named twice or through a link is read once; a damaged one is named, and one
-// that fails part way adds nothing, not even to the addresses it shares.
+// database named twice or through a symbolic or hard link is read once; a damaged one is
+// named, and one that fails part way adds nothing, not even to the addresses it shares.
 TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
   TempFolder dir;
   const auto history = [&](const std::string& name, const std::string& rows) {
@@ -273,21 +273,25 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
     EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     const std::string sql =
         "CREATE TABLE urls(id INTEGER PRIMARY KEY, url LONGVARCHAR, visit_count INTEGER,"
-        " hidden INTEGER DEFAULT 0);" + rows;
+        " hidden INTEGER DEFAULT 0);" +
+        rows;
     EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     return path;
   };
-  const std::string a = history("a", "INSERT INTO urls (url, visit_count) VALUES"
-                                     " ('http://both/', 6), ('http://a/', 1),"
-                                     " ('http://big/', 5);");
-  const std::string b = history("b", "INSERT INTO urls (url, visit_count) VALUES"
-                                     " ('http://b/', 2), ('http://both/', 20),"
-                                     " ('http://big/', 2147483645);");
-  const std::string list =
-      dir.Write("list.txt", "0x100000\t9\thttp://a/\n0x1\t3\thttp://both/\n");
+  const std::string a = history("a",
+                                "INSERT INTO urls (url, visit_count) VALUES"
+                                " ('http://both/', 6), ('http://a/', 1),"
+                                " ('http://big/', 5);");
+  const std::string b = history("b",
+                                "INSERT INTO urls (url, visit_count) VALUES"
+                                " ('http://b/', 2), ('http://both/', 20),"
+                                " ('http://big/', 2147483645);");
+  const std::string list = dir.Write("list.txt", "0x100000\t9\thttp://a/\n0x1\t3\thttp://both/\n");
   std::filesystem::create_symlink(a, dir.path() + "/link-to-a");
-  const std::string damaged = dir.Write("damaged", std::string(browsers::kSqliteHeader) + "garbage");
+  std::filesystem::create_hard_link(a, dir.path() + "/hard-link-to-a");
+  const std::string damaged =
+      dir.Write("damaged", std::string(browsers::kSqliteHeader) + "garbage");
   // Its first rows read, then its table breaks off at its last page, which is garbage.
   std::string rows =
       "INSERT INTO urls (url, visit_count) VALUES ('http://a/', 5), ('http://c/', 4)";
@@ -300,8 +304,8 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
     bytes.replace(bytes.size() - kPageSize, kPageSize, kPageSize, '\xA5');
     std::ofstream(cut, std::ios::binary | std::ios::trunc) << bytes;
   }
-  const std::string sources =
-      a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a + ":" + damaged + ":" + cut;
+  const std::string sources = a + ":" + list + ":" + dir.path() + "/link-to-a:" + b + ":" + a +
+                              ":" + damaged + ":" + cut + ":" + dir.path() + "/hard-link-to-a";
   Collector c;
   std::vector<std::string> diagnostics;
   EnumerateUrlCacheSources(

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <system_error>
 #include <utility>
 
 #include "browsers/cache_with_history.h"
+#include "browsers/file_identity.h"
 #include "browsers/history.h"
 #include "browsers/profiles.h"
 #include "browsers/sqlite_copy.h"
@@ -44,8 +44,9 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources) {
   return paths;
 }
 
-std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir) {
-  return browsers::DiscoverBrowserHistories(home_dir, std::getenv("XDG_CONFIG_HOME"));
+std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir,
+                                                 const DiagnoseSource& diagnose) {
+  return browsers::DiscoverBrowserHistories(home_dir, std::getenv("XDG_CONFIG_HOME"), diagnose);
 }
 
 namespace {
@@ -93,8 +94,9 @@ std::string AddressForCodePage(std::string_view utf8) {
 void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
                               const DiagnoseSource& diagnose,
                               const std::function<bool(const UrlCacheEntry&)>& visit) {
-  const std::vector<std::string> paths =
-      sources != nullptr ? SplitUrlCacheSources(sources) : DiscoverUrlCacheSources(home_dir);
+  const std::vector<std::string> paths = sources != nullptr
+                                             ? SplitUrlCacheSources(sources)
+                                             : DiscoverUrlCacheSources(home_dir, diagnose);
   const auto report = [&](const std::string& path, browsers::SourceStatus status) {
     if (diagnose) diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
   };
@@ -104,7 +106,7 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
   // entry of a cache list or index.dat.
   std::vector<ResolvedSource> resolved;
   std::vector<char> index_buffer;
-  std::set<std::string> seen_databases;
+  browsers::SeenFiles seen_databases;
   browsers::MergedHistory history;
   for (const std::string& path : paths) {
     ResolvedSource source;
@@ -114,7 +116,7 @@ void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
       continue;
     }
     if (source.kind == UrlCacheSourceKind::kSqlite) {
-      if (!seen_databases.insert(browsers::FileIdentity(source.file)).second) continue;
+      if (!seen_databases.Insert(source.file)) continue;
       history.Begin();
       if (const browsers::SourceStatus status = browsers::ReadBrowserHistory(
               source.file,

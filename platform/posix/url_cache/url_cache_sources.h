@@ -40,18 +40,20 @@ UrlCacheSourceKind RecognizeUrlCacheSource(std::string_view first_bytes);
 // left out.
 std::vector<std::string> SplitUrlCacheSources(std::string_view sources);
 
+// Receives one diagnostic line (no line break) per source that was skipped.
+using DiagnoseSource = std::function<void(const std::string& line)>;
+
 // The sources found without the variable: the browser history databases in the user's
-// profiles under `home_dir` (browser_discovery.h).
-std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir);
+// profiles under `home_dir` (browsers/profiles.h); folders that cannot be read are named
+// through `diagnose`.
+std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir,
+                                                 const DiagnoseSource& diagnose = {});
 
 // An address in the form code page 932 can carry and give back unchanged: characters it
 // cannot hold are percent-encoded as UTF-8 bytes instead of becoming "?", so two
 // different addresses never meet as one, and the bookmark import writes the same form.
 // ASCII addresses (what browsers store) pass unchanged.
 std::string AddressForCodePage(std::string_view utf8);
-
-// Receives one diagnostic line (no line break) per source that was skipped.
-using DiagnoseSource = std::function<void(const std::string& line)>;
 
 // Calls `visit` for every entry of every source in order, until it returns false.
 // `sources`: the value of $ZORVANE_URL_CACHE, or nullptr when it is unset (then the
