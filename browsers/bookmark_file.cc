@@ -5,9 +5,11 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "browsers/bookmarks.h"
@@ -21,7 +23,6 @@ namespace fs = std::filesystem;
 
 // A bookmark file larger than this is none (the largest real ones are a few megabytes).
 constexpr std::uintmax_t kMaxTextFileSize = 256u << 20;
-constexpr int kMaxDepth = 200;
 
 // moz_bookmarks.type
 constexpr int kFirefoxBookmark = 1;
@@ -45,28 +46,67 @@ const char* FirefoxTopFolderTitle(const std::string& guid) {
   return nullptr;
 }
 
+// A bookmark or separator row as a node; nullopt for a folder or a row of another type.
+std::optional<BookmarkNode> LeafNode(const FirefoxRow& row) {
+  BookmarkNode node;
+  node.title = row.title;
+  if (row.type == kFirefoxBookmark) {
+    node.kind = BookmarkNode::Kind::kBookmark;
+    node.address = row.address;
+  } else if (row.type == kFirefoxSeparator) {
+    node.kind = BookmarkNode::Kind::kSeparator;
+  } else {
+    return std::nullopt;
+  }
+  return node;
+}
+
 class FirefoxTree final {
  public:
   explicit FirefoxTree(std::map<std::int64_t, std::vector<FirefoxRow>> children)
       : children_(std::move(children)) {}
 
+  // Adds what `folder` holds to `into`, a folder at `depth`: its folders as folders down
+  // to kMaxFolderDepth, and below that what they hold straight into the deepest one.
   void Fill(std::int64_t folder, int depth, BookmarkNode* into) {
     const auto it = children_.find(folder);
-    if (it == children_.end() || depth > kMaxDepth || !filled_.insert(folder).second) return;
+    if (it == children_.end() || !filled_.insert(folder).second) return;
     for (const FirefoxRow& row : it->second) {
-      BookmarkNode node;
-      node.title = row.title;
-      if (row.type == kFirefoxBookmark) {
-        node.kind = BookmarkNode::Kind::kBookmark;
-        node.address = row.address;
-      } else if (row.type == kFirefoxSeparator) {
-        node.kind = BookmarkNode::Kind::kSeparator;
-      } else if (row.type == kFirefoxFolder) {
+      if (std::optional<BookmarkNode> leaf = LeafNode(row)) {
+        into->children.push_back(std::move(*leaf));
+      } else if (row.type == kFirefoxFolder && depth < kMaxFolderDepth) {
+        BookmarkNode node;
+        node.title = row.title;
         Fill(row.id, depth + 1, &node);
-      } else {
+        into->children.push_back(std::move(node));
+      } else if (row.type == kFirefoxFolder) {
+        FillFlat(row.id, into);
+      }
+    }
+  }
+
+  // Adds the bookmarks and separators of `folder` and of every folder below it to `into`,
+  // in order, without a level of their own and without recursion.
+  void FillFlat(std::int64_t folder, BookmarkNode* into) {
+    std::vector<std::pair<const std::vector<FirefoxRow>*, std::size_t>> stack;
+    const auto enter = [&](std::int64_t id) {
+      const auto it = children_.find(id);
+      if (it != children_.end() && filled_.insert(id).second) stack.emplace_back(&it->second, 0);
+    };
+    enter(folder);
+    while (!stack.empty()) {
+      const auto [rows, next] = stack.back();
+      if (next == rows->size()) {
+        stack.pop_back();
         continue;
       }
-      into->children.push_back(std::move(node));
+      ++stack.back().second;
+      const FirefoxRow& row = (*rows)[next];
+      if (std::optional<BookmarkNode> leaf = LeafNode(row)) {
+        into->children.push_back(std::move(*leaf));
+      } else if (row.type == kFirefoxFolder) {
+        enter(row.id);
+      }
     }
   }
 
@@ -129,7 +169,8 @@ bool ReadTextFile(const fs::path& path, std::string* text) {
 
 }  // namespace
 
-SourceStatus ReadBookmarkFile(const std::string& path, BookmarkNode* root,
+SourceStatus ReadBookmarkFile(const std::string& path, const TextDecoder& decode,
+                              const DiagnosticLine& diagnose, BookmarkNode* root,
                               BookmarkSourceKind* kind) {
   std::error_code error;
   const fs::path file = PathFromUtf8(path);
@@ -152,7 +193,15 @@ SourceStatus ReadBookmarkFile(const std::string& path, BookmarkNode* root,
   }
   std::string text;
   if (!ReadTextFile(file, &text)) return SourceStatus::kUnreadable;
-  std::string_view content = text;
+  const DiagnosticLine about_file = [&](const std::string& line) {
+    if (diagnose) diagnose(path + ": " + line);
+  };
+  // Text in UTF-16 is told apart once decoded; the other sets hold the ASCII marks as
+  // they are, and an HTML file is decoded as its <META> says once it is known as one.
+  std::string utf16_text;
+  const bool utf16 = text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+  if (utf16) utf16_text = DecodeBookmarksHtml(text, decode, about_file);
+  std::string_view content = utf16 ? utf16_text : text;
   if (content.starts_with("\xEF\xBB\xBF")) content.remove_prefix(3);
   const std::size_t first = content.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && content[first] == '{') {
@@ -161,7 +210,7 @@ SourceStatus ReadBookmarkFile(const std::string& path, BookmarkNode* root,
     return SourceStatus::kRead;
   }
   if (LooksLikeBookmarksHtml(content)) {
-    *root = ParseBookmarksHtml(content);
+    *root = ParseBookmarksHtml(utf16 ? utf16_text : DecodeBookmarksHtml(text, decode, about_file));
     *kind = BookmarkSourceKind::kHtml;
     return SourceStatus::kRead;
   }

@@ -7,6 +7,10 @@
 # - SQLite is compiled from the amalgamation that scripts/install-deps.sh makes from
 #   Debian's source package of the version the Linux build links (build-deps/sqlite), as
 #   a static library behind the same SQLite::SQLite3 target as find_package(SQLite3).
+# - gumbo, the HTML5 parser, is compiled from the C sources of Debian's source package of
+#   the version the Linux build links, which scripts/install-deps.sh unpacks into
+#   build-deps/gumbo, as a static library behind the same PkgConfig::GUMBO target as
+#   pkg_check_modules(GUMBO IMPORTED_TARGET gumbo).
 
 set(ZORVANE_HOST_JSON_HEADERS /usr/include/nlohmann)
 if(EXISTS ${ZORVANE_HOST_JSON_HEADERS}/json.hpp)
@@ -48,3 +52,27 @@ add_library(SQLite::SQLite3 ALIAS zorvane_sqlite3)
 file(READ ${ZORVANE_SQLITE_AMALGAMATION}/VERSION ZORVANE_SQLITE_VERSION)
 string(STRIP "${ZORVANE_SQLITE_VERSION}" ZORVANE_SQLITE_VERSION)
 message(STATUS "SQLite for the Windows build: Debian source package ${ZORVANE_SQLITE_VERSION}")
+
+set(ZORVANE_GUMBO_SOURCE ${PROJECT_SOURCE_DIR}/build-deps/gumbo
+    CACHE PATH "Folder holding gumbo's src/ for the cross build")
+if(NOT EXISTS ${ZORVANE_GUMBO_SOURCE}/src/parser.c)
+  message(FATAL_ERROR "No gumbo sources in ${ZORVANE_GUMBO_SOURCE}: run scripts/install-deps.sh")
+endif()
+set(gumbo_sources attribute char_ref error parser string_buffer string_piece tag tokenizer
+                  utf8 util vector)
+list(TRANSFORM gumbo_sources PREPEND ${ZORVANE_GUMBO_SOURCE}/src/)
+list(TRANSFORM gumbo_sources APPEND .c)
+add_library(zorvane_gumbo STATIC ${gumbo_sources})
+set_target_properties(zorvane_gumbo PROPERTIES C_STANDARD 99 C_EXTENSIONS ON)
+target_include_directories(zorvane_gumbo PRIVATE ${ZORVANE_GUMBO_SOURCE}/src)
+# Users see the two public headers only, not gumbo's internal ones (util.h, vector.h...).
+set(stage ${CMAKE_BINARY_DIR}/gumbo-headers)
+file(COPY ${ZORVANE_GUMBO_SOURCE}/src/gumbo.h ${ZORVANE_GUMBO_SOURCE}/src/tag_enum.h
+     DESTINATION ${stage})
+target_include_directories(zorvane_gumbo SYSTEM INTERFACE ${stage})
+add_library(PkgConfig::GUMBO ALIAS zorvane_gumbo)
+if(EXISTS ${ZORVANE_GUMBO_SOURCE}/VERSION)
+  file(READ ${ZORVANE_GUMBO_SOURCE}/VERSION ZORVANE_GUMBO_VERSION)
+  string(STRIP "${ZORVANE_GUMBO_VERSION}" ZORVANE_GUMBO_VERSION)
+  message(STATUS "gumbo for the Windows build: Debian source package ${ZORVANE_GUMBO_VERSION}")
+endif()

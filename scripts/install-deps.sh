@@ -2,14 +2,15 @@
 # Installs the Debian packages that building, running and testing Zorvane need.
 #
 # The Windows build (MinGW-w64 cross compiler, Wine to run its tests, the ja_JP.UTF-8
-# locale that gives Wine code page 932, and the SQLite amalgamation made from Debian's
-# own source package of the SQLite the Linux build links) comes too, unless
-# ZORVANE_WINDOWS_BUILD=0.
+# locale that gives Wine code page 932, and the SQLite amalgamation and gumbo's sources
+# taken from Debian's own source packages of the versions the Linux build links; gumbo's
+# from the npm registry where the mirror lacks them, checked against libgumbo-dev) comes
+# too, unless ZORVANE_WINDOWS_BUILD=0.
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev nlohmann-json3-dev
+  libsqlite3-dev nlohmann-json3-dev libgumbo-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-ipafont-gothic xvfb xauth xdg-utils
   clang libclang-rt-dev
@@ -35,6 +36,21 @@ if [ "$windows_build" != 0 ] && ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf
   "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
 
+# Debian's source packages, for the Windows build's pieces below.
+enable_deb_src() {
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
+     ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        "${sudo[@]}" tee /etc/apt/sources.list.d/zorvane-deb-src.sources >/dev/null
+    else
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+        "${sudo[@]}" tee /etc/apt/sources.list.d/zorvane-deb-src.list >/dev/null
+    fi
+    "${sudo[@]}" apt-get update -qq
+  fi
+}
+
 # SQLite for the Windows build: Debian's source package of the version libsqlite3-dev
 # holds, turned into the amalgamation (sqlite3.c, sqlite3.h) that CMake compiles with
 # MinGW-w64 into a static library. Kept in build-deps/ beside the sources; nothing of
@@ -44,17 +60,7 @@ if [ "$windows_build" != 0 ]; then
   version=$(dpkg-query -W -f='${source:Version}' libsqlite3-dev)
   out="$repo/build-deps/sqlite-$version"
   if [ ! -s "$out/sqlite3.c" ]; then
-    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
-       ! grep -qs '^deb-src' /etc/apt/sources.list; then
-      if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-          "${sudo[@]}" tee /etc/apt/sources.list.d/zorvane-deb-src.sources >/dev/null
-      else
-        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
-          "${sudo[@]}" tee /etc/apt/sources.list.d/zorvane-deb-src.list >/dev/null
-      fi
-      "${sudo[@]}" apt-get update -qq
-    fi
+    enable_deb_src
     work=$(mktemp -d)
     (cd "$work" && apt-get source -qq "sqlite3=$version" >/dev/null 2>&1 ||
                    apt-get source -qq sqlite3 >/dev/null)
@@ -67,4 +73,44 @@ if [ "$windows_build" != 0 ]; then
     rm -rf "$work"
   fi
   ln -sfn "sqlite-$version" "$repo/build-deps/sqlite"
+fi
+
+# gumbo for the Windows build: the C sources (src/) of Debian's source package of the
+# version libgumbo-dev holds, which CMake compiles with MinGW-w64 into a static library.
+# Kept in build-deps/ like SQLite; nothing of gumbo is committed.
+if [ "$windows_build" != 0 ]; then
+  version=$(dpkg-query -W -f='${source:Version}' libgumbo-dev)
+  out="$repo/build-deps/gumbo-$version"
+  if [ ! -s "$out/src/parser.c" ]; then
+    enable_deb_src
+    work=$(mktemp -d)
+    if (cd "$work" && { apt-get source -qq "gumbo-parser=$version" >/dev/null 2>&1 ||
+                        apt-get source -qq gumbo-parser >/dev/null 2>&1; }); then
+      source_dir=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'gumbo-parser-*' | head -n 1)
+    else
+      # Some Debian mirrors lack the source tarball. The same upstream release (0.10.1) is
+      # in the npm registry, bundled by the package gumbo-parser@0.3.0: it is taken, by its
+      # checksum, only when its public headers are byte for byte libgumbo-dev's.
+      command -v npm >/dev/null 2>&1 || "${sudo[@]}" apt-get install -y -qq --no-install-recommends npm
+      (cd "$work" && npm pack --silent gumbo-parser@0.3.0 >/dev/null)
+      echo "d47101b5182186c4646f7eba5107308dbf93392621ae8c12bd35a7d867c8e913  $work/gumbo-parser-0.3.0.tgz" |
+        sha256sum -c --quiet
+      tar -xzf "$work/gumbo-parser-0.3.0.tgz" -C "$work"
+      source_dir="$work/package/deps/gumbo-parser"
+      for header in gumbo.h tag_enum.h; do
+        if ! cmp -s "$source_dir/src/$header" "/usr/include/$header"; then
+          echo "install-deps.sh: gumbo's sources from npm do not match libgumbo-dev ($header);" \
+               "the Windows build needs them (ZORVANE_WINDOWS_BUILD=0 leaves it out)" >&2
+          rm -rf "$work"
+          exit 1
+        fi
+      done
+    fi
+    mkdir -p "$out/src"
+    cp "$source_dir"/src/*.c "$source_dir"/src/*.h "$out/src/"
+    cp "$source_dir/COPYING" "$out/"
+    echo "$version" >"$out/VERSION"
+    rm -rf "$work"
+  fi
+  ln -sfn "gumbo-$version" "$repo/build-deps/gumbo"
 fi

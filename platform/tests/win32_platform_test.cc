@@ -103,6 +103,30 @@ TEST(Win32TextTest, CutsAnsiTextBeforeAHalfCharacter) {
   }
 }
 
+// The code pages the HTML reader's character sets map to (the sets themselves are
+// checked on both platforms in text_test.cc): each one is there, and one the system
+// lacks is refused rather than read as something else.
+TEST(Win32TextTest, DecodesTheCodePagesOfHtmlCharacterSets) {
+  const struct {
+    unsigned code_page;
+    std::string bytes;
+    std::string utf8;
+  } cases[] = {
+      {932, Bytes({0x95, 0x5C, 0xB1, 0x95}), "表ｱ\uFFFD"},
+      {20932, Bytes({0xC9, 0xBD, 0xBC, 0xA8, 0x8E, 0xB1}), "表示ｱ"},  // EUC-JP
+      {1252, Bytes({0x80, 0xE9}), "€é"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code_page);
+    std::string utf8;
+    ASSERT_TRUE(win32::CodePageToUtf8(c.code_page, c.bytes, &utf8));
+    EXPECT_EQ(utf8, c.utf8);
+  }
+  std::string untouched = "before";
+  EXPECT_FALSE(win32::CodePageToUtf8(12345, "a", &untouched));
+  EXPECT_EQ(untouched, "before");
+}
+
 TEST_F(Win32PlatformTest, ProfileReadsAreCutAtACharacterBoundary) {
   const std::string file = folder_ / "設定.ini";
   ASSERT_TRUE(platform_->WritePrivateProfileString("RANK", "題名", "あいうえ", file));

@@ -39,6 +39,48 @@ std::string Utf8ToAnsi(std::string_view utf8) { return FromWide(CP_ACP, ToWide(C
 
 std::string AnsiToUtf8(std::string_view ansi) { return FromWide(CP_UTF8, ToWide(CP_ACP, ansi)); }
 
+namespace {
+
+// MultiByteToWideChar that refuses rather than substitutes: false when `bytes` hold a
+// sequence without a character in the code page.
+bool ToWideStrictly(UINT code_page, std::string_view bytes, std::wstring* wide) {
+  if (bytes.size() > INT_MAX) return false;
+  const int length = static_cast<int>(bytes.size());
+  const int needed =
+      ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  if (needed <= 0) return false;
+  const std::size_t start = wide->size();
+  wide->resize(start + static_cast<std::size_t>(needed));
+  ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), length, wide->data() + start,
+                        needed);
+  return true;
+}
+
+}  // namespace
+
+bool CodePageToUtf8(unsigned code_page, std::string_view bytes, std::string* utf8) {
+  if (::IsValidCodePage(code_page) == 0) return false;
+  std::wstring wide;
+  // The whole text at once first: most files hold no invalid byte. Otherwise character
+  // by character (a lead byte and the byte after it, or one byte), each one the code
+  // page refuses as U+FFFD, after which the next byte starts afresh.
+  if (!bytes.empty() && !ToWideStrictly(code_page, bytes, &wide)) {
+    wide.clear();
+    for (std::size_t i = 0; i < bytes.size();) {
+      const bool lead = ::IsDBCSLeadByteEx(code_page, static_cast<BYTE>(bytes[i])) != 0;
+      const std::size_t width = lead && i + 1 < bytes.size() ? 2 : 1;
+      if (ToWideStrictly(code_page, bytes.substr(i, width), &wide)) {
+        i += width;
+      } else {
+        wide.push_back(L'\xFFFD');
+        ++i;
+      }
+    }
+  }
+  *utf8 = WideToUtf8(wide);
+  return true;
+}
+
 std::string_view CutAnsiAtCharBoundary(std::string_view ansi, std::size_t max_bytes) {
   std::size_t end = 0;
   while (end < ansi.size()) {

@@ -18,6 +18,10 @@ std::string WideToUtf8(std::wstring_view wide);
 std::string Utf8ToAnsi(std::string_view utf8);
 // The ANSI code page to UTF-8, decoding invalid bytes as the code page's table does.
 std::string AnsiToUtf8(std::string_view ansi);
+// Text in code page `code_page` (1252, 932, 20932, ...) to UTF-8 in `*utf8`, each byte
+// that starts no character of the code page as U+FFFD rather than the code page's
+// default character. False, `*utf8` untouched, when the system lacks the code page.
+bool CodePageToUtf8(unsigned code_page, std::string_view bytes, std::string* utf8);
 
 // The longest prefix of the ANSI text `ansi` that has at most `max_bytes` bytes and does
 // not end in the lead byte of a double-byte character.
