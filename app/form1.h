@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/list_rows.h"
+#include "browsers/favorites_mirror.h"
 #include "platform/platform.h"
 
 namespace zorvane {
@@ -123,6 +124,9 @@ class Form1 {
   };
 
   void Refresh() { view_.Refresh(state_); }
+  // How the commands that use the Favorites folder wait for one another, across
+  // processes too: a minute at most, the label saying so, the window answering.
+  browsers::LockWait FavoritesLockWait();
 
   Platform& platform_;
   std::string program_dir_;

@@ -3,6 +3,7 @@
 // settings file and writes url.dat once at the end.
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/form1.h"
 #include "app/repaint_throttle.h"
 #include "app/window_texts.h"
+#include "browsers/favorites_mirror.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/file_listing.h"
 #include "catalogue/folder_walk.h"
@@ -53,7 +55,19 @@ void Form1::Command2_Click() {
     return;
   }
 
-  FolderWalk walk(platform_);
+  // No import writes into the folder while it is walked. A folder that no import has
+  // used has no lock file, and is walked without one.
+  std::unique_ptr<Platform::FileLock> lock;
+  if (browsers::LockFavoritesFolder(platform_, favorites, Platform::LockMode::kShared,
+                                    /*create=*/false, FavoritesLockWait(),
+                                    &lock) == Platform::LockResult::kBusy) {
+    view_.ShowMessage(form1_texts::kBuildBusy, MessageKind::kFailure);
+    return;
+  }
+  // The folders an import is still writing (or was killed writing) are no favourites.
+  FolderWalk walk(platform_, [](const std::string&, const DirEntry& entry) {
+    return browsers::IsImportStagingFolder(entry.name, entry.attributes);
+  });
   const std::int32_t upper = walk.GetFolderList(favorites);
   state_.list1.clear();
   if (upper >= 0) state_.list1 = walk.strFolderList();

@@ -4,22 +4,40 @@
 // user's who does not browse with Internet Explorer).
 #include "app/form1.h"
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/window_texts.h"
 #include "browsers/bookmark_import.h"
+#include "browsers/file_identity.h"
 #include "registry/favorites_folder.h"
 
 namespace zorvane {
 namespace {
 
-// "N個のブックマークを取り込みました", and how many were no pages when there were any.
+// How long a command waits for another one, of this program or another, that uses the
+// Favorites folder: a 20,000-bookmark import takes a few seconds.
+constexpr auto kFavoritesLockWait = std::chrono::seconds(60);
+
+// "N個のブックマークを取り込みました", with what was left out and how many sources were not
+// imported when there were any.
 std::string ImportedMessage(const browsers::ImportSummary& summary) {
   std::string message = std::to_string(summary.bookmarks) + form1_texts::kImportedCount;
   if (summary.left_out > 0) {
     message +=
         form1_texts::kLeftOutBefore + std::to_string(summary.left_out) + form1_texts::kLeftOutAfter;
+  }
+  if (summary.too_long > 0) {
+    message +=
+        form1_texts::kTooLongBefore + std::to_string(summary.too_long) + form1_texts::kLeftOutAfter;
+  }
+  if (summary.skipped_sources > 0) {
+    message += form1_texts::kSkippedSourcesBefore + std::to_string(summary.skipped_sources) +
+               form1_texts::kSkippedSourcesAfter;
   }
   return message;
 }
@@ -43,39 +61,67 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
     return false;
   }
   std::vector<browsers::BookmarkSource> sources;
+  // The folder layout of the system whose paths use the platform's separator.
+  const browsers::BrowserSystem system = platform_.PathSeparator() == '\\'
+                                             ? browsers::BrowserSystem::kWindows
+                                             : browsers::BrowserSystem::kLinux;
+  const browsers::DiscoveryDiagnostic diagnose = [this](const std::string& line) {
+    platform_.Diagnose(line);
+  };
+  std::vector<browsers::BookmarkSource> discovered = browsers::DiscoverBookmarkSources(
+      system,
+      browsers::UserFoldersFromEnvironment(
+          system, [this](const char* name) { return EnvironmentValue(platform_, name); }),
+      from.empty() ? diagnose : browsers::DiscoveryDiagnostic());
   if (from.empty()) {
-    // The folder layout of the system whose paths use the platform's separator.
-    const browsers::BrowserSystem system = platform_.PathSeparator() == '\\'
-                                               ? browsers::BrowserSystem::kWindows
-                                               : browsers::BrowserSystem::kLinux;
-    sources = browsers::DiscoverBookmarkSources(
-        system, browsers::UserFoldersFromEnvironment(system, [this](const char* name) {
-          return EnvironmentValue(platform_, name);
-        }));
+    sources = std::move(discovered);
   } else {
-    for (const std::string& path : from) sources.push_back({path, ""});
+    // A profile's file named by hand gets the folder name the search gives it, so one
+    // profile never has two mirrors.
+    for (const std::string& path : from) {
+      const auto found = std::find_if(discovered.begin(), discovered.end(),
+                                      [&](const browsers::BookmarkSource& source) {
+                                        return browsers::SameFile(source.path, path);
+                                      });
+      sources.push_back({path, found == discovered.end() ? "" : found->folder_name});
+    }
   }
   if (sources.empty()) {
     view_.ShowMessage(form1_texts::kNoBookmarks, MessageKind::kFailure);
     return false;
   }
-  // A fresh profile may not have its Favorites folder yet.
-  if (platform_.GetFileAttributes(favorites) == kInvalidFileAttributes) {
-    platform_.CreateDirectory(favorites);
-  }
-
   // Many bookmarks take a moment to write: say so before the window stops answering.
   state_.label1 = form1_texts::kImporting;
   Refresh();
   view_.DoEvents();
-  const browsers::ImportSummary summary = browsers::ImportBookmarks(
-      platform_, sources, favorites, [this](const std::string& line) { platform_.Diagnose(line); });
+  const browsers::ImportSummary summary =
+      browsers::ImportBookmarks(platform_, sources, favorites, FavoritesLockWait(),
+                                [this](const std::string& line) { platform_.Diagnose(line); });
+  if (summary.busy) {
+    view_.ShowMessage(form1_texts::kImportBusy, MessageKind::kFailure);
+    return false;
+  }
   if (summary.imported_sources == 0) {
     view_.ShowMessage(form1_texts::kImportFailed, MessageKind::kFailure);
     return false;
   }
   view_.ShowMessage(ImportedMessage(summary), MessageKind::kInformation);
   return true;
+}
+
+browsers::LockWait Form1::FavoritesLockWait() {
+  return {kFavoritesLockWait, [this, saved = std::optional<std::string>()](bool waiting) mutable {
+            if (waiting && !saved) {
+              saved = state_.label1;
+              state_.label1 = form1_texts::kWaitingForFavorites;
+              Refresh();
+            } else if (!waiting && saved) {
+              state_.label1 = *saved;
+              saved.reset();
+              Refresh();
+            }
+            view_.DoEvents();
+          }};
 }
 
 void Form1::mnuImportBookmarks_Click() {

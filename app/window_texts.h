@@ -24,11 +24,24 @@ inline constexpr char kAdded[] = "追加されました";
 inline constexpr char kAddFailed[] = "お気に入りへの追加に失敗";
 
 // Importing browser bookmarks: "N個のブックマークを取り込みました", followed by
-// "（ページ以外のM個は除外）" when M of them were no pages.
+// "（ページ以外のM個は除外）" when M of them were no pages, "（名前が長すぎるK個は除外）"
+// when K could not be given a name the file system takes, and
+// "（S個の取り込み元を読めませんでした）" when S sources were not imported.
 inline constexpr char kImporting[] = "ブックマーク取り込み中...";
 inline constexpr char kImportedCount[] = "個のブックマークを取り込みました";
 inline constexpr char kLeftOutBefore[] = "（ページ以外の";
 inline constexpr char kLeftOutAfter[] = "個は除外）";
+inline constexpr char kTooLongBefore[] = "（名前が長すぎる";
+inline constexpr char kSkippedSourcesBefore[] = "（";
+inline constexpr char kSkippedSourcesAfter[] = "個の取り込み元を読めませんでした）";
+inline constexpr char kImportBusy[] =
+    "別のブックマークの取り込みかお気に入りデータの更新が終わらないため、取り込めませんでした";
+
+// Waiting while another import, or a build, holds the Favorites folder.
+inline constexpr char kWaitingForFavorites[] =
+    "お気に入りフォルダを使う他の処理の終了を待っています...";
+inline constexpr char kBuildBusy[] =
+    "ブックマークの取り込みが終わらないため、お気に入りデータを更新できませんでした";
 inline constexpr char kNoBookmarks[] = "ブラウザのブックマークが見つかりません";
 inline constexpr char kImportFailed[] = "ブックマークの取り込みに失敗";
 

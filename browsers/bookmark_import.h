@@ -1,13 +1,12 @@
 // Mirroring browser bookmarks into the Favorites folder as ordinary Internet shortcuts,
 // so the catalogue build finds a Linux user's favourites where it finds anyone's.
 //
-// Each source gets one subfolder of the Favorites folder holding its folder tree, one
-// shortcut per bookmark, written as the add-to-Favorites command writes them. The
-// subfolder is built beside its place under a hidden name and then put in place in one
-// step, so a catalogue build never sees half a tree and a bookmark deleted in the
-// browser disappears. A subfolder the import made carries the file kImportMarkerFile;
-// a folder without it is the user's own and is never replaced, and nothing else in the
-// Favorites folder is touched.
+// Each source gets one subfolder of the Favorites folder (a mirror) holding its folder
+// tree, written by MirrorWriter under a staging name and put in place in one step (see
+// favorites_mirror.h for what a mirror holds and how the catalogue build keeps away from
+// the staging folders). A folder without the marker is the user's own and is never
+// replaced; files and folders the user added inside a mirror are carried into the new
+// one; links are never followed; nothing else in the Favorites folder is touched.
 #pragma once
 
 #include <functional>
@@ -15,12 +14,11 @@
 #include <vector>
 
 #include "browsers/bookmarks.h"
+#include "browsers/favorites_mirror.h"
 #include "browsers/profiles.h"
 #include "platform/platform.h"
 
 namespace zorvane::browsers {
-
-inline constexpr char kImportMarkerFile[] = ".zorvane-import";
 
 // One file to import.
 struct BookmarkSource {
@@ -30,26 +28,32 @@ struct BookmarkSource {
 };
 
 // The bookmark files of the browser profiles found (the profiles whose histories the URL
-// cache reads, in the same order), each named "BROWSER (PROFILE)".
+// cache reads, in the same order), each named "BROWSER (PROFILE)"; folders that cannot be
+// read are named through `diagnose`.
 std::vector<BookmarkSource> DiscoverBookmarkSources(BrowserSystem system,
-                                                    const UserFolders& folders);
+                                                    const UserFolders& folders,
+                                                    const DiscoveryDiagnostic& diagnose = {});
 
 struct ImportSummary {
-  int imported_sources = 0;  // subfolders written
-  int skipped_sources = 0;   // sources that could not be read, or whose folder is not ours
+  bool busy = false;         // another import or a catalogue build held the folder too long
+  int imported_sources = 0;  // mirrors written
+  int skipped_sources = 0;   // sources not imported; each is named through `diagnose`
   int bookmarks = 0;         // shortcuts written
   int left_out = 0;          // bookmarks whose address is no page (javascript:, place:, ...)
+  int too_long = 0;          // pages whose name or folder cannot fit the file system
 };
 
-// Imports every source into `favorites_folder` (which must exist). Names: a bookmark's
-// title (its first 100 characters) made a safe file name under the platform's rule; an
-// empty title gives a name from the address; a name already taken in its folder gets
-// " (2)", " (3)", ... Only http, https, ftp and file addresses are pages; others are left
-// out and counted; separators are left out. An address is written with its characters the
-// ANSI code page cannot hold percent-encoded (UTF-8), as the history reader hands it to
-// the ranking. Each source that is skipped is named through `diagnose` with the reason.
+// Imports every source into `favorites_folder` (made when missing, one level; nothing is
+// made or changed when no source can be read), one import at a time:
+// waits for the folder's lock as `wait` says, and ends busy, with nothing changed, when
+// it does not come. Staging folders that an interrupted import left are removed first
+// (an old mirror that was put aside and has no successor goes back in its place). A
+// source read twice (the same file by any path) is imported once. Only http, https, ftp
+// and file addresses are pages; others are left out and counted; separators are left
+// out. Each source that is not imported is named through `diagnose` with the reason, and
+// so is each file of the user's that keeps a mirror from being replaced.
 ImportSummary ImportBookmarks(Platform& platform, const std::vector<BookmarkSource>& sources,
-                              const std::string& favorites_folder,
+                              const std::string& favorites_folder, const LockWait& wait,
                               const std::function<void(const std::string& line)>& diagnose);
 
 }  // namespace zorvane::browsers

@@ -57,7 +57,7 @@ void FolderWalk::WalkFolder(const std::string& strPath) {
       continue;
     }
     const DirEntry& entry = level.entries[level.next++];
-    if (!IsWalkableFolder(entry)) continue;
+    if (!IsWalkableFolder(entry) || (skip_ && skip_(level.prefix, entry))) continue;
     std::string path = level.prefix + entry.name;
     strFolderList_.push_back(path);
     ++lngFolderCount_;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -12,7 +14,12 @@ namespace zorvane {
 
 class FolderWalk final {
  public:
-  explicit FolderWalk(Platform& platform) : platform_(platform) {}
+  // Whether the walk leaves out the subfolder `entry` of the folder `parent` (with its
+  // whole tree): the catalogue build leaves out the folders an import is still writing.
+  using SkipFolder = std::function<bool(const std::string& parent, const DirEntry& entry)>;
+
+  explicit FolderWalk(Platform& platform, SkipFolder skip = {})
+      : platform_(platform), skip_(std::move(skip)) {}
   FolderWalk(const FolderWalk&) = delete;
   FolderWalk& operator=(const FolderWalk&) = delete;
 
@@ -34,6 +41,7 @@ class FolderWalk final {
   void WalkFolder(const std::string& strPath);
 
   Platform& platform_;
+  SkipFolder skip_;
   std::vector<std::string> strFolderList_{std::string()};
   std::size_t lngFolderCount_ = 0;
 };

@@ -14,6 +14,7 @@ set(rules
   "platform/win32/|^platform/|^browsers/"
   "platform/|${core}"
   "browsers/bookmark_import|^browsers/|^platform/|^share/"
+  "browsers/mirror_writer|^browsers/|^platform/|^share/"
   "browsers/|^browsers/|${core}"
   "registry/|^registry/|${core}"
   "catalogue/|^catalogue/|^registry/|${core}"

@@ -89,6 +89,9 @@ class ForwardingPlatform : public Platform {
   std::string ExpandEnvironmentStrings(const std::string& text) override {
     return target_->ExpandEnvironmentStrings(text);
   }
+  bool DecodeText(std::string_view charset, std::string_view bytes, std::string* utf8) override {
+    return target_->DecodeText(charset, bytes, utf8);
+  }
 
   void EnumerateUrlCache(std::uint32_t type_mask,
                          const std::function<bool(const UrlCacheEntry&)>& visit) override {
@@ -109,6 +112,16 @@ class ForwardingPlatform : public Platform {
   bool FileNamesIgnoreCase() const override { return target_->FileNamesIgnoreCase(); }
   bool ReplaceDirectory(const std::string& staged, const std::string& target) override {
     return target_->ReplaceDirectory(staged, target);
+  }
+  bool CopyNewFile(const std::string& from, const std::string& to) override {
+    return target_->CopyNewFile(from, to);
+  }
+  bool NameFits(const std::string& parent, std::string_view name, bool is_folder) override {
+    return target_->NameFits(parent, name, is_folder);
+  }
+  LockResult TryLockFile(const std::string& path, LockMode mode, bool create,
+                         std::unique_ptr<FileLock>* lock) override {
+    return target_->TryLockFile(path, mode, create, lock);
   }
   bool RemoveDirectoryTree(const std::string& path) override {
     return target_->RemoveDirectoryTree(path);

@@ -1,5 +1,6 @@
 #include "platform/null_platform.h"
 
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace zorvane {
@@ -10,6 +11,11 @@ std::string NullPlatform::GetPrivateProfileString(const std::string&, const std:
   // As for a missing file: the default, cut to the buffer without splitting a character.
   if (size == 0) return {};
   return std::string(text::FirstChars(default_value, size - 1));
+}
+
+// Lengths as on a POSIX file system that takes names of 255 bytes.
+bool NullPlatform::NameFits(const std::string& parent, std::string_view name, bool) {
+  return paths::PosixNameFits(parent, name, 255);
 }
 
 // Characters beyond ASCII have no place in this code page: each becomes one "?".

@@ -57,6 +57,13 @@ class NullPlatform final : public Platform {
   bool CreateDirectory(const std::string&) override { return false; }
   bool ReplaceDirectory(const std::string&, const std::string&) override { return false; }
   bool RemoveDirectoryTree(const std::string&) override { return true; }  // nothing is there
+  bool CopyNewFile(const std::string&, const std::string&) override { return false; }
+  bool NameFits(const std::string& parent, std::string_view name, bool is_folder) override;
+  LockResult TryLockFile(const std::string&, LockMode, bool,
+                         std::unique_ptr<FileLock>* lock) override {
+    lock->reset();
+    return LockResult::kFailed;
+  }
 
   std::string ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "platform/charset.h"
 #include "platform/text.h"
 
 namespace zorvane {
@@ -22,6 +23,18 @@ bool AnsiCodePage::SurvivesAnsi(std::string_view utf8) {
 
 bool AnsiCodePage::IsCanonicalAnsi(std::string_view ansi) {
   return text::IsAscii(ansi) || ToAnsi(FromAnsi(ansi)) == ansi;
+}
+
+bool Platform::DecodeText(std::string_view charset, std::string_view bytes, std::string* utf8) {
+  const charset::Id id = charset::FromName(charset);
+  if (id == charset::Id::kUtf8) {
+    *utf8 = charset::Utf8Lossy(bytes);
+  } else if (id == charset::Id::kUtf16Le || id == charset::Id::kUtf16Be) {
+    *utf8 = charset::Utf16ToUtf8(bytes, id == charset::Id::kUtf16Be);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 void Platform::Diagnose(const std::string& line) {

@@ -79,9 +79,9 @@ enum class AddressEncoding : std::uint8_t {
 // is handed in the source's own form so that a reader that only compares it with known
 // addresses need not convert it; FromAnsi (after ToAnsi for kUtf8) gives its text.
 struct UrlCacheEntry {
-  std::uint32_t type = 0;       // entry-type bits (0x1 normal, 0x100000 cookie, ...)
-  std::string_view address;     // the source address in `encoding`, no NUL
-  std::uint32_t hit_rate = 0;   // the entry's hit count
+  std::uint32_t type = 0;      // entry-type bits (0x1 normal, 0x100000 cookie, ...)
+  std::string_view address;    // the source address in `encoding`, no NUL
+  std::uint32_t hit_rate = 0;  // the entry's hit count
   AddressEncoding encoding = AddressEncoding::kAnsi;
 };
 
@@ -123,8 +123,8 @@ class Platform : public AnsiCodePage {
   // `default_value` when the file, section or key is missing; at most `size` - 1 ANSI
   // bytes, never half a double-byte character. Size 0 gives "".
   virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                              const std::string& default_value,
-                                              std::uint32_t size, const std::string& file) = 0;
+                                              const std::string& default_value, std::uint32_t size,
+                                              const std::string& file) = 0;
   // Sets `key` in `section` of `file`, creating both as needed. False when the file cannot
   // be written; the file is then unchanged.
   virtual bool WritePrivateProfileString(const std::string& section, const std::string& key,
@@ -160,17 +160,57 @@ class Platform : public AnsiCodePage {
   virtual bool CreateDirectory(const std::string& path) = 0;
   // Puts the folder `staged` in the place of `target`, a folder of the same parent or
   // nothing yet: an existing `target` is exchanged with `staged` in one step where the
-  // file system can (else moved aside just before), then removed with all it holds.
-  // False, with `target` as it was, when `staged` could not be put in its place.
+  // file system can (else moved aside to `staged` + ".old" just before), then removed
+  // with all it holds; what cannot be removed stays under the staged name or the aside
+  // one. True once `staged` stands at `target`; false, with `target` as it was, when it
+  // could not be put there. A link at `target` is never replaced.
   virtual bool ReplaceDirectory(const std::string& staged, const std::string& target) = 0;
   // Removes the folder `path` with everything in it; links inside are removed, never
   // followed. True when nothing is left at `path` (also when nothing was there).
   virtual bool RemoveDirectoryTree(const std::string& path) = 0;
+  // Copies the file `from` to the new file `to`, with its attributes (False, and nothing
+  // changed, when something of that name exists or the copy fails). A link at `from` is
+  // read through: callers that must not follow links look at the attributes first.
+  virtual bool CopyNewFile(const std::string& from, const std::string& to) = 0;
+  // Whether a new entry named `name` (a folder with `is_folder`) fits in the folder
+  // `parent` as far as lengths go, `parent` existing or not: POSIX, a name of at most the
+  // bytes the folder's file system takes and a whole path below PATH_MAX; Windows, a name
+  // of at most 255 characters and a whole path the ANSI file functions take (MAX_PATH less
+  // the room a folder keeps for the names of its files). Names and paths that fit may
+  // still be refused for other reasons (characters, collisions, permissions).
+  virtual bool NameFits(const std::string& parent, std::string_view name, bool is_folder) = 0;
+
+  // ---- Locks between processes ---------------------------------------------------------
+
+  // A lock that other processes (and other locks of this one) see, held until the object
+  // goes; a process that ends releases its locks, however it ends.
+  class FileLock {
+   public:
+    virtual ~FileLock() = default;
+  };
+  enum class LockMode { kShared, kExclusive };
+  enum class LockResult {
+    kLocked,  // `*lock` holds the lock
+    kBusy,    // another holder's lock conflicts; try again later
+    kFailed,  // the lock file could not be opened (or, without `create`, does not exist)
+  };
+  // Takes a lock on the file `path` in `mode` without waiting: shared locks go together,
+  // an exclusive one goes alone. With `create` a missing lock file is made (hidden on
+  // Windows); it stays behind when the lock goes, since removing it would let a third
+  // process lock a new file while a second still holds the old one.
+  virtual LockResult TryLockFile(const std::string& path, LockMode mode, bool create,
+                                 std::unique_ptr<FileLock>* lock) = 0;
 
   // ---- Text (and the ANSI conversions of AnsiCodePage) --------------------------------
 
   // Replaces %NAME% references with the environment's values; unknown names stay.
   virtual std::string ExpandEnvironmentStrings(const std::string& text) = 0;
+  // Converts `bytes`, text in the character set named `charset` (a name as HTML declares
+  // it: "Shift_JIS", "EUC-JP", "windows-1252", ..., compared without regard to case; see
+  // platform/charset.h), to UTF-8 in `*utf8`, each invalid sequence as U+FFFD. False, and
+  // `*utf8` untouched, when the platform does not know the set. Every platform knows
+  // UTF-8 and UTF-16; the base knows no more.
+  virtual bool DecodeText(std::string_view charset, std::string_view bytes, std::string* utf8);
 
   // ---- URL cache -----------------------------------------------------------------------
 

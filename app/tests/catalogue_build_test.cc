@@ -60,9 +60,9 @@ class CatalogueBuildTest : public ::testing::Test {
 TEST_F(CatalogueBuildTest, CataloguesShortcutsInWalkAndListingOrder) {
   AddShortcut("b.url", "http://b.example/");
   AddShortcut("A.url", "http://a.example/");
-  AddShortcut("Upper.URL", "http://upper.example/");        // not "url" in lower case
-  AddShortcut("myurl", "http://m.example/");                  // no dot needed; title "m"
-  AddShortcut(".hidden.url", "http://hidden.example/");       // hidden files are skipped
+  AddShortcut("Upper.URL", "http://upper.example/");            // not "url" in lower case
+  AddShortcut("myurl", "http://m.example/");                    // no dot needed; title "m"
+  AddShortcut(".hidden.url", "http://hidden.example/");         // hidden files are skipped
   AddShortcut(".folder/inside.url", "http://inside.example/");  // hidden folders are walked
   AddShortcut("News/日本語.url", "http://\x93\xfa\x96\x7b.example/");
   root_.Write("Favorites/empty.url", "[Other]\r\nURL=http://no.example/\r\n");
@@ -75,8 +75,7 @@ TEST_F(CatalogueBuildTest, CataloguesShortcutsInWalkAndListingOrder) {
   // Root first (A.url, b.url, empty.url, myurl by name without regard to case), then
   // each subfolder; the order of sibling folders is the system's, so compare as sets.
   const std::string dat = UrlDat();
-  EXPECT_EQ(dat.rfind("http://a.example/\r\nhttp://b.example/\r\n\r\nhttp://m.example/\r\n", 0),
-            0u)
+  EXPECT_EQ(dat.rfind("http://a.example/\r\nhttp://b.example/\r\n\r\nhttp://m.example/\r\n", 0), 0u)
       << dat;
   EXPECT_NE(dat.find("http://inside.example/\r\n"), std::string::npos);
   EXPECT_NE(dat.find("http://\x93\xfa\x96\x7b.example/\r\n"), std::string::npos);
@@ -274,6 +273,35 @@ TEST_F(CatalogueBuildTest, DoesNotFollowLinksToFolders) {
   std::filesystem::create_directory_symlink(favorites(), root_.path() / "Favorites" / "loop");
   auto view = Build();
   EXPECT_EQ(view->messages, std::vector<std::string>{"終了しました"});
+  EXPECT_EQ(UrlDat(), "http://a.example/\r\n\r\n");
+}
+
+// A mirror that an import is still writing or removing (or was killed doing so) is no
+// favourite; a folder of a like name that is not the import's is.
+TEST_F(CatalogueBuildTest, LeavesOutTheFoldersAnImportIsWriting) {
+  AddShortcut(".zorvane-new-0badf00d/half.url", "http://half.example/");
+  AddShortcut(".zorvane-new-0c0ffee0.old/old.url", "http://old.example/");
+  AddShortcut(".zorvane-new-mine/mine.url", "http://mine.example/");
+  auto view = Build();
+  EXPECT_EQ(UrlDat(), "http://mine.example/\r\n\r\n");
+}
+
+// The build waits while an import holds the Favorites folder, saying so.
+TEST_F(CatalogueBuildTest, WaitsForAnImportToEnd) {
+  AddShortcut("a.url", "http://a.example/");
+  std::unique_ptr<Platform::FileLock> import;
+  ASSERT_EQ(platform_->TryLockFile(favorites() + "/.zorvane-lock", Platform::LockMode::kExclusive,
+                                   true, &import),
+            Platform::LockResult::kLocked);
+  RecordingView view;
+  view.on_yield = [&] { import.reset(); };
+  Form1 form(*platform_, program_dir(), view);
+  form.Form_Load();
+  form.Command2_Click();
+  EXPECT_EQ(view.messages, std::vector<std::string>{"終了しました"});
+  EXPECT_TRUE(std::any_of(view.refreshes.begin(), view.refreshes.end(), [](const Form1State& s) {
+    return s.label1 == "お気に入りフォルダを使う他の処理の終了を待っています...";
+  }));
   EXPECT_EQ(UrlDat(), "http://a.example/\r\n\r\n");
 }
 

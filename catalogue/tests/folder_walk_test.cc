@@ -69,6 +69,17 @@ TEST(FolderWalkTest, NeverEntersLinksAndSkipsUnlistableFolders) {
   EXPECT_EQ(walk.strFolderList(), (std::vector<std::string>{"/fav", "/fav/locked", "/fav/open"}));
 }
 
+TEST(FolderWalkTest, LeavesOutTheFoldersItIsToldTo) {
+  MemoryPlatform tree;
+  tree.AddFolder("/fav/a/skip/below");
+  tree.AddFolder("/fav/b");
+  FolderWalk walk(tree, [](const std::string& parent, const DirEntry& entry) {
+    return parent == "/fav/a/" && entry.name == "skip";
+  });
+  EXPECT_EQ(walk.GetFolderList("/fav"), 2);
+  EXPECT_EQ(walk.strFolderList(), (std::vector<std::string>{"/fav", "/fav/a", "/fav/b"}));
+}
+
 TEST(FolderWalkTest, WalksVeryDeepTreesWithoutRecursion) {
   MemoryPlatform tree;
   std::string path = "/r";

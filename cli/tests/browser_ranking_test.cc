@@ -117,6 +117,18 @@ TEST_F(BrowserRankingTest, NamedSourcesThatCannotBeReadAreNamedOnStderr) {
   EXPECT_EQ(none.err, "zorvane-cli: " + missing + ": not found\nzorvane-cli: " + text +
                           ": not a kind of file Zorvane reads\n");
 
+  // One source that can be read is enough: the message counts the others, and a
+  // profile's own file named by hand gets the folder the profile search gives it.
+  const std::string places =
+      (home_.path() / ".mozilla/firefox/zorvtest.default-esr/places.sqlite").string();
+  const Result some = Run({"import-bookmarks", "--from", missing, "--from", places});
+  EXPECT_EQ(some.status, kExitOk);
+  EXPECT_EQ(some.out,
+            "13個のブックマークを取り込みました（ページ以外の2個は除外）"
+            "（1個の取り込み元を読めませんでした）\n");
+  EXPECT_EQ(some.err, "zorvane-cli: " + missing + ": not found\n");
+  EXPECT_TRUE(fs::is_directory(home_.path() / "Favorites/Firefox (default-esr)"));
+
   // A bookmarks HTML file is named after itself.
   const Result html =
       Run({"import-bookmarks", "--from", (BrowserData() / "firefox/bookmarks.html").string(),

@@ -1,8 +1,12 @@
 #include "platform/memory/memory_platform.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "platform/environment.h"
+#include "platform/paths.h"
+#include "platform/posix/charsets.h"
 #include "platform/posix/cp932.h"
 #include "platform/profile_engine.h"
 #include "platform/text.h"
@@ -380,6 +384,53 @@ bool MemoryPlatform::RemoveDirectoryTree(const std::string& path) {
   return true;
 }
 
+bool MemoryPlatform::CopyNewFile(const std::string& from, const std::string& to) {
+  const Node* source = Find(from);
+  if (source == nullptr || source->folder || source->unreadable || Exists(to) || !CanAddIn(to)) {
+    return false;
+  }
+  Node copy = *source;
+  copy.path = Trimmed(to);
+  nodes_[Key(to)] = std::move(copy);
+  return true;
+}
+
+bool MemoryPlatform::NameFits(const std::string& parent, std::string_view name, bool is_folder) {
+  return options_.ignore_case ? paths::WindowsNameFits(parent, name, is_folder)
+                              : paths::PosixNameFits(parent, name, 255);
+}
+
+class MemoryPlatform::MemoryLock final : public FileLock {
+ public:
+  MemoryLock(MemoryPlatform& platform, std::string key)
+      : platform_(platform), key_(std::move(key)) {}
+  ~MemoryLock() override {
+    int& holders = platform_.lock_holders_[key_];
+    holders = holders < 0 ? 0 : holders - 1;
+  }
+
+ private:
+  MemoryPlatform& platform_;
+  std::string key_;
+};
+
+Platform::LockResult MemoryPlatform::TryLockFile(const std::string& path, LockMode mode,
+                                                 bool create, std::unique_ptr<FileLock>* lock) {
+  lock->reset();
+  const Node* node = Find(path);
+  if (node == nullptr) {
+    if (!create || !CanAddIn(path)) return LockResult::kFailed;
+    AddFile(path, "");
+  } else if (node->folder) {
+    return LockResult::kFailed;
+  }
+  int& holders = lock_holders_[Key(path)];
+  if (holders < 0 || (holders > 0 && mode == LockMode::kExclusive)) return LockResult::kBusy;
+  holders = mode == LockMode::kExclusive ? -1 : holders + 1;
+  *lock = std::make_unique<MemoryLock>(*this, Key(path));
+  return LockResult::kLocked;
+}
+
 // ---- Text and environment --------------------------------------------------------------
 
 std::string MemoryPlatform::ToAnsi(std::string_view utf8) { return cp932::FromUtf8(utf8); }
@@ -392,6 +443,11 @@ std::string MemoryPlatform::FromAnsi(std::string_view ansi) {
 bool MemoryPlatform::SurvivesAnsi(std::string_view utf8) { return cp932::SurvivesRoundTrip(utf8); }
 
 bool MemoryPlatform::IsCanonicalAnsi(std::string_view ansi) { return cp932::IsCanonical(ansi); }
+
+bool MemoryPlatform::DecodeText(std::string_view charset, std::string_view bytes,
+                                std::string* utf8) {
+  return Platform::DecodeText(charset, bytes, utf8) || posix::DecodeText(charset, bytes, utf8);
+}
 
 std::string MemoryPlatform::ExpandEnvironmentStrings(const std::string& text) {
   return ExpandEnvironmentReferences(

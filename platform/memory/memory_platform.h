@@ -143,11 +143,19 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   bool CreateDirectory(const std::string& path) override;
   bool ReplaceDirectory(const std::string& staged, const std::string& target) override;
   bool RemoveDirectoryTree(const std::string& path) override;
+  bool CopyNewFile(const std::string& from, const std::string& to) override;
+  // The length rule of the system the options imitate (Windows with the Windows rule for
+  // names, else POSIX with names of 255 bytes).
+  bool NameFits(const std::string& parent, std::string_view name, bool is_folder) override;
+  LockResult TryLockFile(const std::string& path, LockMode mode, bool create,
+                         std::unique_ptr<FileLock>* lock) override;
 
   std::string ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
   bool SurvivesAnsi(std::string_view utf8) override;
   bool IsCanonicalAnsi(std::string_view ansi) override;
+  // The POSIX platform's sets, whatever the base.
+  bool DecodeText(std::string_view charset, std::string_view bytes, std::string* utf8) override;
   std::string ExpandEnvironmentStrings(const std::string& text) override;
 
   void EnumerateUrlCache(std::uint32_t type_mask,
@@ -185,6 +193,10 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   std::string ChildPrefix(const std::string& key) const;
   // The keys of `folder` and everything below it.
   std::vector<std::string> KeysAtOrBelow(const std::string& folder) const;
+
+  // The holders of one lock file's lock: shared ones, or one exclusive (-1).
+  class MemoryLock;
+  std::map<std::string, int> lock_holders_;  // by Key(path)
 
   Options options_;
   std::map<std::string, Node> nodes_;  // by Key(path)

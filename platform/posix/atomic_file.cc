@@ -81,6 +81,35 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+bool CopyToNewFile(const std::string& from, const std::string& to) {
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st;
+  if (!in.valid() || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  UniqueFd out(
+      ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, st.st_mode & 07777));
+  if (!out.valid()) return false;
+  bool copied = true;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(in.get(), buffer, sizeof(buffer));
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      copied = false;
+      break;
+    }
+    if (!WriteAll(out.get(), std::string_view(buffer, static_cast<std::size_t>(n)))) {
+      copied = false;
+      break;
+    }
+  }
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  if (copied) ::futimens(out.get(), times);  // best effort
+  if (copied && out.Close()) return true;
+  ::unlink(to.c_str());
+  return false;
+}
+
 std::optional<std::string> WriteTarget(const std::string& path) {
   if (path.empty()) return std::nullopt;
   struct stat st;

@@ -49,6 +49,11 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes);
 // Writes all of `bytes` to `fd`, through interruptions; false on an error.
 bool WriteAll(int fd, std::string_view bytes);
 
+// Copies the file `from` (read through a link) to the new file `to` (never through a
+// link), with its permission bits and times. False, with nothing left at `to`, when `to`
+// exists or the copy fails.
+bool CopyToNewFile(const std::string& from, const std::string& to);
+
 // The file a write to `path` should replace: `path` itself, or the file a symbolic link
 // there points to (a write goes through the link, as on Windows, and keeps the link).
 // nullopt for an empty path or a link that leads nowhere.

@@ -21,6 +21,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -29,10 +30,13 @@
 #include <vector>
 
 #include "platform/environment.h"
+#include "platform/paths.h"
 #include "platform/posix/atomic_file.h"
+#include "platform/posix/charsets.h"
 #include "platform/posix/cp932.h"
 #include "platform/posix/environment.h"
 #include "platform/posix/file_attributes.h"
+#include "platform/posix/file_lock.h"
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/processes.h"
 #include "platform/posix/profile_cache.h"
@@ -66,7 +70,6 @@ std::string_view CString(const std::string& s) {
 bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && text::AsciiLower(s.substr(0, prefix.size())) == prefix;
 }
-
 
 // The folder that holds the running executable, without a final "/"; "." when the
 // system does not say.
@@ -231,7 +234,6 @@ class PosixPlatform final : public Platform {
     return FileRead::kFailed;
   }
 
-
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     profile_reads_.Clear();
     const std::optional<std::string> target = WriteTarget(path);
@@ -256,10 +258,11 @@ class PosixPlatform final : public Platform {
     if (::lstat(target.c_str(), &st) != 0) {
       return errno == ENOENT && ::rename(staged.c_str(), target.c_str()) == 0;
     }
-    if (!S_ISDIR(st.st_mode)) return false;
+    if (!S_ISDIR(st.st_mode)) return false;  // a link, too: never replaced
     // One step: whoever lists the parent sees the old folder or the new one, never none.
     if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
-      return RemoveDirectoryTree(staged);
+      RemoveDirectoryTree(staged);
+      return true;
     }
     if (errno != EINVAL && errno != ENOSYS) return false;
     // File systems without the exchange: the old folder steps aside for an instant.
@@ -269,7 +272,8 @@ class PosixPlatform final : public Platform {
       ::rename(aside.c_str(), target.c_str());
       return false;
     }
-    return RemoveDirectoryTree(aside);
+    RemoveDirectoryTree(aside);
+    return true;
   }
 
   bool RemoveDirectoryTree(const std::string& path) override {
@@ -278,15 +282,30 @@ class PosixPlatform final : public Platform {
     return !error && !std::filesystem::exists(std::filesystem::symlink_status(path, error));
   }
 
+  bool CopyNewFile(const std::string& from, const std::string& to) override {
+    return !from.empty() && !to.empty() && posix::CopyToNewFile(from, to);
+  }
+
+  bool NameFits(const std::string& parent, std::string_view name, bool /*is_folder*/) override {
+    return paths::PosixNameFits(parent, name, NameMax(parent));
+  }
+
+  LockResult TryLockFile(const std::string& path, LockMode mode, bool create,
+                         std::unique_ptr<FileLock>* lock) override {
+    return posix::TryLockFile(path, mode, create, lock);
+  }
+
   std::string ToAnsi(std::string_view utf8) override { return cp932::FromUtf8(utf8); }
   std::string FromAnsi(std::string_view ansi) override { return cp932::ToUtf8(ansi); }
   bool SurvivesAnsi(std::string_view utf8) override { return cp932::SurvivesRoundTrip(utf8); }
   bool IsCanonicalAnsi(std::string_view ansi) override { return cp932::IsCanonical(ansi); }
+  bool DecodeText(std::string_view charset, std::string_view bytes, std::string* utf8) override {
+    return Platform::DecodeText(charset, bytes, utf8) || posix::DecodeText(charset, bytes, utf8);
+  }
 
   std::string ExpandEnvironmentStrings(const std::string& text) override {
     return ExpandEnvironmentReferences(text, LookUpVariable);
   }
-
 
   void EnumerateUrlCache(std::uint32_t type_mask,
                          const std::function<bool(const UrlCacheEntry&)>& visit) override {
@@ -342,7 +361,27 @@ class PosixPlatform final : public Platform {
                                      std::getenv("XDG_DATA_HOME"), home_);
   }
 
+  // The longest name the file system of `folder` (or of the nearest folder above it
+  // that exists) takes. Asked for every name an import writes, in a few folders: the
+  // answers of the last ones are kept.
+  std::size_t NameMax(const std::string& parent) {
+    if (const auto known = name_max_.find(parent); known != name_max_.end()) return known->second;
+    std::string folder = parent.empty() ? std::string(".") : parent;
+    long name_max = -1;
+    for (;;) {
+      errno = 0;
+      name_max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+      if (name_max >= 0 || errno == 0) break;  // -1 without an error: no limit
+      const std::size_t slash = folder.find_last_of('/');
+      if (slash == std::string::npos || folder == "/") break;
+      folder = slash == 0 ? "/" : folder.substr(0, slash);
+    }
+    if (name_max_.size() >= 64) name_max_.clear();
+    return name_max_[parent] = name_max > 0 ? static_cast<std::size_t>(name_max) : NAME_MAX;
+  }
+
   const std::string home_;
+  std::map<std::string, std::size_t> name_max_;
   PosixRegistry registry_;
   Children children_;
   ProfileReadCache profile_reads_;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -79,6 +80,31 @@ TEST(MemoryPlatformTest, FileOperationsAnswerAsOnDisk) {
       [](Platform& p, const std::string& d) { return Yes(p.RemoveDirectoryTree(d + "/new")); },
       [](Platform& p, const std::string& d) { return Yes(p.RemoveDirectoryTree(d + "/new")); },
       [](Platform& p, const std::string& d) { return List(p, d); },
+      [](Platform& p, const std::string& d) { return Yes(p.CopyNewFile(d + "/A.url", d + "/C")); },
+      [](Platform& p, const std::string& d) { return Yes(p.CopyNewFile(d + "/A.url", d + "/C")); },
+      [](Platform& p, const std::string& d) { return Yes(p.CopyNewFile(d + "/no", d + "/D")); },
+      [](Platform& p, const std::string& d) { return Read(p, d + "/C") + " " + List(p, d); },
+      // Locks: shared ones go together, an exclusive one alone; a missing lock file is
+      // made only when asked for; a lock goes with its object.
+      [](Platform& p, const std::string& d) {
+        std::string answers;
+        std::unique_ptr<Platform::FileLock> a, b, c;
+        const auto lock = [&](Platform::LockMode mode, bool create,
+                              std::unique_ptr<Platform::FileLock>* into) {
+          answers += std::to_string(static_cast<int>(p.TryLockFile(d + "/L", mode, create, into)));
+        };
+        lock(Platform::LockMode::kShared, false, &a);
+        lock(Platform::LockMode::kShared, true, &a);
+        lock(Platform::LockMode::kShared, false, &b);
+        lock(Platform::LockMode::kExclusive, false, &c);
+        a.reset();
+        b.reset();
+        lock(Platform::LockMode::kExclusive, false, &c);
+        lock(Platform::LockMode::kShared, false, &a);
+        c.reset();
+        lock(Platform::LockMode::kShared, false, &a);
+        return answers + " " + List(p, d);
+      },
   };
 
   std::random_device random;
@@ -104,6 +130,15 @@ TEST(MemoryPlatformTest, TheWindowsRuleComparesNamesWithoutCase) {
   EXPECT_EQ(List(memory, "C:\\FAV"), "News/ ");
   memory.SetEnvironmentVariable("UserProfile", "C:\\Users\\u");
   EXPECT_EQ(memory.ExpandEnvironmentStrings("%USERPROFILE%\\Favorites"), "C:\\Users\\u\\Favorites");
+}
+
+// Its base, a NullPlatform, knows only the Unicode forms; the sets HTML files declare
+// come from the POSIX platform's conversions.
+TEST(MemoryPlatformTest, DecodesTheCharacterSetsOfThePosixPlatform) {
+  MemoryPlatform memory;
+  std::string utf8;
+  EXPECT_TRUE(memory.DecodeText("Shift_JIS", "\x95\x5C", &utf8));
+  EXPECT_EQ(utf8, "表");
 }
 
 }  // namespace

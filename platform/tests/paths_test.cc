@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace zorvane::paths {
 namespace {
 
@@ -15,6 +17,42 @@ TEST(PathsTest, InsertsSeparatorUnlessPresent) {
 TEST(PathsTest, AlwaysJoinDoublesATrailingSeparator) {
   EXPECT_EQ(JoinAlways("C:\\Favorites\\", "a.url", '\\'), "C:\\Favorites\\\\a.url");
   EXPECT_EQ(JoinAlways("/fav", "a.url", '/'), "/fav/a.url");
+}
+
+std::string Repeat(const std::string& s, std::size_t n) {
+  std::string out;
+  while (n-- > 0) out += s;
+  return out;
+}
+
+TEST(PathsTest, NamesFitUnderEachSystemsLengthRule) {
+  const std::string folder(230, 'f');
+  const struct {
+    std::string parent, name;
+    bool is_folder, windows, posix;
+  } cases[] = {
+      {"C:", std::string(251, 'a') + ".url", false, true, true},
+      {"C:", std::string(252, 'a') + ".url", false, false, false},
+      // Windows counts characters, POSIX bytes: 85 of three bytes are 255.
+      {"C:", Repeat("日", 85), false, true, true},
+      {"C:", Repeat("日", 86), false, true, false},
+      // A whole Windows path: 259 characters for a file, 247 for a folder.
+      {folder, std::string(28, 'a'), false, true, true},
+      {folder, std::string(29, 'a'), false, false, true},
+      {folder, std::string(16, 'a'), true, true, true},
+      {folder, std::string(17, 'a'), true, false, true},
+      // A character beyond the basic plane is two units of a Windows path.
+      {folder, std::string(15, 'a') + "日", true, true, true},
+      {folder, std::string(15, 'a') + "\xF0\x9F\x98\x80", true, false, true},
+      // A POSIX path stays below 4096 bytes.
+      {std::string(4000, 'p'), std::string(94, 'n'), false, false, true},
+      {std::string(4000, 'p'), std::string(95, 'n'), false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.name.size()) + " bytes in " + std::to_string(c.parent.size()));
+    EXPECT_EQ(WindowsNameFits(c.parent, c.name, c.is_folder), c.windows);
+    EXPECT_EQ(PosixNameFits(c.parent, c.name, 255), c.posix);
+  }
 }
 
 }  // namespace

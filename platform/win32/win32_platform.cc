@@ -11,17 +11,20 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "browsers/cache_with_history.h"
 #include "browsers/history.h"
 #include "browsers/profiles.h"
+#include "platform/charset.h"
 #include "platform/paths.h"
-#include "platform/text.h"
 #include "platform/profile_engine.h"
+#include "platform/text.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/windows_include.h"
@@ -41,6 +44,12 @@ HKEY RootKey(std::uint32_t root) {
 }
 
 HKEY KeyFromHandle(RegHandle key) { return reinterpret_cast<HKEY>(key); }
+
+// A lock of TryLockFile: closing the handle releases it.
+struct Win32FileLock final : Platform::FileLock {
+  explicit Win32FileLock(win32::UniqueFile opened) : file(std::move(opened)) {}
+  win32::UniqueFile file;
+};
 
 // The profile functions return a value of at most 65535 characters.
 constexpr DWORD kProfileValueLimit = 65536 + 2;
@@ -217,7 +226,7 @@ class Win32Platform final : public Platform {
     if (!file) {
       const DWORD error = ::GetLastError();
       return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::kMissing
-                                                                               : FileRead::kFailed;
+                                                                            : FileRead::kFailed;
     }
     LARGE_INTEGER file_size{};
     if (!::GetFileSizeEx(file.get(), &file_size) || file_size.QuadPart > 0x7FFFFFFF) {
@@ -291,8 +300,8 @@ class Win32Platform final : public Platform {
     const std::string ansi_path = Utf8ToAnsi(path);
     bool written;
     {
-      win32::UniqueFile file(::CreateFileA(ansi_path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      win32::UniqueFile file(::CreateFileA(ansi_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) return false;
       DWORD wrote = 0;
       written = bytes.size() <= MAXDWORD &&
@@ -311,7 +320,10 @@ class Win32Platform final : public Platform {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       return ::MoveFileExA(ansi_staged.c_str(), ansi_target.c_str(), 0) != FALSE;
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      return false;  // a file, or a link: never replaced
+    }
     // Windows cannot exchange two folders: the old one steps aside for an instant.
     const std::string aside = staged + ".old";
     const std::string ansi_aside = Utf8ToAnsi(aside);
@@ -323,7 +335,8 @@ class Win32Platform final : public Platform {
       ::MoveFileExA(ansi_aside.c_str(), ansi_target.c_str(), 0);
       return false;
     }
-    return RemoveDirectoryTree(aside);
+    RemoveDirectoryTree(aside);
+    return true;
   }
 
   bool RemoveDirectoryTree(const std::string& path) override {
@@ -352,10 +365,49 @@ class Win32Platform final : public Platform {
     return ::RemoveDirectoryA(ansi.c_str()) != FALSE;
   }
 
+  bool CopyNewFile(const std::string& from, const std::string& to) override {
+    return ::CopyFileA(Utf8ToAnsi(from).c_str(), Utf8ToAnsi(to).c_str(), TRUE) != FALSE;
+  }
+
+  bool NameFits(const std::string& parent, std::string_view name, bool is_folder) override {
+    return paths::WindowsNameFits(parent, name, is_folder);
+  }
+
+  // ---- Locks ---------------------------------------------------------------------------
+
+  // A byte-range lock on the lock file's first byte: LockFileEx's locks belong to one
+  // handle, so two locks of one process conflict as two processes' do, and the system
+  // releases them when the process ends.
+  LockResult TryLockFile(const std::string& path, LockMode mode, bool create,
+                         std::unique_ptr<FileLock>* lock) override {
+    lock->reset();
+    if (path.empty()) return LockResult::kFailed;
+    auto held = std::make_unique<Win32FileLock>(win32::UniqueFile(
+        ::CreateFileA(Utf8ToAnsi(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_HIDDEN, nullptr)));
+    if (!held->file) return LockResult::kFailed;
+    OVERLAPPED at{};
+    const DWORD flags =
+        LOCKFILE_FAIL_IMMEDIATELY | (mode == LockMode::kExclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    if (::LockFileEx(held->file.get(), flags, 0, 1, 0, &at) == FALSE) {
+      const DWORD error = ::GetLastError();
+      return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? LockResult::kBusy
+                                                                        : LockResult::kFailed;
+    }
+    *lock = std::move(held);
+    return LockResult::kLocked;
+  }
+
   // ---- Text ----------------------------------------------------------------------------
 
   std::string ToAnsi(std::string_view utf8) override { return Utf8ToAnsi(utf8); }
   std::string FromAnsi(std::string_view ansi) override { return AnsiToUtf8(ansi); }
+  bool DecodeText(std::string_view charset, std::string_view bytes, std::string* utf8) override {
+    if (Platform::DecodeText(charset, bytes, utf8)) return true;
+    const std::uint32_t code_page = charset::CodePage(charset::FromName(charset));
+    return code_page != 0 && win32::CodePageToUtf8(code_page, bytes, utf8);
+  }
 
   std::string ExpandEnvironmentStrings(const std::string& text) override {
     const std::string ansi = Utf8ToAnsi(text);
@@ -395,7 +447,6 @@ class Win32Platform final : public Platform {
     constexpr std::uint32_t kNormalCacheEntry = 0x1;
     if (finished && (type_mask & kNormalCacheEntry) != 0) cache.VisitRemainingHistory(visit);
   }
-
 
   // ---- Shell, processes, program -------------------------------------------------------
 
@@ -455,7 +506,8 @@ class Win32Platform final : public Platform {
         });
     std::vector<std::string> paths;
     for (browsers::BrowserProfile& profile :
-         browsers::DiscoverBrowserProfiles(browsers::BrowserSystem::kWindows, folders)) {
+         browsers::DiscoverBrowserProfiles(browsers::BrowserSystem::kWindows, folders,
+                                           [this](const std::string& line) { Diagnose(line); })) {
       paths.push_back(std::move(profile.history));
     }
     return paths;
@@ -466,7 +518,6 @@ class Win32Platform final : public Platform {
     return {[this](std::string_view utf8) { return SurvivesAnsi(utf8); },
             [](std::string_view utf8) { return Utf8ToAnsi(utf8); }};
   }
-
 
   // Calls `visit` for each entry of the WinINet URL cache whose type shares a bit with
   // `type_mask` until it returns false; returns false then. The address is handed where
@@ -498,7 +549,6 @@ class Win32Platform final : public Platform {
       if (!::FindNextUrlCacheEntryA(find.get(), EntryIn(block), &size)) return true;
     }
   }
-
 
   // The name an enumeration left in `buffer`: `length` bytes, or up to its NUL.
   static std::string_view NameInBuffer(const std::vector<char>& buffer, DWORD length) {

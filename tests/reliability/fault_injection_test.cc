@@ -35,7 +35,11 @@ constexpr char kProgramDir[] = "/root/program";
 constexpr char kFavorites[] = "/root/Favorites";
 constexpr char kSubfolder[] = "/root/Favorites/お気に入りZorvane";
 
-enum class Command { kBuild, kRank, kAddFavorites };
+constexpr char kImported[] = "1個のブックマークを取り込みました";
+constexpr char kImportFailed[] = "ブックマークの取り込みに失敗";
+constexpr char kMirror[] = "/root/Favorites/bookmarks";
+
+enum class Command { kBuild, kRank, kAddFavorites, kImport };
 
 const char* CommandName(Command command) {
   switch (command) {
@@ -45,13 +49,16 @@ const char* CommandName(Command command) {
       return "rank";
     case Command::kAddFavorites:
       return "add-favorites";
+    case Command::kImport:
+      return "import-bookmarks";
   }
   return "?";
 }
 
 bool IsWriteKind(FaultKind kind) {
   return kind == FaultKind::kWriteFile || kind == FaultKind::kWriteProfile ||
-         kind == FaultKind::kCreateDirectory || kind == FaultKind::kRegistryWrite;
+         kind == FaultKind::kCreateDirectory || kind == FaultKind::kRegistryWrite ||
+         kind == FaultKind::kWriteNewFile || kind == FaultKind::kReplaceFolder;
 }
 
 // The files below a folder, by path relative to it.
@@ -133,6 +140,12 @@ class FaultInjectionTest : public ::testing::Test {
       memory_.AddFile(std::string(kSubfolder) + "/h.url", "old h");
       memory_.AddFile(std::string(kSubfolder) + "/gone.url", "old gone");
     }
+    // The mirror of an earlier import, with a file of the user's in it.
+    memory_.RemoveDirectoryTree(kMirror);
+    memory_.AddFile(std::string(kMirror) + "/.zorvane-import",
+                    "mirror=bookmarks\r\nwritten:\r\nOld\r\nOld/old.url\r\n");
+    memory_.AddFile(std::string(kMirror) + "/Old/old.url", ShortcutBytes("http://old.example/"));
+    memory_.AddFile(std::string(kMirror) + "/Old/mine.txt", "the user's");
   }
 
   // Runs `command` with call `k` of `kind` failing (every call from k on when
@@ -162,6 +175,9 @@ class FaultInjectionTest : public ::testing::Test {
       case Command::kAddFavorites:
         form.mnuAddFavorite_Click();
         break;
+      case Command::kImport:
+        form.ImportBookmarks({bookmarks_.Write("bookmarks.html", kBookmarksHtml).string()}, "");
+        break;
     }
     outcome.injected = platform_.injected();
     outcome.calls = platform_.calls(kind);
@@ -173,15 +189,18 @@ class FaultInjectionTest : public ::testing::Test {
     return outcome;
   }
 
-  // The program folder and the shortcut subfolder together.
+  // The program folder and the Favorites folder together.
   Snapshot Files() const {
     Snapshot files;
     for (auto& [name, bytes] : TakeSnapshot(memory_, kProgramDir)) files["program/" + name] = bytes;
-    for (auto& [name, bytes] : TakeSnapshot(memory_, kSubfolder))
-      files["shortcuts/" + name] = bytes;
+    for (auto& [name, bytes] : TakeSnapshot(memory_, kFavorites))
+      files["favorites/" + name] = bytes;
     return files;
   }
 
+  static constexpr char kBookmarksHtml[] =
+      "<DL><DT><H3>New</H3><DL><DT><A HREF=\"http://new.example/\">new</A></DL></DL>";
+  testing::TempDir bookmarks_;  // the bookmarks file is read from disk
   MemoryPlatform memory_;
   FaultInjectingPlatform platform_{&memory_};
 };
@@ -237,12 +256,19 @@ TEST_F(FaultInjectionTest, EveryFailedCallEndsCleanly) {
       {Command::kAddFavorites, FaultKind::kCreateDirectory, false},
       {Command::kAddFavorites, FaultKind::kFileAttributes, false},
       {Command::kAddFavorites, FaultKind::kRegistryRead, false},
+      {Command::kImport, FaultKind::kWriteNewFile, false},
+      {Command::kImport, FaultKind::kCreateDirectory, false},
+      {Command::kImport, FaultKind::kWriteFile, false},
+      {Command::kImport, FaultKind::kReplaceFolder, false},
+      {Command::kImport, FaultKind::kListDirectory, false},
+      {Command::kImport, FaultKind::kReadFile, false},
   };
   int injected_total = 0;
   for (const Case& c : cases) {
     const Outcome fault_free = Run(c.command, c.kind, 0, false, c.with_subfolder);
     const std::string success = c.command == Command::kBuild          ? kBuilt
                                 : c.command == Command::kAddFavorites ? kAdded
+                                : c.command == Command::kImport       ? kImported
                                                                       : "";
     ASSERT_EQ(fault_free.messages,
               success.empty() ? std::vector<std::string>{} : std::vector<std::string>{success})
@@ -271,6 +297,9 @@ TEST_F(FaultInjectionTest, EveryFailedCallEndsCleanly) {
               break;
             case Command::kAddFavorites:
               EXPECT_EQ(outcome.messages, std::vector<std::string>{kAddFailed});
+              break;
+            case Command::kImport:
+              EXPECT_EQ(outcome.messages, std::vector<std::string>{kImportFailed});
               break;
             case Command::kRank:
               // Storing the places is bookkeeping for the next run's trend icons: the

@@ -28,8 +28,10 @@ enum class FaultKind {
   kFileAttributes,   // GetFileAttributes
   kRegistryRead,     // RegOpenKey, RegQueryValue
   kRegistryWrite,    // RegCreateKey, RegSetValue, RegDeleteKey, RegDeleteValue
+  kWriteNewFile,     // WriteNewFile, CopyNewFile
+  kReplaceFolder,    // ReplaceDirectory
 };
-inline constexpr std::size_t kFaultKindCount = 9;
+inline constexpr std::size_t kFaultKindCount = 11;
 
 inline const char* FaultKindName(FaultKind kind) {
   static constexpr const char* kNames[kFaultKindCount] = {
@@ -37,7 +39,8 @@ inline const char* FaultKindName(FaultKind kind) {
       "CreateDirectory",         "ReadFile",
       "GetPrivateProfileString", "ListDirectory",
       "GetFileAttributes",       "registry read",
-      "registry write"};
+      "registry write",          "WriteNewFile",
+      "ReplaceDirectory"};
   return kNames[static_cast<std::size_t>(kind)];
 }
 
@@ -132,6 +135,18 @@ class FaultInjectingPlatform final : public ForwardingPlatform {
   bool CreateDirectory(const std::string& path) override {
     if (Fail(FaultKind::kCreateDirectory)) return false;
     return ForwardingPlatform::CreateDirectory(path);
+  }
+  bool WriteNewFile(const std::string& path, std::string_view bytes) override {
+    if (Fail(FaultKind::kWriteNewFile)) return false;
+    return ForwardingPlatform::WriteNewFile(path, bytes);
+  }
+  bool CopyNewFile(const std::string& from, const std::string& to) override {
+    if (Fail(FaultKind::kWriteNewFile)) return false;
+    return ForwardingPlatform::CopyNewFile(from, to);
+  }
+  bool ReplaceDirectory(const std::string& staged, const std::string& target) override {
+    if (Fail(FaultKind::kReplaceFolder)) return false;
+    return ForwardingPlatform::ReplaceDirectory(staged, target);
   }
 
  private:
