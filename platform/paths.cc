@@ -30,7 +30,7 @@ std::size_t Utf16Length(std::string_view utf8) {
 bool WindowsNameFits(std::string_view parent, std::string_view name, bool is_folder) {
   const std::size_t name_units = Utf16Length(name);
   const std::size_t path_units = Utf16Length(parent) + 1 + name_units;
-  return name_units <= kWindowsMaxName &&
+  return name_units <= kWindowsMaxName && name.size() <= kWindowsMaxName &&
          path_units <= (is_folder ? kWindowsMaxFolderPath : kWindowsMaxFilePath);
 }
 

@@ -16,9 +16,11 @@ std::string JoinEnsuringSeparator(const std::string& dir, const std::string& nam
 std::string JoinAlways(const std::string& dir, const std::string& name, char separator);
 
 // The length rules that NameFits applies on each system, pure so that both are tested
-// everywhere. Windows: the name at most kWindowsMaxName characters (UTF-16 units), and
-// `parent`, a separator and the name at most kWindowsMaxFilePath units for a file, or
-// kWindowsMaxFolderPath for a folder (the ANSI functions keep room for an 8.3 name in it).
+// everywhere. Windows: the name at most kWindowsMaxName characters (UTF-16 units) and
+// also at most 255 bytes of UTF-8, as Wine's file systems below count (and as the Linux
+// build cuts, so both builds give one name); `parent`, a separator and the name at most
+// kWindowsMaxFilePath units for a file, or kWindowsMaxFolderPath for a folder (the ANSI
+// functions keep room for an 8.3 name in it).
 inline constexpr std::size_t kWindowsMaxName = 255;
 inline constexpr std::size_t kWindowsMaxFilePath = 259;    // MAX_PATH less its NUL
 inline constexpr std::size_t kWindowsMaxFolderPath = 247;  // MAX_PATH - 12, less its NUL

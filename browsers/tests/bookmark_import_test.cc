@@ -151,7 +151,7 @@ TEST_F(ImportTest, NamesAreCutToFitAndWhatCannotFitIsCounted) {
   const ImportSummary summary =
       Import(Bookmark("http://j/1", japanese) + Bookmark("http://j/2", japanese) +
              Bookmark("http://e/", emoji) + nested + Bookmark("http://short/", "Short"));
-  EXPECT_EQ(summary.imported_sources, 1);
+  EXPECT_EQ(summary.imported_sources, 1) << ::testing::PrintToString(diagnostics_);
   EXPECT_GT(summary.too_long, 0);
   EXPECT_EQ(summary.bookmarks + summary.too_long, 3 + 25 + 1);
   EXPECT_TRUE(fs::exists(dir_.Native("Favorites/Mine/Short.url")));

@@ -33,9 +33,12 @@ TEST(PathsTest, NamesFitUnderEachSystemsLengthRule) {
   } cases[] = {
       {"C:", std::string(251, 'a') + ".url", false, true, true},
       {"C:", std::string(252, 'a') + ".url", false, false, false},
-      // Windows counts characters, POSIX bytes: 85 of three bytes are 255.
+      // Both count bytes too (Wine keeps Windows names in a Linux file system): 85
+      // characters of three bytes are 255; Windows also counts characters.
       {"C:", Repeat("日", 85), false, true, true},
-      {"C:", Repeat("日", 86), false, true, false},
+      {"C:", Repeat("日", 86), false, false, false},
+      {"C:", Repeat("\xF0\x9F\x98\x80", 63) + "ab", false, true, true},
+      {"C:", Repeat("\xF0\x9F\x98\x80", 127), false, false, false},
       // A whole Windows path: 259 characters for a file, 247 for a folder.
       {folder, std::string(28, 'a'), false, true, true},
       {folder, std::string(29, 'a'), false, false, true},

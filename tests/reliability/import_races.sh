@@ -113,8 +113,12 @@ echo "complete import of $bookmarks bookmarks: ${duration_us} us"
 killed=0 finished=0 alpha_seen=0 beta_seen=0
 for ((n = 1; killed < kills && n <= 3 * kills; n++)); do
   source_dir=$([ $((n % 2)) -eq 0 ] && echo b || echo a)
-  delay_us=$(( (RANDOM * 32768 + RANDOM) % (duration_us + 1) ))
-  import "$work/$source_dir/bookmarks.html" >/dev/null 2>&1 &
+  # A moment anywhere in the import, which first clears what the last killed one left.
+  delay_us=$(( (RANDOM * 32768 + RANDOM) % (2 * duration_us + 1) ))
+  # The program itself in the background (not a function, whose subshell the signal
+  # would kill instead).
+  $wine "$cli" --program-dir "$program" import-bookmarks \
+    --from "$(native "$work/$source_dir/bookmarks.html")" --into "$(native "$fav")" >/dev/null 2>&1 &
   pid=$!
   sleep "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
   kill -KILL "$pid" 2>/dev/null || true
