@@ -1,24 +1,25 @@
 #!/usr/bin/env bash
 # Installs what Zorvane needs, builds it and starts it: the window when there is a display,
-# else the command-line driver's catalogue build and ranking.
+# else the command-line driver's catalogue build and ranking. What the installation and the
+# build print goes to stderr, so stdout holds only what the program prints.
 #
-# With a registry store of your own ($ZORVANE_REGISTRY, or
-# ${XDG_CONFIG_HOME:-~/.config}/zorvane/registry.reg) Zorvane runs on it as it is.
-# Without one:
-# - when your browsers' profiles are found, their bookmarks are imported into Zorvane's
-#   own Favorites folder (~/.local/share/zorvane/browsers/Favorites, never your home's
-#   folders) and ranked by your browsing history;
-# - otherwise the bundled sample profile is used, copied afresh to
-#   ~/.local/share/zorvane/sample.
-# url.dat and zorvane.ini go to $ZORVANE_HOME (default ~/.local/share/zorvane).
+# The programs find your favourites by themselves, as installed ones do: the Favorites
+# folder your registry store names, else ~/Favorites when it exists, else Zorvane's own
+# folder (~/.local/share/zorvane/Favorites), into which the catalogue build imports your
+# browsers' bookmarks first. Only when that finds nothing (no registry store of your own,
+# no browser profile, no shortcut) is the bundled sample profile used, copied afresh to
+# ~/.local/share/zorvane/sample. url.dat and zorvane.ini go to $ZORVANE_HOME (default
+# ~/.local/share/zorvane).
 set -euo pipefail
 cd "$(dirname "$0")"
 repo=$(pwd)
 
-scripts/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --preset default >/dev/null
-cmake --build --preset default -j"$jobs" --target zorvane zorvane-cli
+{
+  scripts/install-deps.sh
+  cmake --preset default >/dev/null
+  cmake --build --preset default -j"$jobs" --target zorvane zorvane-cli
+} >&2
 
 data_home="${XDG_DATA_HOME:-$HOME/.local/share}/zorvane"
 program_dir="${ZORVANE_HOME:-$data_home}"
@@ -39,14 +40,10 @@ write_store() {
 
 user_store="${XDG_CONFIG_HOME:-$HOME/.config}/zorvane/registry.reg"
 if [ -z "${ZORVANE_REGISTRY:-}" ] && [ ! -e "$user_store" ]; then
-  own="$data_home/browsers"
-  mkdir -p "$own/Favorites"
-  write_store "$own" "$own/registry.reg"
-  if message=$(ZORVANE_REGISTRY="$own/registry.reg" "$cli" --program-dir "$program_dir" \
-                 import-bookmarks); then
-    export ZORVANE_REGISTRY="$own/registry.reg"
-    echo "run.sh: no registry store of your own; ranking your browser bookmarks" \
-         "(imported into $own/Favorites) by your browser history: $message" >&2
+  # A first catalogue build says whether the programs find favourites of yours.
+  if "$cli" --program-dir "$program_dir" build >/dev/null &&
+     [ -n "$(tr -d '\r\n' <"$program_dir/url.dat")" ]; then
+    echo "run.sh: ranking your favourites (your browsers' bookmarks and shortcuts)" >&2
   else
     sample="$data_home/sample"
     rm -rf "$sample"
@@ -55,8 +52,8 @@ if [ -z "${ZORVANE_REGISTRY:-}" ] && [ ! -e "$user_store" ]; then
     write_store "$sample" "$sample/registry.reg"
     export ZORVANE_REGISTRY="$sample/registry.reg"
     export ZORVANE_URL_CACHE="$sample/url-cache.txt"
-    echo "run.sh: no registry store of your own and no browser bookmarks ($message);" \
-         "using the sample profile in $sample" >&2
+    echo "run.sh: no favourites and no browser profile found; using the sample profile in" \
+         "$sample" >&2
   fi
 fi
 

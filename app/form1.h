@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/list_rows.h"
+#include "browsers/bookmark_import.h"
 #include "browsers/favorites_mirror.h"
 #include "platform/platform.h"
 
@@ -127,6 +128,21 @@ class Form1 {
   // How the commands that use the Favorites folder wait for one another, across
   // processes too: a minute at most, the label saying so, the window answering.
   browsers::LockWait FavoritesLockWait();
+  // The bookmark files of the browser profiles found; with `diagnose`, profile folders
+  // that cannot be read are named.
+  std::vector<browsers::BookmarkSource> DiscoverBookmarkSources(bool diagnose);
+  // Imports `sources` into `favorites`, the label saying so.
+  browsers::ImportSummary RunImport(const std::vector<browsers::BookmarkSource>& sources,
+                                    const std::string& favorites);
+  // The catalogue build, with or without the import of RefreshMirrors first.
+  void BuildCatalogue(bool refresh_mirrors);
+  // When `favorites` is Zorvane's own folder: makes it where it is missing, with the
+  // folders above it, and says true.
+  bool MakeOwnFavoritesFolder(const std::string& favorites);
+  // Before a catalogue build: when `favorites` is Zorvane's own folder (made when
+  // missing) or holds a mirror, the browsers' bookmarks are imported into it afresh.
+  // False when another import held the folder too long.
+  bool RefreshMirrors(const std::string& favorites);
 
   Platform& platform_;
   std::string program_dir_;

@@ -45,13 +45,22 @@ std::string ReadShortcutAddress(Platform& platform, const std::string& path, std
 
 }  // namespace
 
-void Form1::Command2_Click() {
+void Form1::Command2_Click() { BuildCatalogue(/*refresh_mirrors=*/true); }
+
+void Form1::BuildCatalogue(bool refresh_mirrors) {
   CommandGuard guard(*this);
   if (!guard.Acquired()) return;
 
   const std::string favorites = ReadFavoritesFolder(platform_);
   if (favorites.empty()) {
     view_.ShowMessage(form1_texts::kNoFavoritesFolder, MessageKind::kFailure);
+    return;
+  }
+
+  // The browsers' bookmarks first, where the folder holds their mirrors (or is Zorvane's
+  // own): "お気に入りデータの更新" then ranks what the browsers hold now.
+  if (refresh_mirrors && !RefreshMirrors(favorites)) {
+    view_.ShowMessage(form1_texts::kBuildBusy, MessageKind::kFailure);
     return;
   }
 

@@ -49,7 +49,42 @@ std::string EnvironmentValue(Platform& platform, const std::string& name) {
   return value == reference ? std::string() : value;
 }
 
+// Makes `folder` and every missing folder above it (Zorvane's own Favorites folder, deep
+// in the data folder). Failures show later, when the folder is walked.
+void MakeFolders(Platform& platform, const std::string& folder) {
+  if (folder.empty() || platform.GetFileAttributes(folder) != kInvalidFileAttributes) return;
+  const std::size_t separator = folder.find_last_of(platform.PathSeparator());
+  if (separator != std::string::npos && separator > 0) {
+    MakeFolders(platform, folder.substr(0, separator));
+  }
+  platform.CreateDirectory(folder);
+}
+
 }  // namespace
+
+std::vector<browsers::BookmarkSource> Form1::DiscoverBookmarkSources(bool diagnose) {
+  // The folder layout of the system whose paths use the platform's separator.
+  const browsers::BrowserSystem system = platform_.PathSeparator() == '\\'
+                                             ? browsers::BrowserSystem::kWindows
+                                             : browsers::BrowserSystem::kLinux;
+  browsers::DiscoveryDiagnostic say;
+  if (diagnose) say = [this](const std::string& line) { platform_.Diagnose(line); };
+  return browsers::DiscoverBookmarkSources(
+      system,
+      browsers::UserFoldersFromEnvironment(
+          system, [this](const char* name) { return EnvironmentValue(platform_, name); }),
+      say);
+}
+
+browsers::ImportSummary Form1::RunImport(const std::vector<browsers::BookmarkSource>& sources,
+                                         const std::string& favorites) {
+  // Many bookmarks take a moment to write: say so before the window stops answering.
+  state_.label1 = form1_texts::kImporting;
+  Refresh();
+  view_.DoEvents();
+  return browsers::ImportBookmarks(platform_, sources, favorites, FavoritesLockWait(),
+                                   [this](const std::string& line) { platform_.Diagnose(line); });
+}
 
 bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::string& into) {
   CommandGuard guard(*this);
@@ -60,19 +95,8 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
     view_.ShowMessage(form1_texts::kNoFavoritesFolder, MessageKind::kFailure);
     return false;
   }
+  std::vector<browsers::BookmarkSource> discovered = DiscoverBookmarkSources(from.empty());
   std::vector<browsers::BookmarkSource> sources;
-  // The folder layout of the system whose paths use the platform's separator.
-  const browsers::BrowserSystem system = platform_.PathSeparator() == '\\'
-                                             ? browsers::BrowserSystem::kWindows
-                                             : browsers::BrowserSystem::kLinux;
-  const browsers::DiscoveryDiagnostic diagnose = [this](const std::string& line) {
-    platform_.Diagnose(line);
-  };
-  std::vector<browsers::BookmarkSource> discovered = browsers::DiscoverBookmarkSources(
-      system,
-      browsers::UserFoldersFromEnvironment(
-          system, [this](const char* name) { return EnvironmentValue(platform_, name); }),
-      from.empty() ? diagnose : browsers::DiscoveryDiagnostic());
   if (from.empty()) {
     sources = std::move(discovered);
   } else {
@@ -90,13 +114,8 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
     view_.ShowMessage(form1_texts::kNoBookmarks, MessageKind::kFailure);
     return false;
   }
-  // Many bookmarks take a moment to write: say so before the window stops answering.
-  state_.label1 = form1_texts::kImporting;
-  Refresh();
-  view_.DoEvents();
-  const browsers::ImportSummary summary =
-      browsers::ImportBookmarks(platform_, sources, favorites, FavoritesLockWait(),
-                                [this](const std::string& line) { platform_.Diagnose(line); });
+  MakeOwnFavoritesFolder(favorites);
+  const browsers::ImportSummary summary = RunImport(sources, favorites);
   if (summary.busy) {
     view_.ShowMessage(form1_texts::kImportBusy, MessageKind::kFailure);
     return false;
@@ -107,6 +126,21 @@ bool Form1::ImportBookmarks(const std::vector<std::string>& from, const std::str
   }
   view_.ShowMessage(ImportedMessage(summary), MessageKind::kInformation);
   return true;
+}
+
+bool Form1::MakeOwnFavoritesFolder(const std::string& favorites) {
+  const std::string own = platform_.OwnFavoritesFolder();
+  if (own.empty() || favorites != own) return false;
+  MakeFolders(platform_, favorites);
+  return true;
+}
+
+bool Form1::RefreshMirrors(const std::string& favorites) {
+  if (!MakeOwnFavoritesFolder(favorites) && !browsers::HoldsMirror(platform_, favorites)) {
+    return true;
+  }
+  const std::vector<browsers::BookmarkSource> sources = DiscoverBookmarkSources(true);
+  return sources.empty() || !RunImport(sources, favorites).busy;
 }
 
 browsers::LockWait Form1::FavoritesLockWait() {
@@ -125,7 +159,8 @@ browsers::LockWait Form1::FavoritesLockWait() {
 }
 
 void Form1::mnuImportBookmarks_Click() {
-  if (ImportBookmarks({}, "")) Command2_Click();
+  // The import just ran: the build need not run it again.
+  if (ImportBookmarks({}, "")) BuildCatalogue(/*refresh_mirrors=*/false);
 }
 
 }  // namespace zorvane

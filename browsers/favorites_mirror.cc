@@ -62,6 +62,24 @@ std::string StagingFolderName(std::uint32_t random) {
   return kStagingPrefix + std::string(digits);
 }
 
+bool HoldsMirror(Platform& platform, const std::string& favorites) {
+  std::vector<DirEntry> entries;
+  if (!platform.ListDirectory(favorites, &entries)) return false;
+  const char separator = platform.PathSeparator();
+  for (const DirEntry& entry : entries) {
+    if ((entry.attributes & kFileAttributeDirectory) == 0 ||
+        (entry.attributes & kFileAttributeReparsePoint) != 0 ||
+        IsImportStagingFolder(entry.name, entry.attributes)) {
+      continue;
+    }
+    const std::uint32_t marker = platform.GetFileAttributes(
+        paths::JoinAlways(paths::JoinEnsuringSeparator(favorites, entry.name, separator),
+                          kImportMarkerFile, separator));
+    if (marker != kInvalidFileAttributes && (marker & kFileAttributeDirectory) == 0) return true;
+  }
+  return false;
+}
+
 Platform::LockResult LockFavoritesFolder(Platform& platform, const std::string& favorites,
                                          Platform::LockMode mode, bool create, const LockWait& wait,
                                          std::unique_ptr<Platform::FileLock>* lock) {

@@ -50,6 +50,10 @@ bool IsImportStagingFolder(std::string_view name, std::uint32_t attributes);
 // The name of a new staging folder, from a random number.
 std::string StagingFolderName(std::uint32_t random);
 
+// Whether the Favorites folder holds a mirror an import made (a folder, no link, with the
+// marker).
+bool HoldsMirror(Platform& platform, const std::string& favorites);
+
 // How long to wait for the lock, and what to do meanwhile: `idle(true)` between tries
 // (the window says so and keeps answering), `idle(false)` once when the waiting ends.
 struct LockWait {

@@ -1,5 +1,6 @@
 #include "browsers/mirror_writer.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -120,34 +121,34 @@ bool MirrorWriter::Create(const std::string& relative, const std::string& title,
     return true;
   };
 
-  // Each number tries the starts of the stem that, with " (N)" and the extension, fit
-  // everywhere the tree will be, longest first. Cutting may leave an end the safe-name
-  // rule changes (a dot or a space on Windows), so a cut stem is made safe again.
-  for (int number = 1; number <= kMaxNumber; ++number) {
-    const std::string suffix = (number == 1 ? std::string() : " (" + std::to_string(number) + ")") +
-                               std::string(extension);
-    bool fitted = false;
-    bool taken = false;
-    for (std::string_view cut = stem; !cut.empty() && !taken; cut = text::DropLastChars(cut, 1)) {
+  // The longest start of the stem that, with `suffix` and the extension, fits everywhere
+  // the tree will be. Cutting may leave an end the safe-name rule changes (a dot or a
+  // space on Windows), so a cut stem is made safe again.
+  const auto fitting = [&](const std::string& suffix) -> std::optional<std::string> {
+    for (std::string_view cut = stem; !cut.empty(); cut = text::DropLastChars(cut, 1)) {
       const std::string name =
           (cut.size() == stem.size() ? stem : share::ShortcutFileStem(platform_, cut)) + suffix;
-      if (!fits(name)) continue;
-      fitted = true;
-      const std::string path = paths::JoinAlways(staged_folder, name, separator_);
-      const bool made =
-          is_folder ? platform_.CreateDirectory(path) : platform_.WriteNewFile(path, bytes);
-      if (made) {
-        *created = relative.empty() ? name : relative + "/" + name;
-        written_paths_.push_back(*created);
-        return true;
-      }
-      // Taken already, by the system's own rule of which names are the same: the next
-      // number. Nothing there: the system refused the name itself (a file system below
-      // that counts its length otherwise, as Wine's in bytes), so a shorter one is tried.
-      taken = platform_.GetFileAttributes(path) != kInvalidFileAttributes;
+      if (fits(name)) return name;
     }
-    if (!fitted) return true;  // left out: not even one character fits
-    if (!taken) return false;  // no length was taken: the write itself fails
+    return std::nullopt;
+  };
+
+  for (int number = 1; number <= kMaxNumber; ++number) {
+    const std::optional<std::string> name =
+        fitting((number == 1 ? std::string() : " (" + std::to_string(number) + ")") +
+                std::string(extension));
+    if (!name) return true;  // left out: not even one character fits
+    const std::string path = paths::JoinAlways(staged_folder, *name, separator_);
+    const bool made =
+        is_folder ? platform_.CreateDirectory(path) : platform_.WriteNewFile(path, bytes);
+    if (made) {
+      *created = relative.empty() ? *name : relative + "/" + *name;
+      written_paths_.push_back(*created);
+      return true;
+    }
+    // Taken already, by the system's own rule of which names are the same: the next
+    // number. Nothing there means the write itself failed.
+    if (platform_.GetFileAttributes(path) == kInvalidFileAttributes) return false;
   }
   return false;
 }

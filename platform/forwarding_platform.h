@@ -107,6 +107,7 @@ class ForwardingPlatform : public Platform {
   void SetShellOwnerWindow(std::uintptr_t window) override { target_->SetShellOwnerWindow(window); }
   std::string ProgramDirectory() override { return target_->ProgramDirectory(); }
   std::string ReadmeFile() override { return target_->ReadmeFile(); }
+  std::string OwnFavoritesFolder() override { return target_->OwnFavoritesFolder(); }
 
   char PathSeparator() const override { return target_->PathSeparator(); }
   bool FileNamesIgnoreCase() const override { return target_->FileNamesIgnoreCase(); }

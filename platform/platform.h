@@ -235,6 +235,10 @@ class Platform : public AnsiCodePage {
   // on Linux, whose folder is not the user's to write (see platform/posix/
   // program_location.h); that folder is created when missing.
   virtual std::string ProgramDirectory() = 0;
+  // The Favorites folder Zorvane keeps for a user who has none of their own: the default
+  // of the registry's Favorites value where the system has no such folder of its own
+  // (Linux without ~/Favorites), made on first use. "" where the system always has one.
+  virtual std::string OwnFavoritesFolder() { return {}; }
   // The readme.txt the Readme command hands to ShellOpen: the bare name, which the
   // desktop finds in the current folder, or a full path where the platform knows better
   // (an installed program's documentation folder).

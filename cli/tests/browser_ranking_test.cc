@@ -88,11 +88,12 @@ TEST_F(BrowserRankingTest, RanksBookmarksByViewsSummedOverBothBrowsers) {
   EXPECT_TRUE(fs::is_regular_file(home_.path() / "Favorites/Firefox (default-esr)/"
                                                  "ブックマークツールバー/Alpha page.url"));
 
-  // Bookmarks deleted in the browser disappear at the next import; the user's file stays.
+  // Bookmarks deleted in the browser disappear at the next catalogue build, which imports
+  // afresh into a Favorites folder that holds mirrors; the user's file stays.
   home_.Write(".config/chromium/Default/Bookmarks",
               R"({"roots": {"bookmark_bar": {"type": "folder", "children": [)"
               R"({"type": "url", "name": "Alpha page", "url": "http://127.0.0.1:48613/a"}]}}})");
-  const Result second = Run({"import-bookmarks", "build", "rank", "--format", "json"});
+  const Result second = Run({"build", "rank", "--format", "json"});
   EXPECT_EQ(second.status, kExitOk) << second.err;
   std::vector<std::string> left;
   for (const auto& entry : fs::recursive_directory_iterator(chromium)) {
@@ -104,7 +105,46 @@ TEST_F(BrowserRankingTest, RanksBookmarksByViewsSummedOverBothBrowsers) {
   EXPECT_EQ(home_.Read("Favorites/mine.txt"), "keep");
   // With a table for another program, stdout holds the table alone.
   EXPECT_TRUE(second.out.starts_with("[\n  {\n    \"rank\": 1,")) << second.out;
-  EXPECT_NE(second.err.find("14個のブックマークを取り込みました"), std::string::npos);
+  EXPECT_EQ(second.err, "終了しました\n10個のファイルを検出\n");
+}
+
+// A home that holds only browser profiles: the first build makes Zorvane's own Favorites
+// folder, imports the bookmarks into it and ranks them; nothing is made in the home's top
+// level. A folder of shortcuts of the user's own, named in the store, gets no mirrors.
+TEST_F(BrowserRankingTest, AFreshHomeRanksOnTheFirstBuild) {
+  const auto top_level = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(home_.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = top_level();
+  const Result first = Run({"build", "rank"});
+  EXPECT_EQ(first.status, kExitOk) << first.err;
+  EXPECT_TRUE(
+      first.out.starts_with("終了しました\n10個のファイルを検出\n"
+                            "3\tAlpha page\t20.0%\thttp://127.0.0.1:48613/a\t6\n"))
+      << first.out;
+  EXPECT_TRUE(fs::is_directory(home_.path() / ".local/share/zorvane/Favorites/Chromium (Default)"));
+  std::vector<std::string> after = top_level();
+  after.erase(std::remove(after.begin(), after.end(), ".local"), after.end());
+  EXPECT_EQ(after, before);
+
+  home_.Write("Mine/site.url", testing::ShortcutBytes("http://127.0.0.1:48613/a"));
+  home_.Write("registry.reg", testing::RegistryStoreNaming((home_.path() / "Mine").string()));
+  const Result own = Run({"build", "rank"});
+  EXPECT_EQ(own.out,
+            "終了しました\n10個のファイルを検出\n"
+            "3\tsite\t20.0%\thttp://127.0.0.1:48613/a\t6\n");
+  EXPECT_EQ(std::vector<std::string>{"site.url"}, [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(home_.path() / "Mine")) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }());
 }
 
 TEST_F(BrowserRankingTest, NamedSourcesThatCannotBeReadAreNamedOnStderr) {
@@ -127,7 +167,10 @@ TEST_F(BrowserRankingTest, NamedSourcesThatCannotBeReadAreNamedOnStderr) {
             "13個のブックマークを取り込みました（ページ以外の2個は除外）"
             "（1個の取り込み元を読めませんでした）\n");
   EXPECT_EQ(some.err, "zorvane-cli: " + missing + ": not found\n");
-  EXPECT_TRUE(fs::is_directory(home_.path() / "Favorites/Firefox (default-esr)"));
+  // Without ~/Favorites they go to Zorvane's own folder; nothing is made in the home.
+  EXPECT_TRUE(
+      fs::is_directory(home_.path() / ".local/share/zorvane/Favorites/Firefox (default-esr)"));
+  EXPECT_FALSE(fs::exists(home_.path() / "Favorites"));
 
   // A bookmarks HTML file is named after itself.
   const Result html =

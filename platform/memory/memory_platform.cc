@@ -58,7 +58,11 @@ MemoryPlatform::MemoryPlatform(Options options, Platform* base)
     registry_store_ = std::string(bytes);
     return true;
   };
-  registry_ = std::make_unique<PosixRegistry>(std::move(store), options_.home);
+  registry_ = std::make_unique<PosixRegistry>(std::move(store), [this] {
+    const std::string in_home =
+        options_.home.empty() ? std::string() : options_.home + options_.separator + "Favorites";
+    return options_.own_favorites.empty() || IsFolder(in_home) ? in_home : options_.own_favorites;
+  });
   registry_->SetDiagnose([this](const std::string& line) { Diagnose(line); });
 }
 

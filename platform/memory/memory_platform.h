@@ -48,7 +48,10 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   struct Options {
     char separator = '/';
     bool ignore_case = false;         // the Windows rule for names
-    std::string home = "/home/user";  // the registry's default Favorites folder
+    std::string home = "/home/user";  // the registry's default Favorites folder is in it
+    // Zorvane's own Favorites folder; when set, the registry's default names it unless
+    // home/Favorites is a folder, as on Linux.
+    std::string own_favorites;
     std::string program_directory = "/program";
   };
   // Options for a Windows-like world: "\" paths, names compared without regard to case.
@@ -164,6 +167,7 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   bool ShellOpen(const std::string& operation, const std::string& file) override;
   bool StartProgram(const std::string& command_line) override;
   std::string ProgramDirectory() override { return options_.program_directory; }
+  std::string OwnFavoritesFolder() override { return options_.own_favorites; }
 
   char PathSeparator() const override { return options_.separator; }
   bool FileNamesIgnoreCase() const override { return options_.ignore_case; }

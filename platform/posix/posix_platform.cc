@@ -92,7 +92,14 @@ std::string ExecutableFolder() {
 
 class PosixPlatform final : public Platform {
  public:
-  PosixPlatform() : home_(HomeDirectory()), registry_(PosixRegistry::DefaultStorePath(), home_) {
+  PosixPlatform()
+      : home_(HomeDirectory()),
+        registry_(PosixRegistry::DefaultStorePath(), [this] {
+          std::error_code error;
+          return posix::DefaultFavoritesFolder(
+              std::getenv("XDG_DATA_HOME"), home_,
+              !home_.empty() && std::filesystem::is_directory(home_ + "/Favorites", error));
+        }) {
     registry_.SetDiagnose([this](const std::string& line) { Diagnose(line); });
   }
 
@@ -351,6 +358,10 @@ class PosixPlatform final : public Platform {
   }
 
   std::string ReadmeFile() override { return Locate().readme; }
+
+  std::string OwnFavoritesFolder() override {
+    return posix::OwnFavoritesFolder(std::getenv("XDG_DATA_HOME"), home_);
+  }
 
   char PathSeparator() const override { return '/'; }
   bool FileNamesIgnoreCase() const override { return false; }

@@ -118,15 +118,23 @@ std::string HomeDirectory() {
   return {};
 }
 
-std::vector<regtree::DefaultValue> PlatformDefaults(const std::string& home_dir) {
-  if (home_dir.empty()) return {};
+// Favorites in the home folder, as on a fresh Windows profile.
+PosixRegistry::FavoritesDefault InHome(const std::string& home_dir) {
+  return [home_dir] {
+    return home_dir.empty() ? std::string()
+                            : paths::JoinEnsuringSeparator(home_dir, "Favorites", '/');
+  };
+}
+
+std::vector<regtree::DefaultValue> PlatformDefaults(const std::string& favorites_folder) {
+  if (favorites_folder.empty()) return {};
   regtree::DefaultValue favorites;
   favorites.root = Root::kCurrentUser;
   favorites.path = {"Software",       "Microsoft", "Windows",
                     "CurrentVersion", "Explorer",  "User Shell Folders"};
   favorites.name = "Favorites";
   favorites.type = kRegExpandSz;
-  favorites.data = utf16::FromUtf8(paths::JoinEnsuringSeparator(home_dir, "Favorites", '/'));
+  favorites.data = utf16::FromUtf8(favorites_folder);
   favorites.data.append(2, '\0');
   return {std::move(favorites)};
 }
@@ -137,8 +145,8 @@ std::vector<regtree::DefaultValue> PlatformDefaults(const std::string& home_dir)
 
 class PosixRegistry::Impl {
  public:
-  Impl(Store store, const std::string& home_dir)
-      : store_(std::move(store)), tree_(PlatformDefaults(home_dir)) {}
+  Impl(Store store, FavoritesDefault favorites)
+      : store_(std::move(store)), favorites_(std::move(favorites)), tree_({}) {}
 
   void SetDiagnose(std::function<void(const std::string&)> diagnose) {
     diagnose_ = std::move(diagnose);
@@ -291,6 +299,7 @@ class PosixRegistry::Impl {
     const FileRead read = store_.read(&bytes);
     regfile::Document document;
     if (read == FileRead::kRead) document = regfile::Parse(bytes);
+    tree_.SetDefaults(PlatformDefaults(favorites_ ? favorites_() : std::string()));
     tree_.Load(document);
     writable_ = read != FileRead::kFailed && document.errors.empty();
     if (!document.errors.empty() && diagnose_ && bytes != reported_bytes_) {
@@ -317,6 +326,7 @@ class PosixRegistry::Impl {
   }
 
   Store store_;
+  FavoritesDefault favorites_;
   std::function<void(const std::string&)> diagnose_;
   std::string reported_bytes_;  // the content last reported as unparsable
   regtree::KeyTree tree_;
@@ -326,10 +336,16 @@ class PosixRegistry::Impl {
 };
 
 PosixRegistry::PosixRegistry(std::string store_path, std::string home_dir)
-    : impl_(std::make_unique<Impl>(FileStore(store_path), home_dir)) {}
+    : PosixRegistry(std::move(store_path), InHome(home_dir)) {}
+
+PosixRegistry::PosixRegistry(std::string store_path, FavoritesDefault favorites)
+    : impl_(std::make_unique<Impl>(FileStore(store_path), std::move(favorites))) {}
 
 PosixRegistry::PosixRegistry(Store store, const std::string& home_dir)
-    : impl_(std::make_unique<Impl>(std::move(store), home_dir)) {}
+    : PosixRegistry(std::move(store), InHome(home_dir)) {}
+
+PosixRegistry::PosixRegistry(Store store, FavoritesDefault favorites)
+    : impl_(std::make_unique<Impl>(std::move(store), std::move(favorites))) {}
 
 PosixRegistry::~PosixRegistry() = default;
 

@@ -16,9 +16,14 @@ namespace zorvane {
 
 class PosixRegistry {
  public:
+  // The path a fresh profile's Favorites value names, asked at every read of the store
+  // ("" for none).
+  using FavoritesDefault = std::function<std::string()>;
+
   // `store_path`: the .reg file. A missing file is an empty store plus the defaults a
   // fresh profile has (the Favorites folder under `home_dir`).
   PosixRegistry(std::string store_path, std::string home_dir);
+  PosixRegistry(std::string store_path, FavoritesDefault favorites);
 
   // Where the store's bytes live. `read` gives them (kMissing for an empty store);
   // `replace` puts new bytes in their place whole, or changes nothing and says false.
@@ -28,6 +33,7 @@ class PosixRegistry {
     std::function<bool(std::string_view bytes)> replace;
   };
   PosixRegistry(Store store, const std::string& home_dir);
+  PosixRegistry(Store store, FavoritesDefault favorites);
   ~PosixRegistry();
   PosixRegistry(const PosixRegistry&) = delete;
   PosixRegistry& operator=(const PosixRegistry&) = delete;

@@ -14,7 +14,26 @@ std::string WithoutFinalSlashes(std::string path) {
 
 bool IsSet(const char* value) { return value != nullptr && *value != '\0'; }
 
+// ${XDG_DATA_HOME:-`home`/.local/share}, without a final "/".
+std::string DataHome(const char* xdg_data_home, const std::string& home) {
+  // The base-directory rules ignore a relative XDG_DATA_HOME.
+  if (IsSet(xdg_data_home) && xdg_data_home[0] == '/') return WithoutFinalSlashes(xdg_data_home);
+  return WithoutFinalSlashes(home) + "/.local/share";
+}
+
 }  // namespace
+
+std::string OwnFavoritesFolder(const char* xdg_data_home, const std::string& home) {
+  if (home.empty() && !(IsSet(xdg_data_home) && xdg_data_home[0] == '/')) return {};
+  return DataHome(xdg_data_home, home) + "/zorvane/Favorites";
+}
+
+std::string DefaultFavoritesFolder(const char* xdg_data_home, const std::string& home,
+                                   bool home_favorites_exists) {
+  if (home.empty()) return {};
+  if (home_favorites_exists) return WithoutFinalSlashes(home) + "/Favorites";
+  return OwnFavoritesFolder(xdg_data_home, home);
+}
 
 ProgramLocation LocateProgramFiles(const std::string& executable_folder, const char* zorvane_home,
                                    const char* xdg_data_home, const std::string& home) {
@@ -35,14 +54,8 @@ ProgramLocation LocateProgramFiles(const std::string& executable_folder, const c
   const std::string prefix =
       slash == std::string::npos || slash == 0 ? "" : folder.substr(0, slash);
   location.readme = prefix + "/share/doc/zorvane/readme.txt";
-  if (IsSet(zorvane_home)) {
-    location.data_directory = WithoutFinalSlashes(zorvane_home);
-  } else if (IsSet(xdg_data_home) && xdg_data_home[0] == '/') {
-    // The base-directory rules ignore a relative XDG_DATA_HOME.
-    location.data_directory = WithoutFinalSlashes(xdg_data_home) + "/zorvane";
-  } else {
-    location.data_directory = WithoutFinalSlashes(home) + "/.local/share/zorvane";
-  }
+  location.data_directory = IsSet(zorvane_home) ? WithoutFinalSlashes(zorvane_home)
+                                                : DataHome(xdg_data_home, home) + "/zorvane";
   return location;
 }
 

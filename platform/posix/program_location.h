@@ -25,4 +25,15 @@ struct ProgramLocation {
 ProgramLocation LocateProgramFiles(const std::string& executable_folder, const char* zorvane_home,
                                    const char* xdg_data_home, const std::string& home);
 
+// Zorvane's own Favorites folder, for a user who keeps none:
+// ${XDG_DATA_HOME:-`home`/.local/share}/zorvane/Favorites.
+std::string OwnFavoritesFolder(const char* xdg_data_home, const std::string& home);
+
+// The folder a fresh profile's Favorites value names: `home`/Favorites when
+// `home_favorites_exists` (a folder a Windows habit, or the user, made), else Zorvane's
+// own, so that nothing is ever made in the top level of the home folder. "" without a
+// home.
+std::string DefaultFavoritesFolder(const char* xdg_data_home, const std::string& home,
+                                   bool home_favorites_exists);
+
 }  // namespace zorvane::posix

@@ -75,6 +75,9 @@ class KeyTree {
   // Empties the tree and applies `document`'s blocks in order, the way a registry file
   // is imported; then adds the defaults that the document neither sets nor deletes.
   void Load(const regfile::Document& document);
+  // The defaults the next Load adds (a default may follow the world, such as whether a
+  // folder exists).
+  void SetDefaults(std::vector<DefaultValue> defaults) { defaults_ = std::move(defaults); }
 
   // The key at `path`, or null.
   Key* Find(Root root, const Path& path);

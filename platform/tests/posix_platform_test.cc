@@ -483,5 +483,20 @@ TEST(ProgramLocationTest, InstalledProgramsKeepTheirFilesInTheUsersDataFolder) {
   }
 }
 
+// Without a value of the user's own: ~/Favorites when it exists, else Zorvane's own
+// folder in the data folder; never anything new in the home's top level.
+TEST(ProgramLocationTest, TheFavoritesFolderWithoutAValueOfTheUsersOwn) {
+  EXPECT_EQ(posix::DefaultFavoritesFolder(nullptr, "/home/me/", true), "/home/me/Favorites");
+  EXPECT_EQ(posix::DefaultFavoritesFolder("/data", "/home/me", true), "/home/me/Favorites");
+  EXPECT_EQ(posix::DefaultFavoritesFolder(nullptr, "/home/me", false),
+            "/home/me/.local/share/zorvane/Favorites");
+  EXPECT_EQ(posix::DefaultFavoritesFolder("/data/", "/home/me", false), "/data/zorvane/Favorites");
+  EXPECT_EQ(posix::DefaultFavoritesFolder("relative", "/home/me", false),
+            "/home/me/.local/share/zorvane/Favorites");
+  EXPECT_EQ(posix::DefaultFavoritesFolder(nullptr, "", false), "");
+  EXPECT_EQ(posix::OwnFavoritesFolder(nullptr, "/home/me"),
+            "/home/me/.local/share/zorvane/Favorites");
+}
+
 }  // namespace
 }  // namespace zorvane

@@ -239,8 +239,9 @@ TEST_F(BadInputTest, UnreadableFilesAndFolders) {
     EXPECT_EQ(Build(&failing), std::vector<std::string>{kBuilt});
     EXPECT_EQ(UrlDat(), "http://open.example/\r\n\r\nhttp://inside.example/\r\n\r\n");
     EXPECT_EQ(Title(""), "shut");
-    // Listings: the walk's of the root (1) and of "closed" (2), then the files of each.
-    failing.Arm(FaultKind::kListDirectory, 4);
+    // Listings: the root's, for mirrors of an import (1), the walk's of the root (2) and
+    // of "closed" (3), then the files of each.
+    failing.Arm(FaultKind::kListDirectory, 5);
     EXPECT_EQ(Build(&failing), std::vector<std::string>{kBuilt});
     EXPECT_EQ(UrlDat(), "http://open.example/\r\nhttp://shut.example/\r\n\r\n");
     GTEST_SKIP() << "running as root, where permission bits do not bind: checked with "
