@@ -14,11 +14,15 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-ipafont-gothic xvfb xauth xdg-utils
   clang libclang-rt-dev
+  lintian desktop-file-utils appstream
 )
 windows_build=${ZORVANE_WINDOWS_BUILD:-1}
 if [ "$windows_build" != 0 ]; then
   # fonts-wine: the fonts Wine draws its own captions and caption buttons with.
-  packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine locales dpkg-dev tcl)
+  # dos2unix: the Windows copy of readme.txt. wixl, msitools (msiinfo), zip, unzip: the
+  # Windows packages (scripts/package-windows.sh) and their test.
+  packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine locales dpkg-dev tcl
+             dos2unix wixl msitools zip unzip)
 fi
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
