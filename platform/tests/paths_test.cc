@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/win32/program_location.h"
+
 namespace zorvane::paths {
 namespace {
 
@@ -55,6 +57,40 @@ TEST(PathsTest, NamesFitUnderEachSystemsLengthRule) {
     SCOPED_TRACE(std::to_string(c.name.size()) + " bytes in " + std::to_string(c.parent.size()));
     EXPECT_EQ(WindowsNameFits(c.parent, c.name, c.is_folder), c.windows);
     EXPECT_EQ(PosixNameFits(c.parent, c.name, 255), c.posix);
+  }
+}
+
+// The Windows build's copy in the folder the installer recorded keeps its files in
+// %APPDATA%\Zorvane; every other copy keeps them beside itself.
+TEST(WindowsProgramLocationTest, TheInstalledCopyKeepsItsFilesInTheApplicationDataFolder) {
+  const std::string local = "C:\\Users\\me\\AppData\\Local\\Programs\\Zorvane";
+  const std::string roaming = "C:\\Users\\me\\AppData\\Roaming";
+  const struct {
+    std::string folder, install_dir, app_data;
+    bool installed;
+    std::string data_directory;
+  } cases[] = {
+      // What Windows Installer writes ends in a backslash; case does not count.
+      {local, local + "\\", roaming, true, roaming + "\\Zorvane"},
+      {"c:\\users\\ME\\appdata\\local\\programs\\zorvane\\", local, roaming + "\\", true,
+       roaming + "\\Zorvane"},
+      {"C:\\データ\\Zorvane", "c:\\データ\\zorvane", roaming, true, roaming + "\\Zorvane"},
+      // A portable copy: no value, another folder, a folder inside or around it.
+      {"D:\\Tools\\Zorvane", "", roaming, false, "D:\\Tools\\Zorvane"},
+      {"D:\\Tools\\Zorvane\\", local, roaming, false, "D:\\Tools\\Zorvane"},
+      {local + "\\old", local, roaming, false, local + "\\old"},
+      {"C:\\Users\\me\\AppData\\Local\\Programs", local, roaming, false,
+       "C:\\Users\\me\\AppData\\Local\\Programs"},
+      {"C:", "", roaming, false, "C:"},
+      // Installed, but no %APPDATA%: beside itself after all.
+      {local, local, "", true, local},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder + " / " + c.install_dir);
+    const win32::ProgramLocation location =
+        win32::LocateProgramFiles(c.folder, c.install_dir, c.app_data);
+    EXPECT_EQ(location.installed, c.installed);
+    EXPECT_EQ(location.data_directory, c.data_directory);
   }
 }
 

@@ -2,7 +2,7 @@
 // Registry and profile behaviour shared with the Linux engine is covered by the contract
 // suites; this file checks what only the Win32 binding does: the UTF-8 ⇄ code page 932
 // conversion at each call, cuts at character boundaries, the folder listing, the atomic
-// file replacement and the program's own location.
+// file replacement and the program's own location, installed or not.
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -318,6 +318,46 @@ TEST_F(Win32PlatformTest, ProgramDirectoryIsTheExecutablesFolder) {
             std::string(module).substr(0, directory.size() + 1));
   EXPECT_EQ(platform_->PathSeparator(), '\\');
   EXPECT_TRUE(platform_->FileNamesIgnoreCase());
+}
+
+// The installed copy is the one in the folder the installer recorded: its files go to
+// %APPDATA%\Zorvane, made on first use. Any other copy keeps them beside itself.
+TEST_F(Win32PlatformTest, TheInstalledCopyKeepsItsFilesInTheApplicationDataFolder) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Zorvane", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    ::RegCloseKey(key);
+    GTEST_SKIP() << "Zorvane is installed for this user; the test would change its record";
+  }
+  const std::string portable = platform_->ProgramDirectory();
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Zorvane", 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const auto record = [this, key](const std::string& folder) {
+    const std::string ansi = platform_->ToAnsi(folder);
+    return ::RegSetValueExA(key, "InstallDir", 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(ansi.c_str()),
+                            static_cast<DWORD>(ansi.size() + 1));
+  };
+  char old_app_data[MAX_PATH] = {};
+  ASSERT_GT(::GetEnvironmentVariableA("APPDATA", old_app_data, MAX_PATH), 0u);
+  ASSERT_TRUE(::SetEnvironmentVariableA("APPDATA", folder_.str().c_str()));
+
+  // The value as Windows Installer writes it: a final backslash, its own spelling of case.
+  std::string recorded = portable + "\\";
+  std::transform(recorded.begin(), recorded.end(), recorded.begin(), [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
+  EXPECT_EQ(record(recorded), ERROR_SUCCESS);
+  EXPECT_EQ(platform_->ProgramDirectory(), folder_ / "Zorvane");
+  const std::uint32_t attributes = platform_->GetFileAttributes(folder_ / "Zorvane");
+  EXPECT_NE(attributes, kInvalidFileAttributes);
+  EXPECT_NE(attributes & kFileAttributeDirectory, 0u);
+  EXPECT_EQ(record("C:\\Elsewhere\\Zorvane\\"), ERROR_SUCCESS);
+  EXPECT_EQ(platform_->ProgramDirectory(), portable);
+
+  ::RegCloseKey(key);
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Zorvane");
+  ::SetEnvironmentVariableA("APPDATA", old_app_data);
 }
 
 TEST_F(Win32PlatformTest, RegistryRootsAndAccessRightsArePassedThrough) {

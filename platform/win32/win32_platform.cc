@@ -25,6 +25,7 @@
 #include "platform/paths.h"
 #include "platform/profile_engine.h"
 #include "platform/text.h"
+#include "platform/win32/program_location.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/windows_include.h"
@@ -478,19 +479,16 @@ class Win32Platform final : public Platform {
     return true;
   }
 
+  // The executable's folder; for the installed copy, the one in the folder the installer
+  // recorded, %APPDATA%\Zorvane, created when missing (platform/win32/program_location.h).
   std::string ProgramDirectory() override {
-    std::vector<char> buffer(MAX_PATH, '\0');
-    for (;;) {
-      const DWORD length =
-          ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-      if (length == 0) return ".";
-      if (length < buffer.size()) {
-        const std::string path = AnsiToUtf8(std::string_view(buffer.data(), length));
-        const std::size_t last = path.find_last_of(kSeparator);
-        return last == std::string::npos ? "." : path.substr(0, last);
-      }
-      buffer.resize(buffer.size() * 2);
+    const win32::ProgramLocation location = win32::LocateProgramFiles(
+        ExecutableFolder(), RecordedInstallFolder(), EnvironmentValue("APPDATA"));
+    if (location.installed) {
+      // A folder that cannot be made fails the first write, with that write's message.
+      ::CreateDirectoryA(Utf8ToAnsi(location.data_directory).c_str(), nullptr);
     }
+    return location.data_directory;
   }
 
   char PathSeparator() const override { return kSeparator; }
@@ -511,6 +509,51 @@ class Win32Platform final : public Platform {
       paths.push_back(std::move(profile.history));
     }
     return paths;
+  }
+
+  // The folder of the running program, without a final backslash; "." when unknown.
+  static std::string ExecutableFolder() {
+    std::vector<char> buffer(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD length =
+          ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (length == 0) return ".";
+      if (length < buffer.size()) {
+        const std::string path = AnsiToUtf8(std::string_view(buffer.data(), length));
+        const std::size_t last = path.find_last_of(kSeparator);
+        return last == std::string::npos ? "." : path.substr(0, last);
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  // The folder the installer put the programs in (HKEY_CURRENT_USER\Software\Zorvane,
+  // value InstallDir), or "" when it recorded none.
+  std::string RecordedInstallFolder() {
+    RegHandle key = 0;
+    if (RegOpenKey(kHkeyCurrentUser, win32::kInstallKey, KEY_QUERY_VALUE, &key) != kErrorSuccess) {
+      return {};
+    }
+    std::vector<std::uint8_t> buffer(MAX_PATH * 2, 0);
+    std::uint32_t type = 0;
+    std::uint32_t size = static_cast<std::uint32_t>(buffer.size() - 1);
+    const long status = RegQueryValue(key, win32::kInstallDirValue, &type, buffer.data(), &size);
+    RegCloseKey(key);
+    if (status != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) return {};
+    const std::string ansi(reinterpret_cast<const char*>(buffer.data()),
+                           strnlen(reinterpret_cast<const char*>(buffer.data()), size));
+    return AnsiToUtf8(ansi);
+  }
+
+  // The environment variable `name` (ASCII), or "" when it is not set.
+  static std::string EnvironmentValue(const char* name) {
+    std::vector<char> buffer(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD length =
+          ::GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (length < buffer.size()) return AnsiToUtf8(std::string_view(buffer.data(), length));
+      buffer.resize(length);  // the size it needs, its NUL counted
+    }
   }
 
   // The ANSI code page as the history join needs it.
