@@ -231,9 +231,9 @@ class Platform : public AnsiCodePage {
   // Starts a program by its command line without waiting. False when it cannot start.
   virtual bool StartProgram(const std::string& command_line) = 0;
   // The program directory, without a final separator: where url.dat and the settings
-  // file live. The folder that holds the running program, except for a program installed
-  // on Linux, whose folder is not the user's to write (see platform/posix/
-  // program_location.h); that folder is created when missing.
+  // file live. The folder that holds the running program, except for an installed
+  // program, whose folder is not the user's to write: the user's data folder then, made
+  // when missing (platform/posix/program_location.h, platform/win32/program_location.h).
   virtual std::string ProgramDirectory() = 0;
   // The Favorites folder Zorvane keeps for a user who has none of their own: the default
   // of the registry's Favorites value where the system has no such folder of its own
