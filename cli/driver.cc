@@ -2,47 +2,28 @@
 
 #include <optional>
 #include <ostream>
+#include <string_view>
 #include <utility>
 
 #include "app/form1.h"
 #include "app/version.h"
+#include "cli/command_table.h"
 #include "cli/headless_view.h"
-#include "cli/rank_output.h"
 #include "platform/forwarding_platform.h"
 
 namespace zorvane {
 namespace {
 
-constexpr char kUsage[] =
+constexpr char kUsageHead[] =
     "usage: zorvane-cli [--program-dir DIR] COMMAND...\n"
-    "       zorvane-cli --help | --version\n"
-    "commands: build | rank [--format tsv|csv|json] | add-favorites | mail | version\n"
-    "          | import-bookmarks [--from PATH]... [--into DIR]\n";
+    "       zorvane-cli --help | --version\n";
 
-constexpr char kImportCommand[] = "import-bookmarks";
+std::string Usage() { return kUsageHead + CommandsUsage(); }
 
 struct Command {
-  std::string name;
-  RankFormat format = RankFormat::kTsv;
-  std::vector<std::string> from;  // import-bookmarks: the files named
-  std::string into;               // import-bookmarks: the folder named
+  const CliCommand* row;
+  CommandArgs args;
 };
-
-// The value of option `name` at args[*i] ("--name VALUE" or "--name=VALUE"), moving *i
-// past it; nullopt when args[*i] is not that option. `*missing` is set when it has none.
-std::optional<std::string> OptionValue(const std::vector<std::string>& args, std::size_t* i,
-                                       const std::string& name, bool* missing) {
-  const std::string& arg = args[*i];
-  if (arg == name) {
-    if (*i + 1 >= args.size()) {
-      *missing = true;
-      return std::string();
-    }
-    return args[++*i];
-  }
-  if (arg.rfind(name + "=", 0) == 0) return arg.substr(name.size() + 1);
-  return std::nullopt;
-}
 
 // What the command line asks for besides commands: the usage or the version, which
 // answer at once and run nothing.
@@ -54,8 +35,75 @@ struct Invocation {
   std::vector<Command> commands;
 };
 
+const CliCommand* FindCommand(std::string_view name) {
+  for (const CliCommand& command : CliCommands()) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
+const CommandArgument* FindArgument(const CliCommand& command, std::string_view name) {
+  for (const CommandArgument& argument : command.arguments) {
+    if (argument.name == name) return &argument;
+  }
+  return nullptr;
+}
+
+// The name of the command argument `arg` gives ("--from" for "--from" and "--from=x"), or
+// nothing when it is an argument of no command.
+std::optional<std::string_view> ArgumentName(std::string_view arg) {
+  for (const CliCommand& command : CliCommands()) {
+    for (const CommandArgument& argument : command.arguments) {
+      if (arg.starts_with(argument.name) &&
+          (arg.size() == argument.name.size() || arg[argument.name.size()] == '=')) {
+        return argument.name;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// "rank", or "rank or unused": the commands that take the argument `name`.
+std::string CommandsTaking(std::string_view name) {
+  std::string names;
+  for (const CliCommand& command : CliCommands()) {
+    if (!FindArgument(command, name)) continue;
+    if (!names.empty()) names += " or ";
+    names += command.name;
+  }
+  return names;
+}
+
+// Reads the argument `name` at args[*i] into `command` (nullptr before the first command),
+// moving *i past its value. Returns the error text on failure.
+std::optional<std::string> ParseArgument(const std::vector<std::string>& args, std::size_t* i,
+                                         std::string_view name, Command* command) {
+  const std::string option(name);
+  const CommandArgument* argument = command ? FindArgument(*command->row, name) : nullptr;
+  if (!argument) return option + " follows the " + CommandsTaking(name) + " command";
+  const std::string needs = option + " needs " + std::string(argument->needs);
+  std::string value;
+  if (args[*i] == name) {
+    if (*i + 1 >= args.size()) return needs;
+    value = args[++*i];
+  } else {
+    value = args[*i].substr(name.size() + 1);
+  }
+  if (argument->check) {
+    if (std::optional<std::string> error = argument->check(value)) return error;
+  } else if (value.empty()) {
+    return needs;
+  }
+  if (argument->repeat == Repeat::kOnce && command->args.Has(name)) {
+    return option + " given twice; " + std::string(argument->once_reason);
+  }
+  command->args.Add(name, std::move(value));
+  return std::nullopt;
+}
+
 // Parses by hand: the commands run in the order given and may repeat, which is not the
-// model of an option library's subcommands. Returns the error text on failure.
+// model of an option library's subcommands. The options of the whole run may stand
+// anywhere; a command's arguments follow it. Returns the error text on failure.
 std::optional<std::string> Parse(const std::vector<std::string>& args, Invocation* invocation) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -72,42 +120,11 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Invocatio
       invocation->program_dir = args[++i];
     } else if (arg.rfind("--program-dir=", 0) == 0) {
       invocation->program_dir = arg.substr(14);
-    } else if (arg == "build" || arg == "rank" || arg == "add-favorites" || arg == "mail" ||
-               arg == "version" || arg == kImportCommand) {
-      invocation->commands.push_back(Command{arg, RankFormat::kTsv, {}, {}});
-    } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
-      if (invocation->commands.empty() || invocation->commands.back().name != "rank") {
-        return "--format follows the rank command";
-      }
-      std::string value;
-      if (arg == "--format") {
-        if (i + 1 >= args.size()) return "--format needs tsv, csv or json";
-        value = args[++i];
-      } else {
-        value = arg.substr(9);
-      }
-      const std::optional<RankFormat> format = ParseRankFormat(value);
-      if (!format) return "unknown format: " + value;
-      invocation->commands.back().format = *format;
-    } else if (arg.rfind("--from", 0) == 0 || arg.rfind("--into", 0) == 0) {
-      const bool from = arg.rfind("--from", 0) == 0;
-      const std::string option = from ? "--from" : "--into";
-      bool missing = false;
-      const std::optional<std::string> value = OptionValue(args, &i, option, &missing);
-      if (!value) return "unknown command: " + arg;
-      if (invocation->commands.empty() || invocation->commands.back().name != kImportCommand) {
-        return option + " follows the import-bookmarks command";
-      }
-      if (missing || value->empty()) return option + (from ? " needs a file" : " needs a folder");
-      Command& import = invocation->commands.back();
-      if (from) {
-        import.from.push_back(*value);
-      } else {
-        // One import fills one folder: a second --into would otherwise replace the first
-        // without a word.
-        if (!import.into.empty()) return "--into given twice; an import fills one folder";
-        import.into = *value;
-      }
+    } else if (const CliCommand* row = FindCommand(arg)) {
+      invocation->commands.push_back(Command{row, {}});
+    } else if (const std::optional<std::string_view> name = ArgumentName(arg)) {
+      Command* last = invocation->commands.empty() ? nullptr : &invocation->commands.back();
+      if (std::optional<std::string> error = ParseArgument(args, &i, *name, last)) return error;
     } else {
       return "unknown command: " + arg;
     }
@@ -123,15 +140,15 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Invocatio
 // it would open.
 class CapturingShellPlatform final : public ForwardingPlatform {
  public:
-  explicit CapturingShellPlatform(Platform* target) : ForwardingPlatform(target) {}
+  CapturingShellPlatform(Platform* target, std::vector<std::string>* requests)
+      : ForwardingPlatform(target), requests_(requests) {}
   bool ShellOpen(const std::string& /*operation*/, const std::string& file) override {
-    requests_.push_back(file);
+    requests_->push_back(file);
     return true;
   }
-  std::vector<std::string> TakeRequests() { return std::exchange(requests_, {}); }
 
  private:
-  std::vector<std::string> requests_;
+  std::vector<std::string>* requests_;
 };
 
 // Sends the platform's diagnostics to `err` while the object lives.
@@ -149,25 +166,16 @@ class DiagnosticsTo final {
   Platform& platform_;
 };
 
-bool PrintMessages(HeadlessView& view, std::ostream& out) {
-  bool failed = false;
-  for (const HeadlessView::Message& message : view.TakeMessages()) {
-    out << message.text << "\n";
-    if (message.kind == MessageKind::kFailure) failed = true;
-  }
-  return failed;
-}
-
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, Platform& platform, CliStreams streams) {
   Invocation invocation;
   if (const std::optional<std::string> error = Parse(args, &invocation)) {
-    streams.err << "zorvane-cli: " << *error << "\n" << kUsage;
+    streams.err << "zorvane-cli: " << *error << "\n" << Usage();
     return kExitUsage;
   }
   if (invocation.request == Request::kHelp) {
-    streams.out << kUsage;
+    streams.out << Usage();
     return kExitOk;
   }
   if (invocation.request == Request::kVersion) {
@@ -180,49 +188,20 @@ int RunCli(const std::vector<std::string>& args, Platform& platform, CliStreams 
   // stderr, so stdout holds the table and nothing else.
   bool table_only = false;
   for (const Command& command : invocation.commands) {
-    if (command.name == "rank" && command.format != RankFormat::kTsv) table_only = true;
+    if (PutsTableOnStdout(command.args)) table_only = true;
   }
-  std::ostream& messages = table_only ? streams.err : streams.out;
   const DiagnosticsTo diagnostics(platform, streams.err);
 
-  CapturingShellPlatform shell(&platform);
+  std::vector<std::string> shell_requests;
+  CapturingShellPlatform shell(&platform, &shell_requests);
   HeadlessView view(streams.progress_to_terminal);
   Form1 form(shell, invocation.program_dir.value_or(platform.ProgramDirectory()), view);
   form.Form_Load();
+  CommandContext context{form,        view,        shell_requests,
+                         streams.out, streams.err, table_only ? streams.err : streams.out};
 
   for (const Command& command : invocation.commands) {
-    bool failed = false;
-    if (command.name == "build") {
-      form.Command2_Click();
-      failed = PrintMessages(view, messages);
-    } else if (command.name == "rank") {
-      form.Command1_Click();
-      std::vector<HeadlessView::Message> rank_messages = view.TakeMessages();
-      for (const HeadlessView::Message& message : rank_messages) {
-        if (message.kind == MessageKind::kFailure) failed = true;
-      }
-      if (!failed) {
-        // With CSV or JSON, stdout holds only the table, so it can be piped on.
-        std::ostream& label_stream = command.format == RankFormat::kTsv ? streams.out : streams.err;
-        label_stream << form.state().label1 << "\n";
-        streams.out << FormatRankRows(form.state().list_view1, command.format);
-      }
-      for (const HeadlessView::Message& message : rank_messages) {
-        messages << message.text << "\n";
-      }
-    } else if (command.name == "add-favorites") {
-      form.mnuAddFavorite_Click();
-      failed = PrintMessages(view, messages);
-    } else if (command.name == "mail") {
-      form.mnuMailSend_Click();
-      for (const std::string& request : shell.TakeRequests()) messages << request << "\n";
-      failed = PrintMessages(view, messages);
-    } else if (command.name == kImportCommand) {
-      form.ImportBookmarks(command.from, command.into);
-      failed = PrintMessages(view, messages);
-    } else if (command.name == "version") {
-      messages << AboutCaption() << "\n" << kAppTitle << "\n" << AboutVersionLabel() << "\n";
-    }
+    const bool failed = command.row->run(context, command.args);
     streams.out.flush();
     streams.err.flush();
     if (failed) return kExitFailure;

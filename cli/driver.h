@@ -3,7 +3,8 @@
 //
 //   zorvane-cli [--program-dir DIR] COMMAND...
 //   zorvane-cli --help | --version   (the usage or "zorvane-cli 0.0.2" on stdout, exit 0)
-//   COMMAND: build | rank [--format tsv|csv|json] | add-favorites | mail | version
+//   COMMAND: a row of the command table (cli/command_table.h) with the arguments that
+//            follow it; the usage lists them
 //
 // Exit status: 0 when every command ran to its normal end; 1 when a command ended with a
 // failure message (the commands after it do not run); 2 for a usage error.

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
+#include "cli/command_table.h"
 #include "tests/support/test_support.h"
 
 namespace zorvane {
@@ -60,6 +64,13 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndSayWhyOnStderr) {
        "--into given twice; an import fills one folder"},
       {{"import-bookmarks", "--into=A", "--from", "f", "--into=A"},
        "--into given twice; an import fills one folder"},
+      {{"--from", "f", "import-bookmarks"}, "--from follows the import-bookmarks command"},
+      {{"rank", "--into=D"}, "--into follows the import-bookmarks command"},
+      {{"import-bookmarks", "--from"}, "--from needs a file"},
+      {{"import-bookmarks", "--into="}, "--into needs a folder"},
+      {{"import-bookmarks", "--fromage"}, "unknown command: --fromage"},
+      {{"rank", "--format="}, "unknown format: "},
+      {{"--program-dir=", "build"}, "--program-dir needs a folder"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -79,7 +90,11 @@ TEST_F(CliTest, HelpAndVersionAnswerOnStdoutAndRunNothing) {
     SCOPED_TRACE(args.front());
     const Result result = Run(args);
     EXPECT_EQ(result.status, kExitOk);
-    EXPECT_EQ(result.out.rfind("usage: zorvane-cli", 0), 0u) << result.out;
+    EXPECT_EQ(result.out,
+              "usage: zorvane-cli [--program-dir DIR] COMMAND...\n"
+              "       zorvane-cli --help | --version\n"
+              "commands: build | rank [--format tsv|csv|json] | add-favorites | mail | version\n"
+              "          | import-bookmarks [--from PATH]... [--into DIR]\n");
     EXPECT_EQ(result.err, "");
   }
   const Result version = Run({"--version"});
@@ -157,6 +172,107 @@ TEST_F(CliTest, CsvAndJsonKeepStdoutForTheTable) {
   EXPECT_EQ(csv.out,
             "rank,icon,title,rate,address,hits\r\n1,3,Alpha,100.0%,http://a.example/,4\r\n");
   EXPECT_EQ(csv.err, "終了しました\n1個のファイルを検出\n");
+}
+
+// The text a line of a manual page shows: font escapes dropped, \- and \e resolved, the
+// arguments of a font macro joined (with spaces after .B and .I, without after the
+// alternating ones such as .BR). Other escapes stay as written, so they show in a diff.
+std::string ManualText(std::string_view line) {
+  const auto unescape = [](std::string_view text) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\\' || i + 1 == text.size()) {
+        plain += text[i];
+      } else if (text[i + 1] == 'f' && i + 2 < text.size()) {
+        i += 2;
+      } else if (text[i + 1] == '-') {
+        plain += '-';
+        ++i;
+      } else if (text[i + 1] == 'e') {
+        plain += '\\';
+        ++i;
+      } else {
+        plain += text[i];
+      }
+    }
+    return plain;
+  };
+  if (!line.starts_with('.')) return unescape(line);
+  const std::size_t space = line.find(' ');
+  const std::string_view macro = line.substr(1, space == line.npos ? line.npos : space - 1);
+  const std::string_view separator = macro == "B" || macro == "I" ? " " : "";
+  std::string text;
+  bool first = true;
+  // Arguments are split at spaces; a quoted one may hold spaces.
+  for (std::size_t i = space == line.npos ? line.size() : space; i < line.size();) {
+    if (line[i] == ' ') {
+      ++i;
+      continue;
+    }
+    std::size_t end;
+    std::string_view argument;
+    if (line[i] == '"') {
+      end = line.find('"', i + 1);
+      argument = line.substr(i + 1, end == line.npos ? line.npos : end - i - 1);
+      end = end == line.npos ? line.size() : end + 1;
+    } else {
+      end = std::min(line.find(' ', i), line.size());
+      argument = line.substr(i, end - i);
+    }
+    if (!first) text += separator;
+    text += unescape(argument);
+    first = false;
+    i = end;
+  }
+  return text;
+}
+
+struct ManualEntry {
+  std::string heading;    // the tag of .TP
+  std::string paragraph;  // the text under it up to the next paragraph macro
+};
+
+// The tagged paragraphs (.TP) of the manual section `name`.
+std::vector<ManualEntry> ManualSection(std::istream& page, std::string_view name) {
+  std::vector<ManualEntry> entries;
+  bool inside = false;
+  enum class Next { kNothing, kHeading, kParagraph } next = Next::kNothing;
+  for (std::string line; std::getline(page, line);) {
+    if (line.starts_with(".SH ")) {
+      inside = line.substr(4) == name;
+      next = Next::kNothing;
+    } else if (!inside || line.starts_with(".\\\"")) {
+      continue;
+    } else if (line == ".TP") {
+      entries.emplace_back();
+      next = Next::kHeading;
+    } else if (line == ".IP" || line == ".PP" || line == ".P" || line == ".LP") {
+      next = Next::kNothing;
+    } else if (next == Next::kHeading) {
+      entries.back().heading = ManualText(line);
+      next = Next::kParagraph;
+    } else if (next == Next::kParagraph) {
+      std::string& paragraph = entries.back().paragraph;
+      if (!paragraph.empty()) paragraph += " ";
+      paragraph += ManualText(line);
+    }
+  }
+  return entries;
+}
+
+TEST(CliManualTest, CommandsSectionFollowsTheCommandTable) {
+  std::ifstream page(ZORVANE_CLI_MANUAL);
+  ASSERT_TRUE(page) << ZORVANE_CLI_MANUAL;
+  const std::vector<ManualEntry> entries = ManualSection(page, "COMMANDS");
+  std::vector<std::string> headings, synopses;
+  for (const ManualEntry& entry : entries) headings.push_back(entry.heading);
+  for (const CliCommand& command : CliCommands()) synopses.push_back(CommandSynopsis(command));
+  // Every command, in table order, with its arguments as the usage writes them.
+  ASSERT_EQ(headings, synopses);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    SCOPED_TRACE(synopses[i]);
+    EXPECT_TRUE(entries[i].paragraph.starts_with(CliCommands()[i].help)) << entries[i].paragraph;
+  }
 }
 
 }  // namespace
