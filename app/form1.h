@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/list_rows.h"
 #include "browsers/bookmark_import.h"
 #include "browsers/favorites_mirror.h"
+#include "list/list_rows.h"
 #include "platform/platform.h"
 
 namespace zorvane {

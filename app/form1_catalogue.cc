@@ -11,13 +11,13 @@
 #include "app/form1.h"
 #include "app/repaint_throttle.h"
 #include "app/window_texts.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "browsers/favorites_mirror.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/file_listing.h"
 #include "catalogue/folder_walk.h"
 #include "catalogue/profile_access.h"
-#include "platform/paths.h"
-#include "platform/text.h"
 #include "registry/favorites_folder.h"
 
 namespace zorvane {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/listsort.h"
 #include "app/window_texts.h"
+#include "base/paths.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/profile_access.h"
-#include "platform/paths.h"
+#include "list/listsort.h"
 #include "ranking/ranking.h"
 #include "ranking/top_ten.h"
 #include "ranking/url_cache_scan.h"

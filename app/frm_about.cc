@@ -6,7 +6,7 @@
 
 #include "app/form1.h"
 #include "app/window_texts.h"
-#include "platform/paths.h"
+#include "base/paths.h"
 
 namespace zorvane {
 namespace {

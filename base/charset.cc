@@ -1,10 +1,10 @@
-#include "platform/charset.h"
+#include "base/charset.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace zorvane::charset {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/environment.h"
+#include "base/environment.h"
 
 namespace zorvane {
 

@@ -1,6 +1,6 @@
-#include "platform/paths.h"
+#include "base/paths.h"
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace zorvane::paths {
 

@@ -1,4 +1,4 @@
-#include "platform/text.h"
+#include "base/text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -28,10 +28,10 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
     if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
   }
   const auto second = static_cast<unsigned char>(s[i + 1]);
-  if (lead == 0xE0 && second < 0xA0) return 1;   // overlong
-  if (lead == 0xED && second > 0x9F) return 1;   // surrogate
-  if (lead == 0xF0 && second < 0x90) return 1;   // overlong
-  if (lead == 0xF4 && second > 0x8F) return 1;   // beyond U+10FFFF
+  if (lead == 0xE0 && second < 0xA0) return 1;  // overlong
+  if (lead == 0xED && second > 0x9F) return 1;  // surrogate
+  if (lead == 0xF0 && second < 0x90) return 1;  // overlong
+  if (lead == 0xF4 && second > 0x8F) return 1;  // beyond U+10FFFF
   return length;
 }
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/paths.h"
 #include "browsers/file_identity.h"
 #include "browsers/mirror_writer.h"
 #include "browsers/profiles.h"
 #include "browsers/utf8_path.h"
-#include "platform/paths.h"
-#include "share/internet_shortcut.h"
+#include "formats/internet_shortcut.h"
 
 namespace zorvane::browsers {
 namespace {
@@ -348,8 +348,8 @@ ImportSummary ImportBookmarks(Platform& platform, const std::vector<BookmarkSour
     const BookmarkSourceKind kind = one.kind;
     // Two sources of one name (two files called bookmarks.html) get " (2)", ...; the
     // file system says whether a name is another's by finding that mirror there.
-    const std::string stem = share::ShortcutFileStem(
-        platform,
+    const std::string stem = formats::ShortcutFileStem(
+        platform, platform.PathSeparator(),
         source.folder_name.empty() ? DefaultFolderName(source.path, kind) : source.folder_name);
     std::string name = stem;
     for (int number = 2;

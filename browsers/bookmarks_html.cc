@@ -25,9 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "base/charset.h"
+#include "base/text.h"
 #include "browsers/bookmarks.h"
-#include "platform/charset.h"
-#include "platform/text.h"
 
 namespace zorvane::browsers {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/paths.h"
+#include "base/paths.h"
 
 namespace zorvane::browsers {
 namespace {

@@ -4,11 +4,11 @@
 #include <string>
 #include <utility>
 
-#include "browsers/cache_with_history.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "browsers/address_form.h"
 #include "browsers/favorites_mirror.h"
-#include "platform/paths.h"
-#include "platform/text.h"
-#include "share/internet_shortcut.h"
+#include "formats/internet_shortcut.h"
 
 namespace zorvane::browsers {
 namespace {
@@ -91,7 +91,7 @@ bool MirrorWriter::WriteFolder(const BookmarkNode& folder, const std::string& re
         const std::string address = AddressForCodePage(
             node.address, {[this](std::string_view utf8) { return platform_.SurvivesAnsi(utf8); },
                            [this](std::string_view utf8) { return platform_.ToAnsi(utf8); }});
-        const std::string bytes = platform_.ToAnsi(share::InternetShortcutText(address));
+        const std::string bytes = platform_.ToAnsi(formats::InternetShortcutText(address));
         const std::string title = node.title.empty() ? TitleFromAddress(node.address) : node.title;
         if (!Create(relative, title, false, bytes, &created)) return false;
         if (created.empty()) {
@@ -109,9 +109,9 @@ bool MirrorWriter::WriteFolder(const BookmarkNode& folder, const std::string& re
 bool MirrorWriter::Create(const std::string& relative, const std::string& title, bool is_folder,
                           std::string_view bytes, std::string* created) {
   created->clear();
-  const std::string_view extension = is_folder ? "" : share::kShortcutExtension;
-  const std::string stem = share::ShortcutFileStem(
-      platform_, std::string(text::FirstChars(WithoutControls(title), kMaxTitleChars)));
+  const std::string_view extension = is_folder ? "" : formats::kShortcutExtension;
+  const std::string stem = formats::ShortcutFileStem(
+      platform_, separator_, std::string(text::FirstChars(WithoutControls(title), kMaxTitleChars)));
   const std::string staged_folder = Path(staged_, relative);
   const auto fits = [&](const std::string& name) {
     if (!platform_.NameFits(staged_folder, name, is_folder)) return false;
@@ -127,7 +127,9 @@ bool MirrorWriter::Create(const std::string& relative, const std::string& title,
   const auto fitting = [&](const std::string& suffix) -> std::optional<std::string> {
     for (std::string_view cut = stem; !cut.empty(); cut = text::DropLastChars(cut, 1)) {
       const std::string name =
-          (cut.size() == stem.size() ? stem : share::ShortcutFileStem(platform_, cut)) + suffix;
+          (cut.size() == stem.size() ? stem
+                                     : formats::ShortcutFileStem(platform_, separator_, cut)) +
+          suffix;
       if (fits(name)) return name;
     }
     return std::nullopt;

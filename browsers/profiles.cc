@@ -320,6 +320,16 @@ UserFolders UserFoldersFromEnvironment(BrowserSystem system,
   return LinuxUserFolders(variable("HOME"), config.empty() ? nullptr : config.c_str());
 }
 
+BrowserSystem SystemOf(Platform& platform) {
+  return platform.PathSeparator() == '\\' ? BrowserSystem::kWindows : BrowserSystem::kLinux;
+}
+
+UserFolders UserFoldersOf(Platform& platform) {
+  return UserFoldersFromEnvironment(SystemOf(platform), [&platform](const char* name) {
+    return EnvironmentVariable(platform, name).value_or("");
+  });
+}
+
 std::vector<BrowserProfile> DiscoverBrowserProfiles(BrowserSystem system,
                                                     const UserFolders& folders,
                                                     const DiscoveryDiagnostic& diagnose) {

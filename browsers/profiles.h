@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace zorvane::browsers {
 
 // One profile listed in a Firefox profiles.ini.
@@ -50,6 +52,11 @@ enum class BrowserSystem { kLinux, kWindows };
 
 // The Linux folders of `home`, with `xdg_config_home` ($XDG_CONFIG_HOME, may be null).
 UserFolders LinuxUserFolders(const std::string& home, const char* xdg_config_home);
+
+// The system whose folder layout `platform` has (its separator tells), and its user's
+// folders from the platform's environment.
+BrowserSystem SystemOf(Platform& platform);
+UserFolders UserFoldersOf(Platform& platform);
 
 // The folders of `system` from its environment variables (Linux: HOME, XDG_CONFIG_HOME;
 // Windows: LOCALAPPDATA, APPDATA), each read through `variable` ("" when unset).

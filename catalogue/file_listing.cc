@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace zorvane {
 namespace {

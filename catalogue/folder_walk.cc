@@ -3,7 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "platform/paths.h"
+#include "base/paths.h"
 
 namespace zorvane {
 namespace {

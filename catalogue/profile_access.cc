@@ -4,9 +4,9 @@
 #include <iterator>
 #include <string_view>
 
-#include "platform/paths.h"
-#include "platform/profile_engine.h"
-#include "platform/text.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "formats/profile_engine.h"
 
 namespace zorvane {
 namespace {

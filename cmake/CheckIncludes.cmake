@@ -7,26 +7,24 @@
 
 cmake_policy(SET CMP0009 NEW)
 
-set(core "^platform/[a-z0-9_]+\\.h$")
+# The folders from the lowest up; each may include itself and the folders below it that
+# it names, never one above: the graph of folders has no circle.
 set(rules
-  "platform/memory/|^platform/memory/|^platform/posix/|${core}"
-  "platform/posix/|^platform/|^browsers/"
-  "platform/win32/|^platform/|^browsers/"
-  "platform/|${core}"
-  "browsers/bookmark_import|^browsers/|^platform/|^share/"
-  "browsers/mirror_writer|^browsers/|^platform/|^share/"
-  "browsers/|^browsers/|${core}"
-  "registry/|^registry/|${core}"
-  "catalogue/|^catalogue/|^registry/|${core}"
-  "share/|^share/|${core}"
-  "app/list_rows.h|^app/list_rows\\.h$"
-  "app/listsort|^app/listsort\\.h$|^app/list_rows\\.h$|${core}"
-  "ranking/|^ranking/|^catalogue/|^app/listsort\\.h$|^app/list_rows\\.h$|${core}"
+  "base/|^base/"
+  "formats/|^formats/|^base/"
+  "platform/|^platform/|^formats/|^base/"
+  "browsers/|^browsers/|^platform/|^formats/|^base/"
+  "urlcache/|^urlcache/|^browsers/|^platform/|^base/"
+  "list/|^list/|^base/"
+  "registry/|^registry/|^platform/|^base/"
+  "catalogue/|^catalogue/|^registry/|^platform/|^formats/|^base/"
+  "share/|^share/|^platform/|^formats/|^base/"
+  "ranking/|^ranking/|^catalogue/|^urlcache/|^list/|^platform/|^base/"
   "app/icons/|^app/icons/"
-  "app/qt/|^app/|${core}"
-  "app/win32/|^app/|^platform/"
-  "app/|^app/[a-z0-9_]+\\.h$|^browsers/|^catalogue/|^ranking/|^registry/|^share/|${core}"
-  "cli/|^cli/|^app/[a-z0-9_]+\\.h$|^platform/"
+  "app/qt/|^app/|^list/|^platform/|^base/"
+  "app/win32/|^app/|^list/|^platform/|^base/"
+  "app/|^app/|^browsers/|^catalogue/|^ranking/|^registry/|^share/|^list/|^platform/|^formats/|^base/"
+  "cli/|^cli/|^app/|^platform/|^base/"
 )
 
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"

@@ -1,8 +1,8 @@
-#include "share/file_name.h"
+#include "formats/file_name.h"
 
-#include "platform/text.h"
+#include "base/text.h"
 
-namespace zorvane::share {
+namespace zorvane::formats {
 namespace {
 
 constexpr char kReplacement = '_';
@@ -77,4 +77,4 @@ std::string SafeFileName(std::string_view name, FileNameRule rule) {
   return safe;
 }
 
-}  // namespace zorvane::share
+}  // namespace zorvane::formats

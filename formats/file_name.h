@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace zorvane::share {
+namespace zorvane::formats {
 
 enum class FileNameRule {
   kWindows,  // NTFS/FAT names as the Win32 file functions accept them
@@ -29,4 +29,4 @@ FileNameRule FileNameRuleForSeparator(char separator);
 // extension such as ".url" keeps it a plain file name. Text outside ASCII is kept.
 std::string SafeFileName(std::string_view name, FileNameRule rule);
 
-}  // namespace zorvane::share
+}  // namespace zorvane::formats

@@ -1,9 +1,9 @@
-#include "platform/profile_engine.h"
+#include "formats/profile_engine.h"
 
 #include <unordered_map>
 
-#include "platform/code_page.h"
-#include "platform/text.h"
+#include "base/code_page.h"
+#include "base/text.h"
 
 // Sections of this file: walking code page 932 text; lines and their kinds; reading;
 // writing.
@@ -223,7 +223,6 @@ std::optional<KeyMatch> MatchKey(std::string_view body, std::string_view key) {
   if (i == body.size() || body[i] != '=') return std::nullopt;
   return KeyMatch{body.substr(0, key.size()), body.substr(i + 1)};
 }
-
 
 }  // namespace
 

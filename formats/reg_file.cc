@@ -1,15 +1,14 @@
 // Sections: text decoding and line splitting; small scanners; the line-by-line parser
 // (a state machine: header, key and value lines, hex continuation lines); the serializer.
-#include "platform/posix/reg_file.h"
+#include "formats/reg_file.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <optional>
 #include <utility>
 
-#include "platform/posix/cp932.h"
-#include "platform/posix/utf16.h"
-#include "platform/text.h"
+#include "base/text.h"
+#include "formats/utf16.h"
 
 namespace zorvane::regfile {
 namespace {
@@ -151,7 +150,8 @@ std::optional<Root> RootByName(std::string_view name) {
 
 class Parser {
  public:
-  explicit Parser(Document* document) : document_(document) {}
+  Parser(Document* document, const AnsiToUtf8& ansi_to_utf8)
+      : document_(document), ansi_to_utf8_(ansi_to_utf8) {}
 
   void Line(std::string_view line, int number) {
     if (!text::IsValidUtf8(line)) {
@@ -333,12 +333,13 @@ class Parser {
     state_ = State::kBody;
     Value& value = pending_.value;
     if (format_ == Format::kRegedit4 && IsStringType(value.type)) {
-      value.data = utf16::FromUtf8(cp932::ToUtf8(value.data));
+      value.data = utf16::FromUtf8(ansi_to_utf8_ ? ansi_to_utf8_(value.data) : value.data);
     }
     document_->blocks.back().values.push_back(std::move(value));
   }
 
   Document* document_;
+  const AnsiToUtf8& ansi_to_utf8_;
   State state_ = State::kHeader;
   Format format_ = Format::kVersion5;
   // No key line yet, or the last one was bad or a deletion; otherwise values go to the
@@ -425,7 +426,7 @@ const char* RootName(Root root) {
   return root == Root::kCurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
 
-Document Parse(std::string_view bytes) {
+Document Parse(std::string_view bytes, const AnsiToUtf8& ansi_to_utf8) {
   Document document;
   std::string decoded;
   std::string_view text = bytes;
@@ -443,7 +444,7 @@ Document Parse(std::string_view bytes) {
     text.remove_prefix(kUtf8Bom.size());
   }
 
-  Parser parser(&document);
+  Parser parser(&document, ansi_to_utf8);
   int number = 0;
   for (const std::string_view line : SplitLines(text)) parser.Line(line, ++number);
   parser.Finish();

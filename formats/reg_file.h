@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,11 +48,15 @@ struct Document {
   std::vector<Error> errors;
 };
 
+// Turns text in the ANSI code page into UTF-8.
+using AnsiToUtf8 = std::function<std::string(std::string_view ansi)>;
+
 // Parses a registry file: UTF-8 with or without BOM, or UTF-16LE with BOM; header
 // "Windows Registry Editor Version 5.00" or "REGEDIT4"; CR, LF or CR LF line ends. An
 // empty file is an empty document. Lines that cannot be parsed are skipped and listed in
-// `errors`; everything else is kept.
-Document Parse(std::string_view bytes);
+// `errors`; everything else is kept. REGEDIT4 files hold their string data in the ANSI
+// code page, which `ansi_to_utf8` reads (without it, such data is taken as UTF-8).
+Document Parse(std::string_view bytes, const AnsiToUtf8& ansi_to_utf8 = {});
 
 // Writes `blocks` in the given order as a 5.00 file: the header, a blank line, then per
 // block its key line, its values and a blank line.

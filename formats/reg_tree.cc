@@ -1,9 +1,9 @@
-#include "platform/posix/reg_tree.h"
+#include "formats/reg_tree.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "platform/posix/utf16.h"
+#include "formats/utf16.h"
 
 namespace zorvane::regtree {
 namespace {

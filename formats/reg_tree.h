@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/posix/reg_file.h"
+#include "formats/reg_file.h"
 
 namespace zorvane::regtree {
 

@@ -1,9 +1,9 @@
-#include "platform/posix/utf16.h"
+#include "formats/utf16.h"
 
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace zorvane::utf16 {
 namespace {
@@ -14,8 +14,6 @@ void AppendUnit(std::uint16_t unit, std::string* out) {
   out->push_back(static_cast<char>(unit & 0xFF));
   out->push_back(static_cast<char>(unit >> 8));
 }
-
-
 
 std::uint16_t UnitAt(std::string_view s, std::size_t i) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(s[i]) |
@@ -52,7 +50,8 @@ std::string ToUtf8(std::string_view utf16le) {
     const std::uint16_t unit = UnitAt(utf16le, i);
     if (IsHigh(unit) && i + 2 < end && IsLow(UnitAt(utf16le, i + 2))) {
       const std::uint16_t low = UnitAt(utf16le, i + 2);
-      text::AppendUtf8(0x10000 + ((static_cast<char32_t>(unit - 0xD800) << 10) | (low - 0xDC00)), &out);
+      text::AppendUtf8(0x10000 + ((static_cast<char32_t>(unit - 0xD800) << 10) | (low - 0xDC00)),
+                       &out);
       i += 2;
     } else if (IsHigh(unit) || IsLow(unit)) {
       text::AppendUtf8(kReplacement, &out);

@@ -12,7 +12,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "platform/posix/cp932.h"
-#include "platform/posix/url_cache/cache_list.h"
+#include "urlcache/cache_list.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::vector<Entry> LineByLine(std::string_view text) {
     first = false;
     std::uint32_t type = 0, hits = 0;
     std::string address;
-    if (zorvane::ParseCacheListLine(line, &type, &hits, &address)) {
+    if (zorvane::urlcache::ParseCacheListLine(line, &type, &hits, &address)) {
       entries.emplace_back(type, address, hits);
     }
   }

@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "formats/file_name.h"
 #include "fuzz/fuzz_check.h"
-#include "share/file_name.h"
 
 namespace {
 
-using zorvane::share::FileNameRule;
+using zorvane::formats::FileNameRule;
 
 std::string Lower(std::string_view s) {
   std::string lower(s);
@@ -55,7 +55,7 @@ void CheckSafe(std::string_view name, FileNameRule rule) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace zorvane::share;
+  using namespace zorvane::formats;
   const std::string_view title(reinterpret_cast<const char*>(data), size);
   for (FileNameRule rule : {FileNameRule::kWindows, FileNameRule::kPosix}) {
     const std::string safe = SafeFileName(title, rule);

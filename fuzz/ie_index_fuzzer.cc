@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/posix/url_cache/ie_index.h"
+#include "urlcache/ie_index.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zorvane;

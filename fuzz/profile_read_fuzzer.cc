@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/profile_engine.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/profile_engine.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "formats/profile_engine.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/profile_engine.h"
 
 namespace {
 

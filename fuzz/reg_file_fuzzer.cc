@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "formats/reg_file.h"
+#include "formats/reg_tree.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/posix/reg_file.h"
-#include "platform/posix/reg_tree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zorvane;

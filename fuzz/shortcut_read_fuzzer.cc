@@ -12,10 +12,10 @@
 #include <string>
 
 #include "catalogue/profile_access.h"
+#include "formats/profile_engine.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/platform.h"
 #include "platform/posix/cp932.h"
-#include "platform/profile_engine.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "app/listsort.h"
+#include "list/listsort.h"
 
 #include <cstddef>
 #include <limits>
 #include <string>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 // Sections: number conversions, date conversion, cells as the callbacks see them, the merge
 // sort; then cell text, conversions, callbacks and the sort itself.

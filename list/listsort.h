@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/list_rows.h"
-#include "platform/ansi_code_page.h"
+#include "base/ansi_code_page.h"
+#include "list/list_rows.h"
 
 namespace zorvane {
 

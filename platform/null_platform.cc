@@ -1,7 +1,7 @@
 #include "platform/null_platform.h"
 
-#include "platform/paths.h"
-#include "platform/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace zorvane {
 

@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "platform/charset.h"
-#include "platform/text.h"
+#include "base/charset.h"
+#include "base/text.h"
 
 namespace zorvane {
 
@@ -15,14 +15,6 @@ bool Platform::WritePrivateProfileStrings(
     if (!WritePrivateProfileString(section, key, value, file)) all_written = false;
   }
   return all_written;
-}
-
-bool AnsiCodePage::SurvivesAnsi(std::string_view utf8) {
-  return text::IsAscii(utf8) || FromAnsi(ToAnsi(utf8)) == utf8;
-}
-
-bool AnsiCodePage::IsCanonicalAnsi(std::string_view ansi) {
-  return text::IsAscii(ansi) || ToAnsi(FromAnsi(ansi)) == ansi;
 }
 
 bool Platform::DecodeText(std::string_view charset, std::string_view bytes, std::string* utf8) {
@@ -43,6 +35,13 @@ void Platform::Diagnose(const std::string& line) {
   } else {
     std::cerr << "zorvane: " << line << "\n";
   }
+}
+
+std::optional<std::string> EnvironmentVariable(Platform& platform, const std::string& name) {
+  const std::string reference = "%" + name + "%";
+  std::string value = platform.ExpandEnvironmentStrings(reference);
+  if (value == reference) return std::nullopt;
+  return value;
 }
 
 }  // namespace zorvane

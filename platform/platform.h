@@ -16,51 +16,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "platform/ansi_code_page.h"
+#include "base/ansi_code_page.h"
+#include "base/system_codes.h"
 
 namespace zorvane {
-
-// Windows error codes; every platform reports registry results with these.
-inline constexpr long kErrorSuccess = 0;
-inline constexpr long kErrorFileNotFound = 2;
-inline constexpr long kErrorAccessDenied = 5;
-inline constexpr long kErrorInvalidHandle = 6;
-inline constexpr long kErrorWriteFault = 29;
-inline constexpr long kErrorInvalidParameter = 87;
-inline constexpr long kErrorMoreData = 234;
-inline constexpr long kErrorNoMoreItems = 259;
-
-// Predefined registry roots.
-inline constexpr std::uint32_t kHkeyCurrentUser = 0x80000001;
-inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
-
-// Registry value types.
-inline constexpr std::uint32_t kRegNone = 0;
-inline constexpr std::uint32_t kRegSz = 1;
-inline constexpr std::uint32_t kRegExpandSz = 2;
-inline constexpr std::uint32_t kRegBinary = 3;
-inline constexpr std::uint32_t kRegDword = 4;
-inline constexpr std::uint32_t kRegMultiSz = 7;
-
-// File attribute bits (Windows values; the POSIX platform maps onto them).
-inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
-inline constexpr std::uint32_t kFileAttributeHidden = 0x2;
-inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
-inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
-inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
-inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
-inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
-
-// An open registry key; 0 is never a valid handle.
-using RegHandle = std::uintptr_t;
-
-// How a whole-file read ended.
-enum class FileRead { kRead, kMissing, kFailed };
 
 // One entry of a folder listing.
 struct DirEntry {
@@ -214,9 +179,11 @@ class Platform : public AnsiCodePage {
 
   // ---- URL cache -----------------------------------------------------------------------
 
-  // Calls `visit` for each cache entry whose type shares a bit with `type_mask`, in
-  // enumeration order, until it returns false or the entries end; the address of an entry
-  // of another type is not even read. An enumeration that cannot start yields no entries.
+  // Calls `visit` for each entry of the system's own URL cache (WinINet's on Windows; none
+  // on Linux) whose type shares a bit with `type_mask`, in enumeration order, until it
+  // returns false or the entries end; the address of an entry of another type is not even
+  // read. An enumeration that cannot start yields no entries. The ranking reads the whole
+  // cache, the browsers' histories joined, through urlcache/url_cache.h.
   virtual void EnumerateUrlCache(std::uint32_t type_mask,
                                  const std::function<bool(const UrlCacheEntry&)>& visit) = 0;
 
@@ -266,6 +233,10 @@ class Platform : public AnsiCodePage {
  private:
   DiagnosticSink diagnostic_sink_;
 };
+
+// The value of the environment variable `name` as the platform expands it; nullopt when
+// it is not set (an empty value is set).
+std::optional<std::string> EnvironmentVariable(Platform& platform, const std::string& name);
 
 // The platform the program runs on: POSIX or Win32, chosen at build time.
 std::unique_ptr<Platform> CreateDefaultPlatform();

@@ -4,7 +4,7 @@
 #include <limits>
 #include <unordered_map>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace zorvane {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/list_rows.h"
+#include "list/list_rows.h"
 
 namespace zorvane {
 

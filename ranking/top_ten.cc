@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/listsort.h"
+#include "list/listsort.h"
 
 namespace zorvane {
 namespace {}  // namespace

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/list_rows.h"
-#include "platform/ansi_code_page.h"
+#include "base/ansi_code_page.h"
+#include "list/list_rows.h"
 
 namespace zorvane {
 

@@ -6,8 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "ranking/ranking.h"
+#include "urlcache/url_cache.h"
 
 namespace zorvane {
 namespace {
@@ -133,7 +134,7 @@ ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMas
                                     std::vector<ListViewRow>* rows) {
   ScanCount count;
   std::string converted;
-  platform.EnumerateUrlCache(lngTypeMask, [&](const UrlCacheEntry& entry) {
+  urlcache::EnumerateUrlCache(platform, lngTypeMask, [&](const UrlCacheEntry& entry) {
     // Three cases: UTF-8 the code page gives back unchanged is its own text; an ANSI
     // address in the code page's one form for each of its characters is compared in that
     // form; anything else is converted to its text, so that "?" stand-ins and second

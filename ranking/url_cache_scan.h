@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/list_rows.h"
+#include "list/list_rows.h"
 #include "platform/platform.h"
 
 namespace zorvane {

@@ -1,7 +1,7 @@
 #include "share/internet_shortcut.h"
 
-#include "platform/paths.h"
-#include "share/file_name.h"
+#include "base/paths.h"
+#include "formats/internet_shortcut.h"
 
 namespace zorvane::share {
 namespace {
@@ -19,21 +19,6 @@ bool EnsureFolder(Platform& platform, const std::string& folder) {
 
 }  // namespace
 
-std::string InternetShortcutText(std::string_view address) {
-  std::string text = "[InternetShortcut]\r\nURL=";
-  text.append(address);
-  text.append("\r\n");
-  return text;
-}
-
-std::string ShortcutFileStem(Platform& platform, std::string_view title) {
-  const FileNameRule rule = FileNameRuleForSeparator(platform.PathSeparator());
-  if (rule == FileNameRule::kWindows) {
-    return SafeFileName(platform.FromAnsi(platform.ToAnsi(title)), rule);
-  }
-  return SafeFileName(title, rule);
-}
-
 AddToFavoritesResult AddToFavorites(Platform& platform, const std::string& favorites_folder,
                                     std::span<const FavoriteShortcut> shortcuts) {
   // An empty path would put the subfolder at the root of the current drive.
@@ -45,9 +30,11 @@ AddToFavoritesResult AddToFavorites(Platform& platform, const std::string& favor
 
   bool all_written = true;
   for (const FavoriteShortcut& shortcut : shortcuts) {
-    const std::string file_name = ShortcutFileStem(platform, shortcut.title) + kShortcutExtension;
+    const std::string file_name = formats::ShortcutFileStem(platform, separator, shortcut.title) +
+                                  formats::kShortcutExtension;
     const std::string path = paths::JoinAlways(folder, file_name, separator);
-    if (!platform.WriteFileAtomic(path, platform.ToAnsi(InternetShortcutText(shortcut.address)))) {
+    if (!platform.WriteFileAtomic(
+            path, platform.ToAnsi(formats::InternetShortcutText(shortcut.address)))) {
       all_written = false;
     }
   }

@@ -1,5 +1,5 @@
-// The Internet shortcut files (".url") that the add-to-Favorites command writes, and the
-// command's work below the window: the subfolder, one file per row.
+// The add-to-Favorites command's work below the window: the subfolder, one Internet
+// shortcut file (formats/internet_shortcut.h) per row.
 #pragma once
 
 #include <span>
@@ -12,18 +12,6 @@ namespace zorvane::share {
 
 // The Favorites subfolder that receives the shortcuts.
 inline constexpr char kFavoritesSubfolder[] = "お気に入りZorvane";
-inline constexpr char kShortcutExtension[] = ".url";
-
-// The whole text of a shortcut to `address` (UTF-8): "[InternetShortcut]", CR LF,
-// "URL=", the address unchanged, CR LF. Nothing else: no other keys, no empty line, no
-// byte-order mark.
-std::string InternetShortcutText(std::string_view address);
-
-// The name, without its extension, of the file of a shortcut titled `title`:
-// SafeFileName(title) under the rule of `platform`'s separator; with the Windows rule, of
-// the title as it reads after a trip through the ANSI code page, the form the file
-// functions receive (a character the code page lacks becomes "?", "¥" becomes "\").
-std::string ShortcutFileStem(Platform& platform, std::string_view title);
 
 // One shortcut to write: the file is named after `title`, and points at `address`.
 struct FavoriteShortcut {

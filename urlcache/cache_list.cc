@@ -1,15 +1,12 @@
-#include "platform/posix/url_cache/cache_list.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "urlcache/cache_list.h"
 
 #include <cerrno>
 #include <limits>
 #include <memory>
 
-#include "platform/posix/cp932.h"
+#include "urlcache/source_file.h"
 
-namespace zorvane {
+namespace zorvane::urlcache {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -168,45 +165,14 @@ auto EntryVisitor(const std::function<bool(const UrlCacheEntry&)>& visit) {
   };
 }
 
-// A file descriptor that is closed when it goes.
-class ReadOnlyFile final {
- public:
-  explicit ReadOnlyFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~ReadOnlyFile() {
-    if (fd_ >= 0) close(fd_);
-  }
-  ReadOnlyFile(const ReadOnlyFile&) = delete;
-  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-  bool valid() const { return fd_ >= 0; }
-  // Fills `buffer` as far as the file goes; the number of bytes read, 0 at the end or on
-  // an error (which ends the list there, as the end of the file would).
-  std::size_t Read(char* buffer, std::size_t size) {
-    std::size_t got = 0;
-    while (got < size) {
-      const ssize_t n = read(fd_, buffer + got, size - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    return got;
-  }
-
- private:
-  int fd_;
-};
-
 // Large reads: a system call per mebibyte, and a buffer that stays warm in the cache.
 constexpr std::size_t kReadSize = 1 << 20;
 
 }  // namespace
 
 bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_t* hits,
-                        std::string* ansi_address) {
-  std::string_view address;
-  if (!ParseFields(line, type, hits, &address)) return false;
-  *ansi_address = cp932::FromUtf8(address);
-  return true;
+                        std::string_view* address) {
+  return ParseFields(line, type, hits, address);
 }
 
 bool EnumerateCacheList(std::string_view text,
@@ -218,7 +184,7 @@ bool EnumerateCacheList(std::string_view text,
 
 bool EnumerateCacheListFile(const std::string& path,
                             const std::function<bool(const UrlCacheEntry&)>& visit) {
-  ReadOnlyFile file(path);
+  SourceFile file(path);
   if (!file.valid()) return true;
   const auto visit_line = EntryVisitor(visit);
   LineSplitter splitter(visit_line);
@@ -232,4 +198,4 @@ bool EnumerateCacheListFile(const std::string& path,
   return splitter.Finish();
 }
 
-}  // namespace zorvane
+}  // namespace zorvane::urlcache

@@ -23,14 +23,14 @@
 
 #include "platform/platform.h"
 
-namespace zorvane {
+namespace zorvane::urlcache {
 
 inline constexpr std::size_t kMaxCacheListLine = 64 * 1024;
 
 // One line of a cache list, without its line break. True for an entry line, with the
-// entry's fields; false for anything to skip.
+// entry's fields (the address where it lies in `line`, UTF-8); false for anything to skip.
 bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_t* hits,
-                        std::string* ansi_address);
+                        std::string_view* address);
 
 // Calls `visit` for each entry of the cache list `text`, in order. Returns false when
 // `visit` asked to stop.
@@ -42,4 +42,4 @@ bool EnumerateCacheList(std::string_view text,
 bool EnumerateCacheListFile(const std::string& path,
                             const std::function<bool(const UrlCacheEntry&)>& visit);
 
-}  // namespace zorvane
+}  // namespace zorvane::urlcache

@@ -1,12 +1,14 @@
-#include "browsers/cache_with_history.h"
+#include "urlcache/cache_with_history.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
-#include "platform/text.h"
+#include "base/text.h"
 
-namespace zorvane::browsers {
+namespace zorvane::urlcache {
+
+using browsers::AddressForCodePage;
 namespace {
 
 constexpr std::uint32_t kNormalEntry = 0x1;
@@ -14,11 +16,6 @@ constexpr std::uint32_t kMaxHits = 2147483647;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 }  // namespace
-
-std::string AddressForCodePage(std::string_view utf8, const CodePageForms& forms) {
-  if (forms.survives(utf8)) return std::string(utf8);
-  return text::PercentEncodeNonAsciiUnless(utf8, forms.survives);
-}
 
 CacheWithHistory::CacheWithHistory(const MergedHistory& history, CodePageForms forms)
     : history_(history), forms_(std::move(forms)), taken_(history.size(), false) {}
@@ -88,4 +85,4 @@ bool CacheWithHistory::VisitRemainingHistory(const CacheVisitor& visit) {
   return true;
 }
 
-}  // namespace zorvane::browsers
+}  // namespace zorvane::urlcache

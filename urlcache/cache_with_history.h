@@ -18,24 +18,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "browsers/address_form.h"
 #include "browsers/history.h"
 #include "platform/platform.h"
 
-namespace zorvane::browsers {
+namespace zorvane::urlcache {
+
+using browsers::CodePageForms;
+using browsers::MergedHistory;
 
 using CacheVisitor = std::function<bool(const UrlCacheEntry&)>;
-
-// The code page's conversions, from the platform that knows it.
-struct CodePageForms {
-  // Whether UTF-8 text comes back unchanged from the code page (ASCII always does).
-  std::function<bool(std::string_view utf8)> survives;
-  // UTF-8 to the code page.
-  std::function<std::string(std::string_view utf8)> to_ansi;
-};
-
-// `utf8` with each character `forms` cannot carry through the code page percent-encoded
-// (its UTF-8 bytes); text that survives whole passes unchanged.
-std::string AddressForCodePage(std::string_view utf8, const CodePageForms& forms);
 
 class CacheWithHistory final {
  public:
@@ -70,4 +62,4 @@ class CacheWithHistory final {
   std::string scratch_;
 };
 
-}  // namespace zorvane::browsers
+}  // namespace zorvane::urlcache

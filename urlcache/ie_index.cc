@@ -1,16 +1,13 @@
-#include "platform/posix/url_cache/ie_index.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "urlcache/ie_index.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
-#include "platform/text.h"
+#include "base/text.h"
+#include "urlcache/source_file.h"
 
-namespace zorvane {
+namespace zorvane::urlcache {
 namespace {
 
 constexpr std::string_view kIeSignature{"Client UrlCache MMF Ver 5.2\0", 28};
@@ -115,21 +112,13 @@ bool EnumerateIeCacheIndex(std::string_view bytes,
 bool EnumerateIeCacheIndexFile(const std::string& path,
                                const std::function<bool(const UrlCacheEntry&)>& visit,
                                std::vector<char>* buffer) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return true;
-  struct stat info;
+  SourceFile file(path);
   std::size_t got = 0;
-  if (fstat(fd, &info) == 0 && info.st_size > 0) {
-    const std::size_t want = std::min(static_cast<std::size_t>(info.st_size), kMaxIndexBytes);
+  if (file.valid()) {
+    const std::size_t want = std::min(file.size(), kMaxIndexBytes);
     if (buffer->size() < want) buffer->resize(want);
-    while (got < want) {
-      const ssize_t n = read(fd, buffer->data() + got, want - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
+    got = file.Read(buffer->data(), want);
   }
-  close(fd);
   return EnumerateIeCacheIndex(std::string_view(buffer->data(), got), visit);
 }
 
@@ -139,4 +128,4 @@ bool EnumerateIeCacheIndexFile(const std::string& path,
   return EnumerateIeCacheIndexFile(path, visit, &buffer);
 }
 
-}  // namespace zorvane
+}  // namespace zorvane::urlcache

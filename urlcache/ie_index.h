@@ -20,7 +20,7 @@
 
 #include "platform/platform.h"
 
-namespace zorvane {
+namespace zorvane::urlcache {
 
 // How many leading bytes IsIeCacheIndex needs to see.
 inline constexpr std::size_t kIeCacheSignatureBytes = 28;
@@ -48,4 +48,4 @@ bool EnumerateIeCacheIndexFile(const std::string& path,
                                const std::function<bool(const UrlCacheEntry&)>& visit,
                                std::vector<char>* buffer);
 
-}  // namespace zorvane
+}  // namespace zorvane::urlcache

@@ -1,27 +1,29 @@
-#include "platform/posix/url_cache/url_cache_sources.h"
+#include "urlcache/url_cache.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 #include <utility>
 
-#include "browsers/cache_with_history.h"
 #include "browsers/file_identity.h"
 #include "browsers/history.h"
 #include "browsers/profiles.h"
 #include "browsers/sqlite_copy.h"
-#include "platform/posix/cp932.h"
-#include "platform/posix/url_cache/cache_list.h"
-#include "platform/posix/url_cache/ie_index.h"
+#include "browsers/utf8_path.h"
+#include "urlcache/cache_list.h"
+#include "urlcache/cache_with_history.h"
+#include "urlcache/ie_index.h"
 
-namespace zorvane {
+namespace zorvane::urlcache {
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr char kIndexFileName[] = "index.dat";
+constexpr char kSourcesVariable[] = "ZORVANE_URL_CACHE";
+constexpr std::uint32_t kNormalEntry = 0x1;
 
 }  // namespace
 
@@ -44,11 +46,6 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources) {
   return paths;
 }
 
-std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir,
-                                                 const DiagnoseSource& diagnose) {
-  return browsers::DiscoverBrowserHistories(home_dir, std::getenv("XDG_CONFIG_HOME"), diagnose);
-}
-
 namespace {
 
 // One source as it will be read: the file and its kind.
@@ -61,8 +58,11 @@ struct ResolvedSource {
 browsers::SourceStatus ResolveSource(const std::string& path, ResolvedSource* source) {
   std::error_code error;
   source->file = path;
-  if (fs::is_directory(path, error)) source->file = (fs::path(path) / kIndexFileName).string();
-  const fs::file_status status = fs::status(source->file, error);
+  if (fs::is_directory(browsers::PathFromUtf8(path), error)) {
+    source->file = browsers::Utf8FromPath(browsers::PathFromUtf8(path) / kIndexFileName);
+  }
+  const fs::path file = browsers::PathFromUtf8(source->file);
+  const fs::file_status status = fs::status(file, error);
   if (!fs::exists(status)) {
     // A dangling link or a path through a file reads as missing too.
     return browsers::SourceStatus::kMissing;
@@ -70,7 +70,7 @@ browsers::SourceStatus ResolveSource(const std::string& path, ResolvedSource* so
   // Checked before the open so that a FIFO in its place cannot block it.
   if (!fs::is_regular_file(status)) return browsers::SourceStatus::kUnreadable;
   std::string first(kUrlCacheSourceProbeBytes, '\0');
-  std::ifstream in(source->file, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   if (!in) return browsers::SourceStatus::kUnreadable;
   in.read(first.data(), static_cast<std::streamsize>(first.size()));
   first.resize(static_cast<std::size_t>(in.gcount()));
@@ -79,68 +79,82 @@ browsers::SourceStatus ResolveSource(const std::string& path, ResolvedSource* so
                                                       : browsers::SourceStatus::kRead;
 }
 
-// Code page 932 by its tables.
-browsers::CodePageForms Cp932Forms() {
-  return {[](std::string_view utf8) { return cp932::SurvivesRoundTrip(utf8); },
-          [](std::string_view utf8) { return cp932::FromUtf8(utf8); }};
+// The paths of the sources: those $ZORVANE_URL_CACHE names on Linux, else the histories
+// of the browser profiles found.
+std::vector<std::string> SourcePaths(Platform& platform, const DiagnoseSource& diagnose) {
+  const browsers::BrowserSystem system = browsers::SystemOf(platform);
+  if (system == browsers::BrowserSystem::kLinux) {
+    if (const std::optional<std::string> named = EnvironmentVariable(platform, kSourcesVariable)) {
+      return SplitUrlCacheSources(*named);
+    }
+  }
+  std::vector<std::string> paths;
+  for (browsers::BrowserProfile& profile :
+       browsers::DiscoverBrowserProfiles(system, browsers::UserFoldersOf(platform), diagnose)) {
+    paths.push_back(std::move(profile.history));
+  }
+  return paths;
 }
 
 }  // namespace
 
-std::string AddressForCodePage(std::string_view utf8) {
-  return browsers::AddressForCodePage(utf8, Cp932Forms());
-}
-
-void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
-                              const DiagnoseSource& diagnose,
-                              const std::function<bool(const UrlCacheEntry&)>& visit) {
-  const std::vector<std::string> paths = sources != nullptr
-                                             ? SplitUrlCacheSources(sources)
-                                             : DiscoverUrlCacheSources(home_dir, diagnose);
+void EnumerateUrlCache(Platform& platform, std::uint32_t type_mask,
+                       const std::function<bool(const UrlCacheEntry&)>& visit) {
+  const DiagnoseSource diagnose = [&platform](const std::string& line) { platform.Diagnose(line); };
   const auto report = [&](const std::string& path, browsers::SourceStatus status) {
-    if (diagnose) diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
+    diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
   };
 
   // Every history is read before the first entry is handed out, since a later database
   // can add hits to an address an earlier one holds, and so can the histories to an
-  // entry of a cache list or index.dat.
-  std::vector<ResolvedSource> resolved;
-  std::vector<char> index_buffer;
+  // entry of the system's cache, a cache list or an index.dat.
+  std::vector<ResolvedSource> files;
   browsers::SeenFiles seen_databases;
   browsers::MergedHistory history;
-  for (const std::string& path : paths) {
+  for (const std::string& path : SourcePaths(platform, diagnose)) {
     ResolvedSource source;
     if (const browsers::SourceStatus status = ResolveSource(path, &source);
         status != browsers::SourceStatus::kRead) {
       report(path, status);
       continue;
     }
-    if (source.kind == UrlCacheSourceKind::kSqlite) {
-      if (!seen_databases.Insert(source.file)) continue;
-      history.Begin();
-      if (const browsers::SourceStatus status = browsers::ReadBrowserHistory(
-              source.file,
-              [&](std::string_view address, std::uint32_t hits) { history.Add(address, hits); });
-          status != browsers::SourceStatus::kRead) {
-        history.Rollback();
-        report(path, status);
-      }
+    if (source.kind != UrlCacheSourceKind::kSqlite) {
+      files.push_back(std::move(source));
       continue;
     }
-    resolved.push_back(std::move(source));
+    if (!seen_databases.Insert(source.file)) continue;
+    history.Begin();
+    if (const browsers::SourceStatus status = browsers::ReadBrowserHistory(
+            source.file,
+            [&](std::string_view address, std::uint32_t hits) { history.Add(address, hits); });
+        status != browsers::SourceStatus::kRead) {
+      history.Rollback();
+      report(path, status);
+    }
   }
 
-  browsers::CacheWithHistory cache(history, Cp932Forms());
+  CacheWithHistory cache(
+      history, {[&platform](std::string_view utf8) { return platform.SurvivesAnsi(utf8); },
+                [&platform](std::string_view utf8) { return platform.ToAnsi(utf8); }});
+  bool go_on = true;
   const auto joined = [&](const UrlCacheEntry& entry) {
-    return cache.VisitCacheEntry(entry, visit);
+    return go_on = cache.VisitCacheEntry(entry, visit);
   };
-  for (const ResolvedSource& source : resolved) {
-    const bool go_on = source.kind == UrlCacheSourceKind::kCacheList
-                           ? EnumerateCacheListFile(source.file, joined)
-                           : EnumerateIeCacheIndexFile(source.file, joined, &index_buffer);
-    if (!go_on) return;
+  const auto wanted = [&](const UrlCacheEntry& entry) {
+    return (entry.type & type_mask) == 0 || joined(entry);
+  };
+  platform.EnumerateUrlCache(type_mask, joined);
+  std::vector<char> index_buffer;
+  for (std::size_t i = 0; go_on && i < files.size(); ++i) {
+    if (files[i].kind == UrlCacheSourceKind::kCacheList) {
+      EnumerateCacheListFile(files[i].file, wanted);
+    } else {
+      EnumerateIeCacheIndexFile(files[i].file, wanted, &index_buffer);
+    }
   }
-  cache.VisitRemainingHistory(visit);
+  if (go_on && (type_mask & kNormalEntry) != 0) {
+    cache.VisitRemainingHistory(visit);
+  }
 }
 
-}  // namespace zorvane
+}  // namespace zorvane::urlcache

@@ -1,16 +1,21 @@
-// The URL cache on Linux: the sequence of cache entries read from the sources that
-// $ZORVANE_URL_CACHE names (paths joined by ":"; each file's kind recognised from its
-// content), or, without the variable, from the browser profiles found in the user's home.
+// The URL cache the ranking reads, once for both builds: the system's own cache (the
+// platform's EnumerateUrlCache: Internet Explorer's WinINet cache on Windows, none on
+// Linux, a list on the memory platform), then the sources named or found.
+//
+// Sources: on Linux, the files $ZORVANE_URL_CACHE names (paths joined by ":"; each
+// file's kind recognised from its content: a cache list, an index.dat or a folder holding
+// one, a browser's history database); else, and always on Windows, the history
+// databases of the browser profiles found in the user's folders.
 //
 // A URL cache holds one entry per address, so the browser histories read are merged: the
 // history rows of one address, over every database, become one entry whose hit count is
-// their sum (at most 2147483647). The entries of cache lists and index.dat files come
-// first, in their order, a normal one counting the views of the history address it holds;
-// then the other history addresses, in the order they first appeared, as the Windows
-// build joins the browsers' histories to its WinINet cache. A database named twice, or
-// reached by two paths, is read once.
+// their sum (at most 2147483647). The entries of the system's cache, then of cache lists
+// and index.dat files come first, in their order, a normal one counting the views of the
+// history address it holds; then the other history addresses, in the order they first
+// appeared. A database named twice, or reached by two paths, is read once.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,7 +23,7 @@
 
 #include "platform/platform.h"
 
-namespace zorvane {
+namespace zorvane::urlcache {
 
 // The kinds of file a source can be.
 enum class UrlCacheSourceKind {
@@ -43,26 +48,12 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources);
 // Receives one diagnostic line (no line break) per source that was skipped.
 using DiagnoseSource = std::function<void(const std::string& line)>;
 
-// The sources found without the variable: the browser history databases in the user's
-// profiles under `home_dir` (browsers/profiles.h); folders that cannot be read are named
-// through `diagnose`.
-std::vector<std::string> DiscoverUrlCacheSources(const std::string& home_dir,
-                                                 const DiagnoseSource& diagnose = {});
+// Calls `visit` for every entry whose type shares a bit with `type_mask`, in the order
+// above, until it returns false. Sources that cannot be read, or are of an unknown kind,
+// yield nothing and are named through the platform's diagnostics with the reason ("PATH:
+// REASON"); so are profile folders that cannot be read. A damaged cache list or index.dat
+// yields the entries that can be read.
+void EnumerateUrlCache(Platform& platform, std::uint32_t type_mask,
+                       const std::function<bool(const UrlCacheEntry&)>& visit);
 
-// An address in the form code page 932 can carry and give back unchanged: characters it
-// cannot hold are percent-encoded as UTF-8 bytes instead of becoming "?", so two
-// different addresses never meet as one, and the bookmark import writes the same form.
-// ASCII addresses (what browsers store) pass unchanged.
-std::string AddressForCodePage(std::string_view utf8);
-
-// Calls `visit` for every entry of every source in order, until it returns false.
-// `sources`: the value of $ZORVANE_URL_CACHE, or nullptr when it is unset (then the
-// discovered sources are read; a variable that is set but empty names no source). A
-// folder stands for the index.dat inside it. Sources that cannot be read, or are of an
-// unknown kind, yield nothing and are named through `diagnose` with the reason ("PATH:
-// REASON"); a damaged cache list or index.dat yields the entries that can be read.
-void EnumerateUrlCacheSources(const char* sources, const std::string& home_dir,
-                              const DiagnoseSource& diagnose,
-                              const std::function<bool(const UrlCacheEntry&)>& visit);
-
-}  // namespace zorvane
+}  // namespace zorvane::urlcache

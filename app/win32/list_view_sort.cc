@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/listsort.h"
+#include "list/listsort.h"
 #include "platform/win32/win32_text.h"
 
 namespace zorvane::win32 {

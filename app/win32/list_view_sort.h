@@ -5,7 +5,7 @@
 // properties of the list window, "SORT_KEY" (zero-based sub-item) and "SORT_ORDER" (0
 // ascending, else descending), which exist only while one sort runs. Each callback reads
 // its two cells from the control by the rows' parameter values and compares them by the
-// rules of app/listsort.h, answering 0, 1 or 2.
+// rules of list/listsort.h, answering 0, 1 or 2.
 #pragma once
 
 #include <cstdint>

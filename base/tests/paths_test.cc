@@ -1,4 +1,4 @@
-#include "platform/paths.h"
+#include "base/paths.h"
 
 #include <gtest/gtest.h>
 

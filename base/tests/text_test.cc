@@ -1,9 +1,9 @@
-#include "platform/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/charset.h"
-#include "platform/environment.h"
+#include "base/charset.h"
+#include "base/environment.h"
 #include "platform/platform.h"
 
 #include <cstdint>

@@ -19,9 +19,9 @@
 #include "bench/places_writer.h"
 #include "bench/process.h"
 #include "catalogue/catalogue_file.h"
-#include "platform/posix/url_cache/cache_list.h"
-#include "platform/posix/url_cache/ie_index.h"
 #include "tests/support/test_support.h"
+#include "urlcache/cache_list.h"
+#include "urlcache/ie_index.h"
 
 namespace zorvane::bench {
 namespace {
@@ -232,7 +232,7 @@ TEST_F(ProfileGenTest, CacheListReadsBackAsGenerated) {
 
   const std::vector<CacheEntry> expected = AllEntries(spec, favourites);
   std::size_t i = 0;
-  EnumerateCacheListFile(dir.str() + "/cache.txt", [&](const UrlCacheEntry& entry) {
+  urlcache::EnumerateCacheListFile(dir.str() + "/cache.txt", [&](const UrlCacheEntry& entry) {
     if (i < expected.size()) {
       EXPECT_EQ(entry.type, expected[i].type) << i;
       EXPECT_EQ(entry.hit_rate, expected[i].hits) << i;
@@ -265,8 +265,9 @@ TEST_F(ProfileGenTest, IndexFilesReadBackAsGeneratedAcrossFiles) {
   const std::vector<CacheEntry> expected = AllEntries(spec, favourites);
   std::size_t i = 0;
   for (const std::string& file : files) {
-    EXPECT_TRUE(IsIeCacheIndex(ReadWholeFile(file).substr(0, kIeCacheSignatureBytes)));
-    EnumerateIeCacheIndexFile(file, [&](const UrlCacheEntry& entry) {
+    EXPECT_TRUE(
+        urlcache::IsIeCacheIndex(ReadWholeFile(file).substr(0, urlcache::kIeCacheSignatureBytes)));
+    urlcache::EnumerateIeCacheIndexFile(file, [&](const UrlCacheEntry& entry) {
       if (i < expected.size()) {
         EXPECT_EQ(entry.type, expected[i].type) << i;
         EXPECT_EQ(entry.hit_rate, expected[i].hits) << i;
@@ -293,7 +294,7 @@ TEST_F(ProfileGenTest, IndexWriterRefusesARecordPastTheBitmap) {
   while (writer.Add(kNormalEntry, 2, "x")) ++added;
   EXPECT_FALSE(writer.Add(kNormalEntry, 2, "x"));
   std::size_t read = 0;
-  EnumerateIeCacheIndex(writer.Finish(), [&](const UrlCacheEntry&) {
+  urlcache::EnumerateIeCacheIndex(writer.Finish(), [&](const UrlCacheEntry&) {
     ++read;
     return true;
   });

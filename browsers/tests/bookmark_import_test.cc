@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/paths.h"
 #include "browsers/tests/scratch_folder.h"
 #include "browsers/utf8_path.h"
-#include "platform/paths.h"
 
 namespace zorvane::browsers {
 namespace {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "browsers/bookmarks.h"
+#include "formats/utf16.h"
 #include "platform/platform.h"
-#include "platform/posix/utf16.h"
 #include "tests/support/test_support.h"
 
 namespace zorvane::browsers {

@@ -1,10 +1,11 @@
-#include "share/file_name.h"
+#include "formats/file_name.h"
+#include "formats/internet_shortcut.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace zorvane::share {
+namespace zorvane::formats {
 namespace {
 
 struct NameCase {
@@ -123,5 +124,13 @@ TEST(SafeFileNameTest, RuleFollowsTheSeparator) {
   EXPECT_EQ(FileNameRuleForSeparator('/'), FileNameRule::kPosix);
 }
 
+TEST(InternetShortcutTextTest, ExactBytes) {
+  EXPECT_EQ(InternetShortcutText("http://zorvane.example/"),
+            "[InternetShortcut]\r\nURL=http://zorvane.example/\r\n");
+  EXPECT_EQ(InternetShortcutText(""), "[InternetShortcut]\r\nURL=\r\n");
+  EXPECT_EQ(InternetShortcutText("http://例え.example/天気?a=1&b=%20"),
+            "[InternetShortcut]\r\nURL=http://例え.example/天気?a=1&b=%20\r\n");
+}
+
 }  // namespace
-}  // namespace zorvane::share
+}  // namespace zorvane::formats

@@ -1,4 +1,4 @@
-#include "platform/profile_engine.h"
+#include "formats/profile_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/posix/reg_tree.h"
+#include "formats/reg_tree.h"
 
 #include <gtest/gtest.h>
 

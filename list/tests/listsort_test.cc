@@ -1,4 +1,4 @@
-#include "app/listsort.h"
+#include "list/listsort.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 
 namespace zorvane {
 namespace {
-
 
 std::vector<ListViewRow> RowsWithHits(const std::vector<std::string>& hits) {
   std::vector<ListViewRow> rows;

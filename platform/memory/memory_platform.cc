@@ -4,12 +4,12 @@
 #include <memory>
 #include <utility>
 
-#include "platform/environment.h"
-#include "platform/paths.h"
+#include "base/environment.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "formats/profile_engine.h"
 #include "platform/posix/charsets.h"
 #include "platform/posix/cp932.h"
-#include "platform/profile_engine.h"
-#include "platform/text.h"
 
 namespace zorvane {
 namespace {
@@ -43,8 +43,8 @@ MemoryPlatform::Options MemoryPlatform::WindowsOptions() {
 }
 
 MemoryPlatform::MemoryPlatform(Options options, Platform* base)
-    : ForwardingPlatform(base != nullptr ? base : &null_base), options_(std::move(options)) {
-  PosixRegistry::Store store;
+    : RegStoreCalls(base != nullptr ? base : &null_base), options_(std::move(options)) {
+  RegStore::Store store;
   store.name = "registry store";
   store.read = [this](std::string* bytes) {
     if (!registry_store_) {
@@ -58,11 +58,16 @@ MemoryPlatform::MemoryPlatform(Options options, Platform* base)
     registry_store_ = std::string(bytes);
     return true;
   };
-  registry_ = std::make_unique<PosixRegistry>(std::move(store), [this] {
-    const std::string in_home =
-        options_.home.empty() ? std::string() : options_.home + options_.separator + "Favorites";
-    return options_.own_favorites.empty() || IsFolder(in_home) ? in_home : options_.own_favorites;
-  });
+  registry_ = std::make_unique<RegStore>(
+      std::move(store),
+      [this] {
+        const std::string in_home = options_.home.empty()
+                                        ? std::string()
+                                        : options_.home + options_.separator + "Favorites";
+        return options_.own_favorites.empty() || IsFolder(in_home) ? in_home
+                                                                   : options_.own_favorites;
+      },
+      cp932::CodePage());
   registry_->SetDiagnose([this](const std::string& line) { Diagnose(line); });
 }
 
@@ -203,55 +208,6 @@ bool MemoryPlatform::SetRegistryValue(std::uint32_t root, const std::string& key
                   static_cast<std::uint32_t>(data.size()));
   RegCloseKey(handle);
   return status == kErrorSuccess;
-}
-
-long MemoryPlatform::RegOpenKey(std::uint32_t root, const std::string& sub_key,
-                                std::uint32_t access, RegHandle* key) {
-  const long status = registry_->RegOpenKey(root, sub_key, access, key);
-  if (status == kErrorSuccess) ++open_registry_keys_;
-  return status;
-}
-
-long MemoryPlatform::RegCreateKey(std::uint32_t root, const std::string& sub_key,
-                                  std::uint32_t access, RegHandle* key) {
-  const long status = registry_->RegCreateKey(root, sub_key, access, key);
-  if (status == kErrorSuccess) ++open_registry_keys_;
-  return status;
-}
-
-long MemoryPlatform::RegQueryValue(RegHandle key, const std::string& name, std::uint32_t* type,
-                                   std::uint8_t* buffer, std::uint32_t* size) {
-  return registry_->RegQueryValue(key, name, type, buffer, size);
-}
-
-long MemoryPlatform::RegSetValue(RegHandle key, const std::string& name, std::uint32_t type,
-                                 const std::uint8_t* data, std::uint32_t size) {
-  return registry_->RegSetValue(key, name, type, data, size);
-}
-
-long MemoryPlatform::RegDeleteKey(RegHandle key, const std::string& sub_key) {
-  return registry_->RegDeleteKey(key, sub_key);
-}
-
-long MemoryPlatform::RegDeleteValue(RegHandle key, const std::string& name) {
-  return registry_->RegDeleteValue(key, name);
-}
-
-long MemoryPlatform::RegEnumValue(RegHandle key, std::uint32_t index,
-                                  std::uint32_t name_buffer_size, std::string* name) {
-  return registry_->RegEnumValue(key, index, name_buffer_size, name);
-}
-
-long MemoryPlatform::RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
-                                std::string* name) {
-  return registry_->RegEnumKey(key, index, name_buffer_size, name);
-}
-
-long MemoryPlatform::RegCloseKey(RegHandle key) {
-  const bool predefined = key == kHkeyCurrentUser || key == kHkeyLocalMachine;
-  const long status = registry_->RegCloseKey(key);
-  if (status == kErrorSuccess && !predefined) --open_registry_keys_;
-  return status;
 }
 
 // ---- Profile files ---------------------------------------------------------------------

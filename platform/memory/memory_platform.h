@@ -21,9 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "formats/reg_store.h"
 #include "platform/forwarding_platform.h"
 #include "platform/null_platform.h"
-#include "platform/posix/posix_registry.h"
+#include "platform/reg_store_calls.h"
 
 namespace zorvane {
 
@@ -43,7 +44,8 @@ struct NullBase {
 };
 }  // namespace memory_detail
 
-class MemoryPlatform final : private memory_detail::NullBase, public ForwardingPlatform {
+class MemoryPlatform final : private memory_detail::NullBase,
+                             public RegStoreCalls<ForwardingPlatform> {
  public:
   struct Options {
     char separator = '/';
@@ -107,27 +109,11 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   // How often FromAnsi was called: the scans promise to convert only what they must.
   int from_ansi_calls() const { return from_ansi_calls_; }
   // Registry handles opened and not yet closed.
-  int open_registry_keys() const { return open_registry_keys_; }
+  int open_registry_keys() const { return static_cast<int>(registry_->open_keys()); }
   // Every line handed to Diagnose, in order.
   const std::vector<std::string>& diagnostics() const { return diagnostics_; }
 
   // ---- Platform ------------------------------------------------------------------------
-
-  long RegOpenKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
-                  RegHandle* key) override;
-  long RegCreateKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
-                    RegHandle* key) override;
-  long RegQueryValue(RegHandle key, const std::string& name, std::uint32_t* type,
-                     std::uint8_t* buffer, std::uint32_t* size) override;
-  long RegSetValue(RegHandle key, const std::string& name, std::uint32_t type,
-                   const std::uint8_t* data, std::uint32_t size) override;
-  long RegDeleteKey(RegHandle key, const std::string& sub_key) override;
-  long RegDeleteValue(RegHandle key, const std::string& name) override;
-  long RegEnumValue(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
-                    std::string* name) override;
-  long RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
-                  std::string* name) override;
-  long RegCloseKey(RegHandle key) override;
 
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& default_value, std::uint32_t size,
@@ -205,7 +191,8 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   Options options_;
   std::map<std::string, Node> nodes_;  // by Key(path)
   std::optional<std::string> registry_store_;
-  std::unique_ptr<PosixRegistry> registry_;
+  RegStore& Registry() override { return *registry_; }
+  std::unique_ptr<RegStore> registry_;
   std::vector<MemoryCacheEntry> url_cache_;
   std::map<std::string, std::string> environment_;  // by name, case folded with the Windows rule
   std::vector<std::pair<std::string, std::string>> shell_requests_;
@@ -213,7 +200,6 @@ class MemoryPlatform final : private memory_detail::NullBase, public ForwardingP
   bool shell_accepts_ = true;
   bool programs_start_ = true;
   int from_ansi_calls_ = 0;
-  int open_registry_keys_ = 0;
   std::vector<std::string> diagnostics_;
   DiagnosticSink sink_;
 };

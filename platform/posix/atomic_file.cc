@@ -45,11 +45,11 @@ void RemoveStaleTemporaries(const std::string& folder) {
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::string* bytes) {
+FileRead ReadWholeFile(const std::string& path, std::string* bytes) {
   bytes->clear();
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) {
-    return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing : ReadResult::kFailed;
+    return errno == ENOENT || errno == ENOTDIR ? FileRead::kMissing : FileRead::kFailed;
   }
   struct stat st;
   if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
@@ -61,10 +61,10 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes) {
     if (n > 0) {
       bytes->append(buffer, static_cast<std::size_t>(n));
     } else if (n == 0) {
-      return ReadResult::kRead;
+      return FileRead::kRead;
     } else if (errno != EINTR) {
       bytes->clear();
-      return ReadResult::kFailed;  // a folder, for one
+      return FileRead::kFailed;  // a folder, for one
     }
   }
 }

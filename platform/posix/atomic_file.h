@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/system_codes.h"
+
 namespace zorvane::posix {
 
 // An open file descriptor, closed when it goes.
@@ -40,11 +42,9 @@ class UniqueFd final {
   int fd_;
 };
 
-enum class ReadResult { kRead, kMissing, kFailed };
-
 // Reads the whole file at `path`; kMissing when there is none, kFailed when it cannot be
 // read (a folder, for one). `bytes` is empty unless kRead.
-ReadResult ReadWholeFile(const std::string& path, std::string* bytes);
+FileRead ReadWholeFile(const std::string& path, std::string* bytes);
 
 // Writes all of `bytes` to `fd`, through interruptions; false on an error.
 bool WriteAll(int fd, std::string_view bytes);

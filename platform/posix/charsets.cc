@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstddef>
 
-#include "platform/charset.h"
-#include "platform/text.h"
+#include "base/charset.h"
+#include "base/text.h"
 
 namespace zorvane::posix {
 namespace {

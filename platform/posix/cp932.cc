@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/code_page.h"
-#include "platform/text.h"
+#include "base/code_page.h"
+#include "base/text.h"
 
 namespace zorvane::cp932 {
 namespace {
@@ -21,8 +21,6 @@ constexpr char32_t kUnassigned = 0xFFFFFFFF;
 bool IsTrailByte(unsigned char byte) {
   return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
-
-
 
 // The code page's table, read from iconv once: every single byte and every lead/trail
 // pair with the code point iconv gives it, and the reverse map for encoding.
@@ -136,10 +134,9 @@ class Table {
         in_left != 0 || out_left != 4) {
       return kUnassigned;
     }
-    return static_cast<char32_t>(static_cast<unsigned char>(out[0]) |
-                                 (static_cast<unsigned char>(out[1]) << 8) |
-                                 (static_cast<unsigned char>(out[2]) << 16) |
-                                 (static_cast<unsigned char>(out[3]) << 24));
+    return static_cast<char32_t>(
+        static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8) |
+        (static_cast<unsigned char>(out[2]) << 16) | (static_cast<unsigned char>(out[3]) << 24));
   }
 
   std::array<char32_t, 256> single_{};
@@ -270,6 +267,18 @@ std::size_t CutAtCharBoundary(std::string_view cp932, std::size_t max_bytes) {
     i += width;
   }
   return i;
+}
+
+AnsiCodePage& CodePage() {
+  class Cp932 final : public AnsiCodePage {
+   public:
+    std::string ToAnsi(std::string_view utf8) override { return FromUtf8(utf8); }
+    std::string FromAnsi(std::string_view ansi) override { return ToUtf8(ansi); }
+    bool SurvivesAnsi(std::string_view utf8) override { return SurvivesRoundTrip(utf8); }
+    bool IsCanonicalAnsi(std::string_view ansi) override { return IsCanonical(ansi); }
+  };
+  static Cp932 code_page;
+  return code_page;
 }
 
 }  // namespace zorvane::cp932

@@ -7,7 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/ansi_code_page.h"
+
 namespace zorvane::cp932 {
+
+// The conversions below as an AnsiCodePage, for the engines that take one.
+AnsiCodePage& CodePage();
 
 // CP932 bytes to UTF-8. Never fails: 0x80 gives U+0080; 0xA0 and 0xFD-0xFF give
 // U+F8F0-U+F8F3; a lead byte with a bad or missing trail byte, or an unassigned pair,

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 extern char** environ;
 

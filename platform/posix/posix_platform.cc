@@ -29,8 +29,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/environment.h"
-#include "platform/paths.h"
+#include "base/environment.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "formats/profile_engine.h"
 #include "platform/posix/atomic_file.h"
 #include "platform/posix/charsets.h"
 #include "platform/posix/cp932.h"
@@ -41,9 +43,7 @@
 #include "platform/posix/processes.h"
 #include "platform/posix/profile_cache.h"
 #include "platform/posix/program_location.h"
-#include "platform/posix/url_cache/url_cache_sources.h"
-#include "platform/profile_engine.h"
-#include "platform/text.h"
+#include "platform/reg_store_calls.h"
 
 namespace zorvane {
 namespace {
@@ -54,7 +54,6 @@ using posix::Children;
 using posix::HomeDirectory;
 using posix::KnownKind;
 using posix::LookUpVariable;
-using posix::ReadResult;
 using posix::ReadWholeFile;
 using posix::ReplaceFile;
 using posix::UniqueFd;
@@ -90,11 +89,10 @@ std::string ExecutableFolder() {
 
 // ---- The platform --------------------------------------------------------------------
 
-class PosixPlatform final : public Platform {
+class PosixPlatform final : public RegStoreCalls<Platform> {
  public:
   PosixPlatform()
-      : home_(HomeDirectory()),
-        registry_(PosixRegistry::DefaultStorePath(), [this] {
+      : home_(HomeDirectory()), registry_(PosixRegistry::DefaultStorePath(), [this] {
           std::error_code error;
           return posix::DefaultFavoritesFolder(
               std::getenv("XDG_DATA_HOME"), home_,
@@ -102,38 +100,6 @@ class PosixPlatform final : public Platform {
         }) {
     registry_.SetDiagnose([this](const std::string& line) { Diagnose(line); });
   }
-
-  long RegOpenKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
-                  RegHandle* key) override {
-    return registry_.RegOpenKey(root, sub_key, access, key);
-  }
-  long RegCreateKey(std::uint32_t root, const std::string& sub_key, std::uint32_t access,
-                    RegHandle* key) override {
-    return registry_.RegCreateKey(root, sub_key, access, key);
-  }
-  long RegQueryValue(RegHandle key, const std::string& name, std::uint32_t* type,
-                     std::uint8_t* buffer, std::uint32_t* size) override {
-    return registry_.RegQueryValue(key, name, type, buffer, size);
-  }
-  long RegSetValue(RegHandle key, const std::string& name, std::uint32_t type,
-                   const std::uint8_t* data, std::uint32_t size) override {
-    return registry_.RegSetValue(key, name, type, data, size);
-  }
-  long RegDeleteKey(RegHandle key, const std::string& sub_key) override {
-    return registry_.RegDeleteKey(key, sub_key);
-  }
-  long RegDeleteValue(RegHandle key, const std::string& name) override {
-    return registry_.RegDeleteValue(key, name);
-  }
-  long RegEnumValue(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
-                    std::string* name) override {
-    return registry_.RegEnumValue(key, index, name_buffer_size, name);
-  }
-  long RegEnumKey(RegHandle key, std::uint32_t index, std::uint32_t name_buffer_size,
-                  std::string* name) override {
-    return registry_.RegEnumKey(key, index, name_buffer_size, name);
-  }
-  long RegCloseKey(RegHandle key) override { return registry_.RegCloseKey(key); }
 
   std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                       const std::string& default_value, std::uint32_t size,
@@ -171,13 +137,13 @@ class PosixPlatform final : public Platform {
     WriterLock lock(*target);
     if (!lock.locked()) return false;
     std::string before;
-    const ReadResult read = ReadWholeFile(*target, &before);
-    if (read == ReadResult::kFailed) return false;
+    const FileRead read = ReadWholeFile(*target, &before);
+    if (read == FileRead::kFailed) return false;
     const std::string after = profile::WriteStrings(before, ansi_section, ansi_entries);
     // Nothing changed (every entry refused, or all already so): the file stays, and a
     // missing one is not created; a file that could not be written still says so.
     if (after == before) {
-      return all_writable && (read == ReadResult::kMissing ||
+      return all_writable && (read == FileRead::kMissing ||
                               ::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) == 0);
     }
     return ReplaceFile(*target, after) && all_writable;
@@ -230,15 +196,7 @@ class PosixPlatform final : public Platform {
   }
 
   FileRead ReadFile(const std::string& path, std::string* bytes) override {
-    switch (ReadWholeFile(path, bytes)) {
-      case ReadResult::kRead:
-        return FileRead::kRead;
-      case ReadResult::kMissing:
-        return FileRead::kMissing;
-      case ReadResult::kFailed:
-        return FileRead::kFailed;
-    }
-    return FileRead::kFailed;
+    return ReadWholeFile(path, bytes);
   }
 
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
@@ -314,12 +272,9 @@ class PosixPlatform final : public Platform {
     return ExpandEnvironmentReferences(text, LookUpVariable);
   }
 
-  void EnumerateUrlCache(std::uint32_t type_mask,
-                         const std::function<bool(const UrlCacheEntry&)>& visit) override {
-    EnumerateUrlCacheSources(
-        std::getenv("ZORVANE_URL_CACHE"), home_,
-        [this](const std::string& line) { Diagnose(line); },
-        [&](const UrlCacheEntry& entry) { return (entry.type & type_mask) == 0 || visit(entry); });
+  // Linux has no URL cache of its own: the URL-cache layer reads the browsers' histories
+  // and the files $ZORVANE_URL_CACHE names.
+  void EnumerateUrlCache(std::uint32_t, const std::function<bool(const UrlCacheEntry&)>&) override {
   }
 
   bool ShellOpen(const std::string& operation, const std::string& file) override {
@@ -390,6 +345,8 @@ class PosixPlatform final : public Platform {
     if (name_max_.size() >= 64) name_max_.clear();
     return name_max_[parent] = name_max > 0 ? static_cast<std::size_t>(name_max) : NAME_MAX;
   }
+
+  RegStore& Registry() override { return registry_; }
 
   const std::string home_;
   std::map<std::string, std::size_t> name_max_;

@@ -19,7 +19,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/profile_engine.h"
+#include "formats/profile_engine.h"
 
 struct stat;
 

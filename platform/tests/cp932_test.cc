@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace zorvane::cp932 {
 namespace {
@@ -16,12 +16,12 @@ TEST(Cp932Test, DecodesValidText) {
   };
   const Case cases[] = {
       {"http://a/b?c=d", "http://a/b?c=d"},
-      {"\x5c\x7e", "\\~"},                                    // not yen, not overline
-      {"\xbc\xbd\xc3\xd1\x8f\xee\x95\xf1", "ｼｽﾃﾑ情報"},      // half-width katakana + kanji
-      {"\x95\x5c", "表"},                                     // trail byte 0x5C
-      {"\x81\x60\x81\x7c", "～－"},                           // Microsoft's mappings
-      {"\x87\x40", "①"},                                      // NEC row 13
-      {"\xf0\x40", "\xee\x80\x80"},                           // user-defined: U+E000
+      {"\x5c\x7e", "\\~"},                               // not yen, not overline
+      {"\xbc\xbd\xc3\xd1\x8f\xee\x95\xf1", "ｼｽﾃﾑ情報"},  // half-width katakana + kanji
+      {"\x95\x5c", "表"},                                // trail byte 0x5C
+      {"\x81\x60\x81\x7c", "～－"},                      // Microsoft's mappings
+      {"\x87\x40", "①"},                                 // NEC row 13
+      {"\xf0\x40", "\xee\x80\x80"},                      // user-defined: U+E000
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.utf8);
@@ -31,11 +31,11 @@ TEST(Cp932Test, DecodesValidText) {
 }
 
 TEST(Cp932Test, DecodesInvalidInputAsWindowsDoes) {
-  EXPECT_EQ(ToUtf8("\x80"), "\xc2\x80");              // U+0080
-  EXPECT_EQ(ToUtf8("\xa0"), "\xef\xa3\xb0");          // U+F8F0
+  EXPECT_EQ(ToUtf8("\x80"), "\xc2\x80");      // U+0080
+  EXPECT_EQ(ToUtf8("\xa0"), "\xef\xa3\xb0");  // U+F8F0
   EXPECT_EQ(ToUtf8("\xfd\xfe\xff"), "\xef\xa3\xb1\xef\xa3\xb2\xef\xa3\xb3");
-  EXPECT_EQ(ToUtf8("a\x82"), "a・");                   // dangling lead byte
-  EXPECT_EQ(ToUtf8("\x82\x20z"), "・z");               // bad trail: both bytes consumed
+  EXPECT_EQ(ToUtf8("a\x82"), "a・");      // dangling lead byte
+  EXPECT_EQ(ToUtf8("\x82\x20z"), "・z");  // bad trail: both bytes consumed
   EXPECT_EQ(ToUtf8(std::string("\x82\0x", 3)), std::string("・\0x", 5));
   // Private-use decodings round-trip.
   EXPECT_EQ(FromUtf8(ToUtf8("\x80\xa0\xfd\xfe\xff")), "\x80\xa0\xfd\xfe\xff");
@@ -44,8 +44,10 @@ TEST(Cp932Test, DecodesInvalidInputAsWindowsDoes) {
 TEST(Cp932Test, EncodesUnmappableAsQuestionMark) {
   EXPECT_EQ(FromUtf8("café"), "caf?");
   EXPECT_EQ(FromUtf8("😀"), "?");
-  EXPECT_EQ(FromUtf8("a\xff" "b"), "a?b");  // malformed UTF-8
-  EXPECT_EQ(FromUtf8("¥"), "\x5c");         // best fit
+  EXPECT_EQ(FromUtf8("a\xff"
+                     "b"),
+            "a?b");                  // malformed UTF-8
+  EXPECT_EQ(FromUtf8("¥"), "\x5c");  // best fit
 }
 
 TEST(Cp932Test, CutsOnlyAtCharacterBoundaries) {

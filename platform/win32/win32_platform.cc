@@ -18,13 +18,10 @@
 #include <utility>
 #include <vector>
 
-#include "browsers/cache_with_history.h"
-#include "browsers/history.h"
-#include "browsers/profiles.h"
-#include "platform/charset.h"
-#include "platform/paths.h"
-#include "platform/profile_engine.h"
-#include "platform/text.h"
+#include "base/charset.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "formats/profile_engine.h"
 #include "platform/win32/program_location.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
@@ -425,28 +422,13 @@ class Win32Platform final : public Platform {
 
   // ---- URL cache -----------------------------------------------------------------------
 
-  // Each entry is fetched twice: first with no buffer, to learn its size, then into a
-  // fixed block of exactly that size, which is freed once the entry is handled. Any
-  // failure ends the enumeration with the entries handled so far.
-  // The WinINet cache first, as Internet Explorer left it; then the histories of the
-  // browsers that keep their own (Edge, Chrome, Firefox, ...), one entry per address: a
-  // history address that a normal WinINet entry holds adds its views to that entry, the
-  // others follow as further normal entries. Without browser profiles this is the WinINet
-  // cache alone.
+  // The WinINet cache, as Internet Explorer left it (the URL-cache layer joins the other
+  // browsers' histories to it). Each entry is fetched twice: first with no buffer, to
+  // learn its size, then into a fixed block of exactly that size, which is freed once the
+  // entry is handled. Any failure ends the enumeration with the entries handled so far.
   void EnumerateUrlCache(std::uint32_t type_mask,
                          const std::function<bool(const UrlCacheEntry&)>& visit) override {
-    browsers::MergedHistory history;
-    browsers::ReadHistories(
-        DiscoverHistories(),
-        [this](const std::string& path, browsers::SourceStatus status) {
-          Diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
-        },
-        &history);
-    browsers::CacheWithHistory cache(history, CodePageForms());
-    const bool finished = EnumerateWinInetCache(
-        type_mask, [&](const UrlCacheEntry& entry) { return cache.VisitCacheEntry(entry, visit); });
-    constexpr std::uint32_t kNormalCacheEntry = 0x1;
-    if (finished && (type_mask & kNormalCacheEntry) != 0) cache.VisitRemainingHistory(visit);
+    EnumerateWinInetCache(type_mask, visit);
   }
 
   // ---- Shell, processes, program -------------------------------------------------------
@@ -495,22 +477,6 @@ class Win32Platform final : public Platform {
   bool FileNamesIgnoreCase() const override { return true; }
 
  private:
-  std::vector<std::string> DiscoverHistories() {
-    const browsers::UserFolders folders = browsers::UserFoldersFromEnvironment(
-        browsers::BrowserSystem::kWindows, [this](const char* name) {
-          const std::string reference = std::string("%") + name + "%";
-          const std::string value = ExpandEnvironmentStrings(reference);
-          return value == reference ? std::string() : value;
-        });
-    std::vector<std::string> paths;
-    for (browsers::BrowserProfile& profile :
-         browsers::DiscoverBrowserProfiles(browsers::BrowserSystem::kWindows, folders,
-                                           [this](const std::string& line) { Diagnose(line); })) {
-      paths.push_back(std::move(profile.history));
-    }
-    return paths;
-  }
-
   // The folder of the running program, without a final backslash; "." when unknown.
   static std::string ExecutableFolder() {
     std::vector<char> buffer(MAX_PATH, '\0');
@@ -554,12 +520,6 @@ class Win32Platform final : public Platform {
       if (length < buffer.size()) return AnsiToUtf8(std::string_view(buffer.data(), length));
       buffer.resize(length);  // the size it needs, its NUL counted
     }
-  }
-
-  // The ANSI code page as the history join needs it.
-  browsers::CodePageForms CodePageForms() {
-    return {[this](std::string_view utf8) { return SurvivesAnsi(utf8); },
-            [](std::string_view utf8) { return Utf8ToAnsi(utf8); }};
   }
 
   // Calls `visit` for each entry of the WinINet URL cache whose type shares a bit with

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/memory/memory_platform.h"
-#include "platform/text.h"
 #include "ranking/ranking.h"
 
 namespace zorvane {

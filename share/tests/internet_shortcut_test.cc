@@ -39,14 +39,6 @@ class AddToFavoritesTest : public ::testing::Test {
   MemoryPlatform platform_;
 };
 
-TEST(InternetShortcutTextTest, ExactBytes) {
-  EXPECT_EQ(InternetShortcutText("http://zorvane.example/"),
-            "[InternetShortcut]\r\nURL=http://zorvane.example/\r\n");
-  EXPECT_EQ(InternetShortcutText(""), "[InternetShortcut]\r\nURL=\r\n");
-  EXPECT_EQ(InternetShortcutText("http://例え.example/天気?a=1&b=%20"),
-            "[InternetShortcut]\r\nURL=http://例え.example/天気?a=1&b=%20\r\n");
-}
-
 TEST_F(AddToFavoritesTest, CreatesTheSubfolderAndOneFilePerRow) {
   EXPECT_EQ(Add({{"天気", "http://tenki.example/"}, {"News", "http://news.example/"}}),
             AddToFavoritesResult::kAdded);

@@ -1,4 +1,4 @@
-#include "platform/posix/url_cache/url_cache_sources.h"
+#include "urlcache/url_cache.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -10,12 +10,28 @@
 #include <vector>
 
 #include "browsers/sqlite_copy.h"
+#include "platform/memory/memory_platform.h"
 #include "platform/posix/cp932.h"
-#include "platform/posix/url_cache/cache_list.h"
-#include "platform/posix/url_cache/ie_index.h"
+#include "urlcache/cache_list.h"
+#include "urlcache/ie_index.h"
 
-namespace zorvane {
+namespace zorvane::urlcache {
 namespace {
+
+// The URL cache on the memory platform, whose environment names `sources` as
+// $ZORVANE_URL_CACHE (unset when null) and `home` as HOME; the files are real.
+void EnumerateUrlCacheSources(const char* sources, const std::string& home,
+                              const DiagnoseSource& diagnose,
+                              const std::function<bool(const UrlCacheEntry&)>& visit) {
+  MemoryPlatform platform;
+  if (sources != nullptr) platform.SetEnvironmentVariable("ZORVANE_URL_CACHE", sources);
+  platform.SetEnvironmentVariable("HOME", home);
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME")) {
+    platform.SetEnvironmentVariable("XDG_CONFIG_HOME", xdg);
+  }
+  if (diagnose) platform.SetDiagnosticSink(diagnose);
+  EnumerateUrlCache(platform, 0xFFFFFFFF, visit);
+}
 
 namespace fs = std::filesystem;
 
@@ -115,7 +131,9 @@ TEST(CacheListTest, ParsesLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     Entry e{};
-    EXPECT_EQ(ParseCacheListLine(c.line, &e.type, &e.hits, &e.address), c.ok);
+    std::string_view address;
+    EXPECT_EQ(ParseCacheListLine(c.line, &e.type, &e.hits, &address), c.ok);
+    e.address = cp932::FromUtf8(address);
     if (c.ok) {
       EXPECT_EQ(e, c.entry);
     }
@@ -458,4 +476,4 @@ TEST(IeCacheIndexTest, GarbageNeverReadsOutsideTheFile) {
 }
 
 }  // namespace
-}  // namespace zorvane
+}  // namespace zorvane::urlcache

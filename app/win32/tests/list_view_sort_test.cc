@@ -1,5 +1,5 @@
 // The list control sorts its own rows with the comparison callbacks; the order must be
-// the one the portable routine of app/listsort.h produces, ties included, since the Linux
+// the one the portable routine of list/listsort.h produces, ties included, since the Linux
 // build ranks with that routine.
 #include "app/win32/list_view_sort.h"
 
@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/listsort.h"
+#include "list/listsort.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_text.h"
 
