@@ -65,8 +65,8 @@ void frmAbout::StartSysInfo() {
 
 KeyValueResult frmAbout::GetKeyValue(std::uint32_t KeyRoot, const std::string& KeyName,
                                      const std::string& SubKeyRef, std::string& KeyVal) {
-  RegHandle key = 0;
-  if (platform_.RegOpenKey(KeyRoot, KeyName, kSysInfoKeyAccess, &key) != kErrorSuccess) {
+  ScopedRegKey key(platform_);
+  if (key.Open(KeyRoot, KeyName, kSysInfoKeyAccess) != kErrorSuccess) {
     KeyVal.clear();
     return KeyValueResult::kMissing;
   }
@@ -74,9 +74,8 @@ KeyValueResult frmAbout::GetKeyValue(std::uint32_t KeyRoot, const std::string& K
   std::array<std::uint8_t, kKeyValueBufferSize> buffer{};
   std::uint32_t size = kKeyValueBufferSize;
   std::uint32_t type = 0;
-  if (platform_.RegQueryValue(key, SubKeyRef, &type, buffer.data(), &size) != kErrorSuccess) {
+  if (platform_.RegQueryValue(key.get(), SubKeyRef, &type, buffer.data(), &size) != kErrorSuccess) {
     KeyVal.clear();
-    platform_.RegCloseKey(key);
     return KeyValueResult::kMissing;
   }
 
@@ -84,7 +83,6 @@ KeyValueResult frmAbout::GetKeyValue(std::uint32_t KeyRoot, const std::string& K
   const auto end = std::find(buffer.begin(), buffer.end(), std::uint8_t{0});
   if (end == buffer.end()) {
     KeyVal.clear();
-    platform_.RegCloseKey(key);
     return KeyValueResult::kBroken;
   }
 
@@ -97,7 +95,6 @@ KeyValueResult frmAbout::GetKeyValue(std::uint32_t KeyRoot, const std::string& K
                                  (static_cast<std::uint32_t>(buffer[3]) << 24);
     KeyVal = std::to_string(number);
   }
-  platform_.RegCloseKey(key);
   return KeyValueResult::kRead;
 }
 

@@ -61,14 +61,10 @@ constexpr std::pair<std::string_view, Id> kLabels[] = {
     {"cseucpkdfmtjapanese", Id::kEucJp},
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-
 }  // namespace
 
 Id FromName(std::string_view name) {
-  while (!name.empty() && IsBlank(name.front())) name.remove_prefix(1);
-  while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
-  const std::string lower = text::AsciiLower(name);
+  const std::string lower = text::AsciiLower(text::Trim(name, text::kHtmlWhitespace));
   for (const auto& [label, id] : kLabels) {
     if (lower == label) return id;
   }

@@ -79,9 +79,40 @@ std::string_view DropLastChars(std::string_view s, std::size_t n) {
 std::string AsciiLower(std::string_view s) {
   std::string lower(s);
   for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    c = AsciiLower(c);
   }
   return lower;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+std::size_t FindIgnoringAsciiCase(std::string_view haystack, std::string_view needle,
+                                  std::size_t from) {
+  if (needle.size() > haystack.size()) return std::string_view::npos;
+  for (std::size_t at = from; at + needle.size() <= haystack.size(); ++at) {
+    if (EqualsIgnoringAsciiCase(haystack.substr(at, needle.size()), needle)) return at;
+  }
+  return std::string_view::npos;
+}
+
+std::string_view TrimStart(std::string_view s, std::string_view blanks) {
+  const std::size_t first = s.find_first_not_of(blanks);
+  return first == std::string_view::npos ? std::string_view() : s.substr(first);
+}
+
+std::string_view TrimEnd(std::string_view s, std::string_view blanks) {
+  const std::size_t last = s.find_last_not_of(blanks);
+  return last == std::string_view::npos ? std::string_view() : s.substr(0, last + 1);
+}
+
+std::string_view Trim(std::string_view s, std::string_view blanks) {
+  return TrimEnd(TrimStart(s, blanks), blanks);
 }
 
 bool IsValidUtf8(std::string_view s) {

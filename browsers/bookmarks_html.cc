@@ -39,26 +39,10 @@ constexpr std::size_t kPrescanBytes = 1024;
 // A declared name longer than this is cut in the diagnostic.
 constexpr std::size_t kMaxNameChars = 40;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // HTML's ASCII whitespace.
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool IsSpace(char c) { return text::IsOneOf(c, text::kHtmlWhitespace); }
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-// Finds `needle` (lower-case ASCII) in `haystack` from `from`, without regard to case.
-std::size_t FindIgnoringCase(std::string_view haystack, std::string_view needle,
-                             std::size_t from = 0) {
-  const auto it = std::search(
-      haystack.begin() + static_cast<std::ptrdiff_t>(std::min(from, haystack.size())),
-      haystack.end(), needle.begin(), needle.end(), [](char a, char b) { return Lower(a) == b; });
-  return it == haystack.end() ? std::string_view::npos
-                              : static_cast<std::size_t>(it - haystack.begin());
-}
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
-  return text.size() == lower.size() && FindIgnoringCase(text, lower) == 0;
-}
 
 // One attribute of a tag, read from text[*i] on as browsers' prescan reads it; moves *i
 // past it. False at the tag's ">" (left at *i) or at the end of the text.
@@ -73,7 +57,7 @@ bool ReadAttribute(std::string_view text, std::size_t* i, std::string* name, std
   for (; at < text.size(); ++at) {
     const char c = text[at];
     if ((c == '=' && !name->empty()) || IsSpace(c) || c == '/' || c == '>') break;
-    *name += Lower(c);
+    *name += text::AsciiLower(c);
   }
   while (at < text.size() && IsSpace(text[at])) ++at;
   if (at >= text.size()) return false;
@@ -102,7 +86,7 @@ bool ReadAttribute(std::string_view text, std::size_t* i, std::string* name, std
 // The set named by "charset=NAME" in the CONTENT of an http-equiv <META>; "" when none.
 std::string CharsetFromContent(std::string_view content) {
   std::size_t at = 0;
-  while ((at = FindIgnoringCase(content, "charset", at)) != std::string_view::npos) {
+  while ((at = text::FindIgnoringAsciiCase(content, "charset", at)) != std::string_view::npos) {
     at += 7;
     while (at < content.size() && IsSpace(content[at])) ++at;
     if (at >= content.size() || content[at] != '=') continue;
@@ -134,7 +118,7 @@ std::string DeclaredCharset(std::string_view head) {
       const std::size_t close = head.find("-->", i + 2);
       if (close == std::string_view::npos) break;
       i = close + 3;
-    } else if (i + 5 < head.size() && EqualsIgnoringCase(head.substr(i, 5), "<meta") &&
+    } else if (i + 5 < head.size() && text::EqualsIgnoringAsciiCase(head.substr(i, 5), "<meta") &&
                (IsSpace(head[i + 5]) || head[i + 5] == '/')) {
       i += 5;
       std::set<std::string> seen;
@@ -144,7 +128,7 @@ std::string DeclaredCharset(std::string_view head) {
       while (ReadAttribute(head, &i, &name, &value)) {
         if (!seen.insert(name).second) continue;
         if (name == "http-equiv") {
-          got_pragma = got_pragma || EqualsIgnoringCase(value, "content-type");
+          got_pragma = got_pragma || text::EqualsIgnoringAsciiCase(value, "content-type");
         } else if (name == "content" && charset.empty()) {
           charset = CharsetFromContent(value);
           need_pragma = !charset.empty();
@@ -273,8 +257,7 @@ bool IsStructure(const GumboNode* node) {
 }
 
 std::string_view TrimSpace(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  text = text::Trim(text, text::kHtmlWhitespace);
   return text;
 }
 
@@ -414,8 +397,8 @@ class TreeBuilder final {
 }  // namespace
 
 bool LooksLikeBookmarksHtml(std::string_view text) {
-  return FindIgnoringCase(text, "netscape-bookmark-file-1") != std::string_view::npos ||
-         FindIgnoringCase(text, "<dl") != std::string_view::npos;
+  return text::FindIgnoringAsciiCase(text, "netscape-bookmark-file-1") != std::string_view::npos ||
+         text::FindIgnoringAsciiCase(text, "<dl") != std::string_view::npos;
 }
 
 std::string DecodeBookmarksHtml(std::string_view bytes, const TextDecoder& decode,

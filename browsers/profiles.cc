@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "browsers/file_identity.h"
 #include "browsers/utf8_path.h"
 
@@ -82,21 +83,8 @@ constexpr std::uintmax_t kMaxProfilesIniSize = 1 << 20;
 
 // ---- Text helpers -------------------------------------------------------------------------
 
-std::string_view Trim(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t\r";
-  std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
+// The blanks around names and values of a profiles.ini, its line's CR too.
+std::string_view Trim(std::string_view text) { return text::Trim(text, " \t\r"); }
 
 bool AllDigits(std::string_view text) {
   return !text.empty() &&
@@ -107,7 +95,7 @@ bool AllDigits(std::string_view text) {
 bool IsProfileSection(std::string_view name) {
   constexpr std::string_view kPrefix = "Profile";
   return name.size() > kPrefix.size() &&
-         EqualsIgnoringCase(name.substr(0, kPrefix.size()), kPrefix) &&
+         text::EqualsIgnoringAsciiCase(name.substr(0, kPrefix.size()), kPrefix) &&
          AllDigits(name.substr(kPrefix.size()));
 }
 
@@ -271,12 +259,12 @@ std::vector<FirefoxProfileEntry> ParseFirefoxProfiles(std::string_view ini_text)
     std::string_view key = Trim(line.substr(0, equals));
     std::string_view value = Trim(line.substr(equals + 1));
     Section& section = sections.back();
-    if (EqualsIgnoringCase(key, "Path")) {
+    if (text::EqualsIgnoringAsciiCase(key, "Path")) {
       section.has_path = true;
       section.path = std::string(value);
-    } else if (EqualsIgnoringCase(key, "Name")) {
+    } else if (text::EqualsIgnoringAsciiCase(key, "Name")) {
       section.name = std::string(value);
-    } else if (EqualsIgnoringCase(key, "IsRelative")) {
+    } else if (text::EqualsIgnoringAsciiCase(key, "IsRelative")) {
       section.has_relative = true;
       section.relative = value == "1";
     }

@@ -24,9 +24,9 @@ std::size_t CharLength(std::string_view s, std::size_t i) {
   return IsLeadByte(s[i]) && i + 1 < s.size() ? 2 : 1;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
-
-char AsciiFold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// The blanks GetPrivateProfileString trims around names and values.
+constexpr std::string_view kProfileBlanks = " \t\v";
+bool IsBlank(char c) { return text::IsOneOf(c, kProfileBlanks); }
 
 // Where the last character of a non-empty `s` starts.
 std::size_t LastCharStart(std::string_view s) {
@@ -84,7 +84,7 @@ bool EqualNames(std::string_view a, std::string_view b) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
       i += 2;
     } else {
-      if (AsciiFold(a[i]) != AsciiFold(b[i])) return false;
+      if (text::AsciiLower(a[i]) != text::AsciiLower(b[i])) return false;
       ++i;
     }
   }
@@ -96,7 +96,7 @@ bool EqualNames(std::string_view a, std::string_view b) {
 std::string FoldName(std::string_view name) {
   std::string folded(name);
   for (std::size_t i = 0; i < folded.size(); i += CharLength(folded, i)) {
-    folded[i] = AsciiFold(folded[i]);
+    folded[i] = text::AsciiLower(folded[i]);
   }
   return folded;
 }
@@ -115,7 +115,7 @@ struct FoldedHash {
         mix(name[i + 1]);
         i += 2;
       } else {
-        mix(AsciiFold(name[i]));
+        mix(text::AsciiLower(name[i]));
         ++i;
       }
     }

@@ -22,17 +22,9 @@ constexpr std::size_t kHexWrapColumn = 77;
 
 // ---- Text decoding and line splitting -------------------------------------------------
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+std::string_view TrimLeft(std::string_view s) { return text::TrimStart(s, text::kSpaceTab); }
 
-std::string_view TrimLeft(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  return s;
-}
-
-std::string_view TrimRight(std::string_view s) {
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
+std::string_view TrimRight(std::string_view s) { return text::TrimEnd(s, text::kSpaceTab); }
 
 // Splits `text` at CR, LF and CR LF; a final line without a line end counts.
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -58,7 +50,7 @@ int HexDigit(char c) {
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && text::AsciiLower(s.substr(0, prefix.size())) == prefix;
+  return s.size() >= prefix.size() && text::EqualsIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
 }
 
 // Whether s[pos...] holds nothing but blanks and, optionally, a `;` comment.
@@ -113,7 +105,7 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t* pos) {
 bool ReadHexList(std::string_view s, std::size_t pos, bool opens_value, std::string* bytes,
                  bool* continues) {
   const auto skip_blanks = [&] {
-    while (pos < s.size() && IsBlank(s[pos])) ++pos;
+    while (pos < s.size() && text::IsOneOf(s[pos], text::kSpaceTab)) ++pos;
   };
   *continues = false;
   bool after_comma = opens_value;
@@ -257,10 +249,10 @@ class Parser {
       if (!name) return Fail(number, "value name without closing '\"'");
       value.name = std::move(*name);
     }
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && text::IsOneOf(line[pos], text::kSpaceTab)) ++pos;
     if (pos == line.size() || line[pos] != '=') return Fail(number, "value without '='");
     ++pos;
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && text::IsOneOf(line[pos], text::kSpaceTab)) ++pos;
     const std::string_view data = line.substr(pos);
 
     if (!data.empty() && data.front() == '-') {
@@ -276,7 +268,7 @@ class Parser {
       value.data.append(2, '\0');
     } else if (StartsWithNoCase(data, "dword:")) {
       std::size_t end = 6;
-      while (end < data.size() && IsBlank(data[end])) ++end;  // regedit allows blanks here
+      while (end < data.size() && text::IsOneOf(data[end], text::kSpaceTab)) ++end;  // regedit allows blanks here
       const std::optional<std::uint32_t> number_value = ReadHexNumber(data, &end);
       if (!number_value || !RestIsBlank(data, end)) return Fail(number, "malformed dword");
       value.type = 4;

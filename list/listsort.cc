@@ -24,13 +24,9 @@ std::int32_t Answer(bool less, bool equal, std::int32_t order) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
+// The blanks a number or date in a cell may stand between.
+constexpr std::string_view kCellBlanks = " \t\r\n";
+std::string_view TrimBlanks(std::string_view s) { return text::Trim(s, kCellBlanks); }
 
 // ---- Number conversions --------------------------------------------------------------
 
@@ -147,7 +143,7 @@ bool ConsumeSign(std::string_view s, std::size_t* pos, bool* negative) {
 }
 
 void SkipBlanks(std::string_view s, std::size_t* pos) {
-  while (*pos < s.size() && IsBlank(s[*pos])) ++*pos;
+  while (*pos < s.size() && text::IsOneOf(s[*pos], kCellBlanks)) ++*pos;
 }
 
 // ---- Date conversion -----------------------------------------------------------------

@@ -234,6 +234,37 @@ class Platform : public AnsiCodePage {
   DiagnosticSink diagnostic_sink_;
 };
 
+// An open registry key, closed when the object goes: a key opened through the seam is
+// closed on every path out of the code that opened it.
+class ScopedRegKey final {
+ public:
+  explicit ScopedRegKey(Platform& platform) : platform_(platform) {}
+  ~ScopedRegKey() { Close(); }
+  ScopedRegKey(const ScopedRegKey&) = delete;
+  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+
+  // Opens `root`\`sub_key` (Create: creating it and the keys above it), closing the key
+  // held before; the Windows status of the call.
+  long Open(std::uint32_t root, const std::string& sub_key, std::uint32_t access) {
+    Close();
+    return platform_.RegOpenKey(root, sub_key, access, &key_);
+  }
+  long Create(std::uint32_t root, const std::string& sub_key, std::uint32_t access) {
+    Close();
+    return platform_.RegCreateKey(root, sub_key, access, &key_);
+  }
+  RegHandle get() const { return key_; }
+
+ private:
+  void Close() {
+    if (key_ != 0) platform_.RegCloseKey(key_);
+    key_ = 0;
+  }
+
+  Platform& platform_;
+  RegHandle key_ = 0;
+};
+
 // The value of the environment variable `name` as the platform expands it; nullopt when
 // it is not set (an empty value is set).
 std::optional<std::string> EnvironmentVariable(Platform& platform, const std::string& name);

@@ -73,8 +73,8 @@ class clsRegEdit final {
                  std::int32_t lngValueLen);
 
  private:
-  bool Open(RegHandle* key);
-  bool Create(RegHandle* key);
+  bool Open(ScopedRegKey* key);
+  bool Create(ScopedRegKey* key);
   std::int32_t EnumNames(bool values, std::vector<std::string>* names);
   bool SetValue(const std::string& name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size);

@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 
+#include "base/text.h"
 #include "urlcache/source_file.h"
 
 namespace zorvane::urlcache {
@@ -11,11 +12,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
+std::string_view TrimBlanks(std::string_view s) { return text::Trim(s, text::kSpaceTab); }
 
 // Digits of `base` (10 or 16) making up all of `s`, at most `limit`; false otherwise.
 // With `saturate`, a larger value gives `limit` instead of false.

@@ -50,7 +50,21 @@ TEST(TextTest, TakesAndDropsWholeCharacters) {
   }
 }
 
-TEST(TextTest, LowersAsciiOnly) { EXPECT_EQ(AsciiLower("HTTP://Cookie:Ä"), "http://cookie:Ä"); }
+TEST(TextTest, FoldsAndTrimsAsciiOnly) {
+  EXPECT_EQ(AsciiLower("HTTP://Cookie:Ä"), "http://cookie:Ä");
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("Path", "pATH"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("Ä", "ä"));  // letters beyond ASCII are not folded
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("Path", "Paths"));
+  EXPECT_EQ(FindIgnoringAsciiCase("<DT><A HREF>", "<a"), 4u);
+  EXPECT_EQ(FindIgnoringAsciiCase("<a><A>", "<a", 1), 3u);
+  EXPECT_EQ(FindIgnoringAsciiCase("<b>", "<a"), std::string_view::npos);
+  // Blanks as a set: "日" (E6 97 A5 in UTF-8, 93 FA in code page 932) keeps its bytes.
+  EXPECT_EQ(Trim(" \t 日 \t", kSpaceTab), "日");
+  EXPECT_EQ(Trim("\n x\r", kSpaceTab), "\n x\r");
+  EXPECT_EQ(TrimStart("\f\nx ", kHtmlWhitespace), "x ");
+  EXPECT_EQ(TrimEnd(" x\r\n", kHtmlWhitespace), " x");
+  EXPECT_EQ(Trim(" \t ", kSpaceTab), "");
+}
 
 TEST(TextTest, RecognisesWellFormedUtf8) {
   EXPECT_TRUE(IsValidUtf8("お気に入りZorvane"));

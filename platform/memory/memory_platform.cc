@@ -192,22 +192,17 @@ void MemoryPlatform::SetEnvironmentVariable(const std::string& name, const std::
 // ---- Registry --------------------------------------------------------------------------
 
 bool MemoryPlatform::AddRegistryKey(std::uint32_t root, const std::string& key) {
-  RegHandle handle = 0;
-  if (RegCreateKey(root, key, 0x3F, &handle) != kErrorSuccess) return false;
-  RegCloseKey(handle);
-  return true;
+  ScopedRegKey handle(*this);
+  return handle.Create(root, key, 0x3F) == kErrorSuccess;
 }
 
 bool MemoryPlatform::SetRegistryValue(std::uint32_t root, const std::string& key,
                                       const std::string& name, std::uint32_t type,
                                       std::string_view data) {
-  RegHandle handle = 0;
-  if (RegCreateKey(root, key, 0x3F, &handle) != kErrorSuccess) return false;
-  const long status =
-      RegSetValue(handle, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
-                  static_cast<std::uint32_t>(data.size()));
-  RegCloseKey(handle);
-  return status == kErrorSuccess;
+  ScopedRegKey handle(*this);
+  return handle.Create(root, key, 0x3F) == kErrorSuccess &&
+         RegSetValue(handle.get(), name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
+                     static_cast<std::uint32_t>(data.size())) == kErrorSuccess;
 }
 
 // ---- Profile files ---------------------------------------------------------------------

@@ -496,15 +496,13 @@ class Win32Platform final : public Platform {
   // The folder the installer put the programs in (HKEY_CURRENT_USER\Software\Zorvane,
   // value InstallDir), or "" when it recorded none.
   std::string RecordedInstallFolder() {
-    RegHandle key = 0;
-    if (RegOpenKey(kHkeyCurrentUser, win32::kInstallKey, KEY_QUERY_VALUE, &key) != kErrorSuccess) {
-      return {};
-    }
+    ScopedRegKey key(*this);
+    if (key.Open(kHkeyCurrentUser, win32::kInstallKey, KEY_QUERY_VALUE) != kErrorSuccess) return {};
     std::vector<std::uint8_t> buffer(MAX_PATH * 2, 0);
     std::uint32_t type = 0;
     std::uint32_t size = static_cast<std::uint32_t>(buffer.size() - 1);
-    const long status = RegQueryValue(key, win32::kInstallDirValue, &type, buffer.data(), &size);
-    RegCloseKey(key);
+    const long status =
+        RegQueryValue(key.get(), win32::kInstallDirValue, &type, buffer.data(), &size);
     if (status != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) return {};
     const std::string ansi(reinterpret_cast<const char*>(buffer.data()),
                            strnlen(reinterpret_cast<const char*>(buffer.data()), size));
