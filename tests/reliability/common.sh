@@ -43,3 +43,18 @@ same_as_one_of() {
   done
   return 1
 }
+
+# run_killed_after DELAY_US COMMAND...: runs COMMAND (a program, not a function, so that the
+# signal reaches the program itself) in the background, kills it with SIGKILL DELAY_US
+# microseconds later and sets `status` to its exit status: 137 when the signal ended it,
+# 0 when it was over first.
+run_killed_after() {
+  local delay_us=$1 pid
+  shift
+  "$@" >/dev/null 2>&1 &
+  pid=$!
+  sleep "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
+  kill -KILL "$pid" 2>/dev/null || true
+  status=0
+  { wait "$pid"; } 2>/dev/null || status=$?
+}

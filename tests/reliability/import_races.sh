@@ -115,15 +115,8 @@ for ((n = 1; killed < kills && n <= 3 * kills; n++)); do
   source_dir=$([ $((n % 2)) -eq 0 ] && echo b || echo a)
   # A moment anywhere in the import, which first clears what the last killed one left.
   delay_us=$(( (RANDOM * 32768 + RANDOM) % (2 * duration_us + 1) ))
-  # The program itself in the background (not a function, whose subshell the signal
-  # would kill instead).
-  $wine "$cli" --program-dir "$program" import-bookmarks \
-    --from "$(native "$work/$source_dir/bookmarks.html")" --into "$(native "$fav")" >/dev/null 2>&1 &
-  pid=$!
-  sleep "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
-  kill -KILL "$pid" 2>/dev/null || true
-  status=0
-  { wait "$pid"; } 2>/dev/null || status=$?
+  run_killed_after "$delay_us" $wine "$cli" --program-dir "$program" import-bookmarks \
+    --from "$(native "$work/$source_dir/bookmarks.html")" --into "$(native "$fav")"
   case $status in
     0) finished=$((finished + 1)) ;;
     137) killed=$((killed + 1)) ;;

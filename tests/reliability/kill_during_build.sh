@@ -41,12 +41,7 @@ for ((n = 1; killed < kills && n <= 3 * kills; n++)); do
   cp "$work/old/url.dat" "$work/old/zorvane.ini" "$work/program/"
   # A moment anywhere in the build.
   delay_us=$(( (RANDOM * 32768 + RANDOM) % (duration_us + 1) ))
-  "$cli" --program-dir "$work/program" build >/dev/null 2>&1 &
-  pid=$!
-  sleep "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
-  kill -KILL "$pid" 2>/dev/null || true
-  status=0
-  { wait "$pid"; } 2>/dev/null || status=$?
+  run_killed_after "$delay_us" "$cli" --program-dir "$work/program" build
   # 128 + 9: ended by SIGKILL; 0: the build was over before the signal came.
   case $status in
     0) finished=$((finished + 1)) ;;

@@ -40,17 +40,7 @@ commands=(build rank rank add-favorites mail)
 firefox_profile=zorvtest.default-esr
 work=$(mktemp -d "${TMPDIR:-/tmp}/zorvane-compare.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
-failures=0
-passed=0
-check() {  # check NAME COMMAND...: one comparison, reported as a line
-  if "${@:2}"; then
-    passed=$((passed + 1))
-    echo "ok: $1"
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $1"
-  fi
-}
+source "$(dirname "$0")/checks.sh"
 
 # ---- Windows build, under Wine --------------------------------------------------------
 

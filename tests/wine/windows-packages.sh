@@ -32,17 +32,7 @@ fi
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/zorvane-packages.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
-failures=0
-passed=0
-check() {  # check NAME COMMAND...: one check, reported as a line
-  if "${@:2}"; then
-    passed=$((passed + 1))
-    echo "ok: $1"
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $1"
-  fi
-}
+source "$(dirname "$0")/checks.sh"
 same_text() { [ "$1" = "$2" ] || { echo "  expected: $2"; echo "  got:      $1"; false; }; }
 wine_folder() { winepath -u "$(wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r')" 2>/dev/null; }
 # The value NAME of registry key KEY, "" when there is none.
