@@ -102,19 +102,30 @@ class Platform : public AnsiCodePage {
 
   // ---- Files and folders -------------------------------------------------------------
 
-  // The attribute bits of `path`, or kInvalidFileAttributes when it cannot be queried.
+  // The attribute bits of `path`, or kInvalidFileAttributes when it cannot be queried. A
+  // link is a reparse point, a folder too when it leads to one, and is never followed.
+  // Where names compare without regard to case, "hidden" and "read-only" are bits the file
+  // carries, the same for every process. Elsewhere (POSIX) a name that begins with "." is
+  // hidden, and a file is read-only when this process may not write it (so never for
+  // root); a file with none of the bits is kFileAttributeNormal alone.
   virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
-  // Lists the entries of folder `dir` ("." and ".." excluded) in the order the system
-  // returns them: on Windows (and Wine) sorted by name with letters compared without
-  // regard to case, an order the POSIX platform imitates. False when the folder cannot
-  // be opened. The read-only bit may be missing from the attributes (the POSIX platform
-  // would need a system call per entry to learn it); GetFileAttributes tells it.
+  // Lists the entries of folder `dir` ("." and ".." excluded), folders and files together,
+  // sorted by name: ASCII letters compared without regard to case, every other byte of
+  // the UTF-8 name by its value (so "_" after the letters); names equal that way, which
+  // only a file system that tells case apart holds, by their bytes ("README", "ReadMe",
+  // "readme"). Windows file systems and Wine hand names out in this order themselves (and
+  // fold letters beyond ASCII as well, which the POSIX platform does not); the POSIX
+  // platform sorts readdir's hash order into it, so the folder walk, and url.dat, come
+  // out alike in both builds and on every run. False when the folder cannot be opened.
+  // The read-only bit may be missing from the attributes (the POSIX platform would need a
+  // system call per entry to learn it); GetFileAttributes tells it.
   virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) = 0;
   // Reads a whole file into `bytes` (left empty unless kRead). kMissing when nothing of
   // that name exists, or a folder on its way does not; kFailed when something is there but
   // cannot be read (a folder, a file without permission, an error of the disk).
   virtual FileRead ReadFile(const std::string& path, std::string* bytes) = 0;
-  // Replaces `path` with `bytes` whole: the old file stays if anything fails.
+  // Replaces `path` with `bytes` whole: the old file stays if anything fails, and a
+  // read-only one is not replaced.
   virtual bool WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
   // Creates the new file `path` (False, and nothing changed, when something of that name
   // exists) holding `bytes`, without the flushes of WriteFileAtomic: for files written

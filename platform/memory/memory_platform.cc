@@ -19,7 +19,7 @@ std::string_view CString(const std::string& s) { return std::string_view(s.c_str
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// The listing order of the platforms: letters without regard to case, then the bytes.
+// The order of Platform::ListDirectory: letters without regard to case, then the bytes.
 bool ListedBefore(const DirEntry& a, const DirEntry& b) {
   const auto folded = [](const std::string& name) {
     std::string upper = name;
@@ -76,8 +76,14 @@ MemoryPlatform::~MemoryPlatform() = default;
 // ---- Paths -----------------------------------------------------------------------------
 
 std::string MemoryPlatform::Trimmed(std::string_view path) const {
-  while (path.size() > 1 && path.back() == options_.separator) path.remove_suffix(1);
-  return std::string(path);
+  // Final separators and "." names stand for the folder itself, as the systems read them.
+  for (;;) {
+    while (path.size() > 1 && path.back() == options_.separator) path.remove_suffix(1);
+    if (path.size() < 2 || path.back() != '.' || path[path.size() - 2] != options_.separator) {
+      return std::string(path);
+    }
+    path.remove_suffix(1);
+  }
 }
 
 std::string MemoryPlatform::Key(std::string_view path) const {
@@ -107,6 +113,16 @@ const MemoryPlatform::Node* MemoryPlatform::Find(const std::string& path) const 
 MemoryPlatform::Node* MemoryPlatform::Find(const std::string& path) {
   const auto found = nodes_.find(Key(path));
   return found == nodes_.end() ? nullptr : &found->second;
+}
+
+std::uint32_t MemoryPlatform::Attributes(const Node& node) const {
+  // The POSIX rule: a name that begins with "." is hidden, and "normal" goes with it.
+  if (options_.ignore_case) return node.attributes;
+  const std::size_t last = node.path.rfind(options_.separator);
+  const std::string_view name =
+      std::string_view(node.path).substr(last == std::string::npos ? 0 : last + 1);
+  if (!name.starts_with('.')) return node.attributes;
+  return (node.attributes & ~kFileAttributeNormal) | kFileAttributeHidden;
 }
 
 bool MemoryPlatform::IsFolder(const std::string& path) const {
@@ -256,7 +272,7 @@ std::uint32_t MemoryPlatform::GetFileAttributes(const std::string& path) {
   if (path.empty()) return kInvalidFileAttributes;
   if (IsRoot(path)) return kFileAttributeDirectory;
   const Node* node = Find(path);
-  return node == nullptr ? kInvalidFileAttributes : node->attributes;
+  return node == nullptr ? kInvalidFileAttributes : Attributes(*node);
 }
 
 bool MemoryPlatform::ListDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
@@ -275,7 +291,7 @@ bool MemoryPlatform::ListDirectory(const std::string& dir, std::vector<DirEntry>
       continue;
     }
     const Node& node = it->second;
-    entries->push_back({node.path.substr(prefix.size()), node.attributes});
+    entries->push_back({node.path.substr(prefix.size()), Attributes(node)});
     ++it;
   }
   std::sort(entries->begin(), entries->end(), ListedBefore);
@@ -375,7 +391,7 @@ Platform::LockResult MemoryPlatform::TryLockFile(const std::string& path, LockMo
   const Node* node = Find(path);
   if (node == nullptr) {
     if (!create || !CanAddIn(path)) return LockResult::kFailed;
-    AddFile(path, "");
+    AddFile(path, "", options_.ignore_case ? kFileAttributeHidden : kFileAttributeNormal);
   } else if (node->folder) {
     return LockResult::kFailed;
   }

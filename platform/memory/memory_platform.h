@@ -7,9 +7,10 @@
 // is set.
 //
 // Paths use the separator the options give; with the Windows rule, names compare without
-// regard to ASCII letter case, as the file systems there do. A path's root ("/", or a
-// drive such as "C:") always exists. Folders list their entries sorted as the platforms
-// list them (letters without regard to case).
+// regard to ASCII letter case, as the file systems there do, and lock files are made
+// hidden; with the POSIX rule a name that begins with "." is hidden. A path's root ("/",
+// or a drive such as "C:") always exists. Folders list their entries in the order of
+// Platform::ListDirectory.
 #pragma once
 
 #include <cstdint>
@@ -171,6 +172,8 @@ class MemoryPlatform final : private memory_detail::NullBase,
   };
 
   std::string Key(std::string_view path) const;
+  // The attribute bits the platform reports for `node`.
+  std::uint32_t Attributes(const Node& node) const;
   std::string Trimmed(std::string_view path) const;
   std::string Parent(const std::string& path) const;
   bool IsRoot(const std::string& path) const;

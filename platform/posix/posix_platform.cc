@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <compare>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -180,17 +181,18 @@ class PosixPlatform final : public RegStoreCalls<Platform> {
     }
     ::closedir(stream);
     if (!ok) entries->clear();
-    // readdir's order is the file system's hash order; Windows file systems (and Wine)
-    // hand names out sorted, letters without regard to case. The same order here gives
-    // the folder walk, and so url.dat, the order of the Windows build.
-    std::stable_sort(entries->begin(), entries->end(), [](const DirEntry& a, const DirEntry& b) {
-      return std::lexicographical_compare(
-          a.name.begin(), a.name.end(), b.name.begin(), b.name.end(), [](char x, char y) {
-            const auto upper = [](char c) {
-              return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-            };
-            return upper(x) < upper(y);
-          });
+    // readdir's order is the file system's hash order; the listing order of the seam
+    // (see Platform::ListDirectory) gives the folder walk, and so url.dat, the order of
+    // the Windows build. Names that differ only in case go by their bytes, not by where
+    // the hash put them, so every run lists them alike.
+    std::sort(entries->begin(), entries->end(), [](const DirEntry& a, const DirEntry& b) {
+      const auto upper = [](char c) {
+        return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+      };
+      const std::strong_ordering folded = std::lexicographical_compare_three_way(
+          a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+          [&upper](char x, char y) { return upper(x) <=> upper(y); });
+      return folded != 0 ? folded < 0 : a.name < b.name;
     });
     return ok;
   }

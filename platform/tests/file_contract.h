@@ -83,6 +83,8 @@ class FileContractTest : public ::testing::TestWithParam<FileContractParam> {
   std::vector<std::string> Names(std::string_view relative = "");
   void Put(std::string_view relative, std::string_view bytes);
   void MakeFolder(std::string_view relative);
+  // Takes the right to write the file away; true when the platform now refuses to.
+  bool MakeReadOnly(std::string_view relative);
   // Makes a link at `link` to `target` (both relative); false where links cannot be made.
   bool MakeLink(std::string_view target, std::string_view link, bool folder);
 

@@ -1,5 +1,6 @@
-// The POSIX platform: the profile contract, then what only this platform decides (file
-// attributes, atomic replacement, environment references, starting programs).
+// The POSIX platform: the file and profile contracts, then what only this platform decides
+// (permission bits and leftovers of atomic replacement, profile files through links and
+// locks, environment references, starting programs, the program's own location).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -20,12 +20,14 @@
 #include "platform/memory/memory_platform.h"
 #include "platform/platform.h"
 #include "platform/posix/program_location.h"
+#include "platform/tests/file_contract.h"
 #include "platform/tests/profile_contract.h"
 
 namespace zorvane {
 namespace {
 
 namespace fs = std::filesystem;
+using contract::FileContractTest;
 using contract::ProfileContractTest;
 
 INSTANTIATE_TEST_SUITE_P(
@@ -39,6 +41,42 @@ INSTANTIATE_TEST_SUITE_P(
                                                   return memory;
                                                 }}),
     contract::ProfilePlatformName);
+
+// The POSIX platform in a folder of its own under the temporary folder. Taking the write
+// permission away makes a file read-only for anyone but root.
+contract::FileWorld PosixFileWorld() {
+  contract::FileWorld world;
+  world.platform = CreateDefaultPlatform();
+  std::random_device random;
+  fs::path dir;
+  do {
+    dir = fs::temp_directory_path() / ("zorvane-file-" + std::to_string(random()));
+  } while (!fs::create_directory(dir));
+  world.scratch = dir.string();
+  world.remove_scratch = [dir] {
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+  };
+  world.make_read_only = [](const std::string& path) {
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+  };
+  world.make_link = [](const std::string& target, const std::string& link, bool folder) {
+    std::error_code error;
+    if (folder) {
+      fs::create_directory_symlink(target, link, error);
+    } else {
+      fs::create_symlink(target, link, error);
+    }
+    return !error;
+  };
+  return world;
+}
+
+INSTANTIATE_TEST_SUITE_P(Posix, FileContractTest,
+                         ::testing::Values(contract::FileContractParam{
+                             "Posix", contract::kPosixPaths, &PosixFileWorld}),
+                         contract::FileContractParamName);
 
 // Sets or unsets an environment variable for one test.
 class ScopedVariable final {
@@ -104,136 +142,29 @@ class PosixPlatformTest : public ::testing::Test {
 
 bool RunningAsRoot() { return ::geteuid() == 0; }
 
-TEST_F(PosixPlatformTest, FileAttributes) {
-  Put("file", "x");
-  Put(".hidden", "x");
-  fs::create_directory(dir_ / "folder");
-  fs::create_directory(dir_ / ".folder");
-  fs::create_symlink(dir_ / "file", dir_ / "link-to-file");
-  fs::create_directory_symlink(dir_, dir_ / "folder" / "loop");
-  fs::create_symlink(dir_ / "nowhere", dir_ / "dangling");
-  const struct {
-    std::string path;
-    std::uint32_t expected;
-  } cases[] = {
-      {Path("file"), kFileAttributeNormal},
-      {Path(".hidden"), kFileAttributeHidden},
-      {Path("folder"), kFileAttributeDirectory},
-      {Path("folder") + "/", kFileAttributeDirectory},
-      {Path(".folder"), kFileAttributeDirectory | kFileAttributeHidden},
-      {Path("folder") + "/.", kFileAttributeDirectory},
-      {Path("link-to-file"), kFileAttributeReparsePoint},
-      {Path("folder/loop"), kFileAttributeReparsePoint | kFileAttributeDirectory},
-      {Path("dangling"), kFileAttributeReparsePoint},
-      {Path("missing"), kInvalidFileAttributes},
-      {Path("file") + "/below", kInvalidFileAttributes},
-      {"", kInvalidFileAttributes},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(platform_->GetFileAttributes(c.path), c.expected);
-  }
-}
-
-TEST_F(PosixPlatformTest, ReadOnlyFileAttribute) {
-  if (RunningAsRoot()) GTEST_SKIP() << "every file is writable for root";
-  Put("locked", "x");
-  fs::permissions(dir_ / "locked", fs::perms::owner_read);
-  EXPECT_EQ(platform_->GetFileAttributes(Path("locked")), kFileAttributeReadOnly);
-}
-
-TEST_F(PosixPlatformTest, ListDirectoryGivesNamesAndAttributesWithoutFollowingLinks) {
-  Put("a.url", "x");
-  Put(".b", "x");
-  fs::create_directory(dir_ / "sub");
-  fs::create_directory_symlink(dir_, dir_ / "loop");
-  std::vector<DirEntry> entries = {{"stale", 0}};
-  ASSERT_TRUE(platform_->ListDirectory(dir_.string(), &entries));
-  std::map<std::string, std::uint32_t> found;
-  for (const DirEntry& entry : entries) found[entry.name] = entry.attributes;
-  const std::map<std::string, std::uint32_t> expected = {
-      {".b", kFileAttributeHidden},
-      {"a.url", kFileAttributeNormal},
-      {"loop", kFileAttributeReparsePoint | kFileAttributeDirectory},
-      {"sub", kFileAttributeDirectory},
-  };
-  EXPECT_EQ(found, expected);
-  EXPECT_EQ(entries.size(), expected.size());
-
-  EXPECT_FALSE(platform_->ListDirectory(Path("missing"), &entries));
-  EXPECT_FALSE(platform_->ListDirectory(Path("a.url"), &entries));
-}
-
-// The order Windows file systems and Wine hand names out in: letters without regard to
-// case, everything else by its bytes (so "_" after the letters), whatever order the
-// names were made in.
-TEST_F(PosixPlatformTest, ListDirectoryGivesNamesInWindowsOrder) {
-  for (const char* name : {"zeta", "_x", "ニュース", "Alpha", "beta", "1num", "Gamma", "delta"}) {
-    fs::create_directory(dir_ / name);
-  }
-  std::vector<DirEntry> entries;
-  ASSERT_TRUE(platform_->ListDirectory(dir_.string(), &entries));
-  std::vector<std::string> names;
-  for (const DirEntry& entry : entries) names.push_back(entry.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"1num", "Alpha", "beta", "delta", "Gamma", "zeta",
-                                             "_x", "ニュース"}));
-}
-
-TEST_F(PosixPlatformTest, ReadFileReadsEveryByte) {
-  const std::string bytes("a\0b\r\n\xFF", 6);
-  Put("f", bytes);
-  EXPECT_EQ(Get("f"), bytes);
-  Put("empty", "");
-  EXPECT_EQ(Get("empty"), "");
-  std::string out = "old";
-  EXPECT_EQ(platform_->ReadFile(Path("missing"), &out), FileRead::kMissing);
-  EXPECT_EQ(platform_->ReadFile(Path("missing/file"), &out), FileRead::kMissing);
-  EXPECT_EQ(platform_->ReadFile(dir_.string(), &out), FileRead::kFailed);
-}
-
-TEST_F(PosixPlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) {
-  ASSERT_TRUE(platform_->WriteFileAtomic(Path("url.dat"), "first\r\n"));
-  ASSERT_TRUE(platform_->WriteFileAtomic(Path("url.dat"), "second\r\n"));
-  EXPECT_EQ(Get("url.dat"), "second\r\n");
-  EXPECT_EQ(Names(), std::vector<std::string>{"url.dat"});
-}
-
-// The temporary file's name does not grow with the target's: a name that nearly fills
-// the file system's limit (a long title added to Favorites) can still be written.
-TEST_F(PosixPlatformTest, AtomicWritesReachNamesNearlyAsLongAsAllowed) {
+// A profile write locks "<name>.lock" beside its file: a name that nearly fills the file
+// system's limit (a long title added to Favorites) can still be written while that fits.
+TEST_F(PosixPlatformTest, ProfileWritesReachNamesNearlyAsLongAsAllowed) {
   const std::string name = std::string(246, 'n') + ".url";  // its lock file just fits
-  ASSERT_TRUE(platform_->WriteFileAtomic(Path(name), "bytes"));
-  EXPECT_EQ(Get(name), "bytes");
+  Put(name, "bytes");
   ASSERT_TRUE(platform_->WritePrivateProfileString("A", "k", "v", Path(name)));
   EXPECT_EQ(Get(name), "bytes\r\n[A]\r\nk=v\r\n");
 }
 
-TEST_F(PosixPlatformTest, WriteFileAtomicKeepsPermissionsAndLinks) {
+TEST_F(PosixPlatformTest, WriteFileAtomicKeepsPermissions) {
   Put("target", "old");
   fs::permissions(dir_ / "target",
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  fs::create_symlink(dir_ / "target", dir_ / "link");
-  ASSERT_TRUE(platform_->WriteFileAtomic(Path("link"), "new"));
-  EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+  ASSERT_TRUE(platform_->WriteFileAtomic(Path("target"), "new"));
   EXPECT_EQ(Get("target"), "new");
   EXPECT_EQ(fs::status(dir_ / "target").permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-TEST_F(PosixPlatformTest, FailedWriteFileAtomicLeavesEverythingAsItWas) {
-  fs::create_directory(dir_ / "folder");
-  EXPECT_FALSE(platform_->WriteFileAtomic(Path("folder"), "x"));
-  EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
-  EXPECT_FALSE(platform_->WriteFileAtomic(Path("missing/file"), "x"));
-  EXPECT_FALSE(platform_->WriteFileAtomic("", "x"));
-  EXPECT_EQ(Names(), std::vector<std::string>{"folder"});
-}
-
-TEST_F(PosixPlatformTest, ReadOnlyFileIsNotReplaced) {
+TEST_F(PosixPlatformTest, ReadOnlyProfileFileIsNotWritten) {
   if (RunningAsRoot()) GTEST_SKIP() << "every file is writable for root";
   Put("locked.ini", "[A]\r\nk=old\r\n");
   fs::permissions(dir_ / "locked.ini", fs::perms::owner_read);
-  EXPECT_FALSE(platform_->WriteFileAtomic(Path("locked.ini"), "x"));
   EXPECT_FALSE(platform_->WritePrivateProfileString("A", "k", "new", Path("locked.ini")));
   EXPECT_EQ(Get("locked.ini"), "[A]\r\nk=old\r\n");
 }
@@ -262,34 +193,6 @@ TEST_F(PosixPlatformTest, ReplacingAFileRemovesTemporaryFilesOfKilledWriters) {
   EXPECT_EQ(Names(),
             (std::vector<std::string>{".url.dat.tmp-" + dead + "-0", ".zorvane-tmp-" + live + "-0",
                                       ".zorvane-tmp-x-0", "url.dat"}));
-}
-
-TEST_F(PosixPlatformTest, CreateDirectoryMakesOneFolder) {
-  EXPECT_TRUE(platform_->CreateDirectory(Path("new")));
-  EXPECT_TRUE(fs::is_directory(dir_ / "new"));
-  EXPECT_FALSE(platform_->CreateDirectory(Path("new")));
-  EXPECT_FALSE(platform_->CreateDirectory(Path("a/b")));
-  EXPECT_FALSE(platform_->CreateDirectory(""));
-}
-
-// New files only, never through a link; folder trees replaced in one step and removed.
-TEST_F(PosixPlatformTest, WritesNewFilesAndReplacesFolderTrees) {
-  ASSERT_TRUE(platform_->CreateDirectory(Path("staged")));
-  EXPECT_TRUE(platform_->WriteNewFile(Path("staged/a.url"), "new"));
-  EXPECT_FALSE(platform_->WriteNewFile(Path("staged/a.url"), "again"));
-  fs::create_symlink(dir_ / "elsewhere", dir_ / "staged/link");
-  EXPECT_FALSE(platform_->WriteNewFile(Path("staged/link"), "x"));
-  EXPECT_FALSE(fs::exists(dir_ / "elsewhere"));
-  EXPECT_EQ(Get("staged/a.url"), "new");
-
-  ASSERT_TRUE(platform_->CreateDirectory(Path("target")));
-  Put("target/old.url", "old");
-  EXPECT_TRUE(platform_->ReplaceDirectory(Path("staged"), Path("target")));
-  EXPECT_EQ(Get("target/a.url"), "new");
-  EXPECT_FALSE(fs::exists(dir_ / "staged"));  // the old tree went with it
-  EXPECT_FALSE(platform_->ReplaceDirectory(Path("missing"), Path("target")));
-  EXPECT_TRUE(platform_->RemoveDirectoryTree(Path("target")));
-  EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 TEST_F(PosixPlatformTest, ProfileWritesRefuseLineBreaks) {

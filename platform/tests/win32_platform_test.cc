@@ -1,13 +1,12 @@
 // The Win32 platform against the real system calls (Windows, or Wine with code page 932).
-// Registry and profile behaviour shared with the Linux engine is covered by the contract
-// suites; this file checks what only the Win32 binding does: the UTF-8 ⇄ code page 932
-// conversion at each call, cuts at character boundaries, the folder listing, the atomic
-// file replacement and the program's own location, installed or not.
+// File, registry and profile behaviour shared with the other platforms is covered by the
+// contract suites (win32_contract_test.cc); this file checks what only the Win32 binding
+// does: the UTF-8 ⇄ code page 932 conversion at each call, cuts at character boundaries,
+// the profile functions' own ways, and the program's own location, installed or not.
 #include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -201,104 +200,6 @@ TEST_F(Win32PlatformTest, ProfileMissingFileGivesDefaultAndStaysMissing) {
   const std::string file = folder_ / "zorvane.ini";
   EXPECT_EQ(platform_->GetPrivateProfileString("RANK", "x", "3", 128, file), "3");
   EXPECT_EQ(platform_->GetFileAttributes(file), kInvalidFileAttributes);
-}
-
-TEST_F(Win32PlatformTest, ListsFoldersWithoutDotEntries) {
-  ASSERT_TRUE(platform_->CreateDirectory(folder_ / "ニュース"));
-  ASSERT_TRUE(platform_->CreateDirectory(folder_ / "ニュース\\表"));
-  ASSERT_TRUE(platform_->WriteFileAtomic(folder_ / "ニュース\\表\\a.url", "x"));
-  ASSERT_TRUE(platform_->WriteFileAtomic(folder_ / "top.url", "x"));
-
-  std::vector<DirEntry> entries;
-  ASSERT_TRUE(platform_->ListDirectory(folder_.str(), &entries));
-  std::vector<std::string> names;
-  for (const DirEntry& entry : entries) {
-    names.push_back(entry.name);
-    EXPECT_EQ((entry.attributes & kFileAttributeDirectory) != 0, entry.name == "ニュース")
-        << entry.name;
-  }
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"top.url", "ニュース"}));
-
-  // A folder whose name ends in a trail byte equal to '\' lists like any other.
-  ASSERT_TRUE(platform_->ListDirectory(folder_ / "ニュース\\表\\", &entries));
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].name, "a.url");
-
-  EXPECT_FALSE(platform_->ListDirectory(folder_ / "missing", &entries));
-  EXPECT_TRUE(entries.empty());
-}
-
-TEST_F(Win32PlatformTest, FileAttributesTellFoldersFilesAndMissingPaths) {
-  ASSERT_TRUE(platform_->WriteFileAtomic(folder_ / "f.txt", "x"));
-  EXPECT_NE(platform_->GetFileAttributes(folder_.str()) & kFileAttributeDirectory, 0u);
-  EXPECT_EQ(platform_->GetFileAttributes(folder_ / "f.txt") & kFileAttributeDirectory, 0u);
-  EXPECT_EQ(platform_->GetFileAttributes(folder_ / "none"), kInvalidFileAttributes);
-  EXPECT_FALSE(platform_->CreateDirectory(folder_.str())) << "exists already";
-}
-
-TEST_F(Win32PlatformTest, WriteFileAtomicReplacesWholeAndLeavesNoTemporaryFile) {
-  const std::string path = folder_ / "url.dat";
-  ASSERT_TRUE(platform_->WriteFileAtomic(path, std::string("first\r\nline\0x", 13)));
-  ASSERT_TRUE(platform_->WriteFileAtomic(path, "second"));
-  std::string bytes;
-  ASSERT_EQ(platform_->ReadFile(path, &bytes), FileRead::kRead);
-  EXPECT_EQ(bytes, "second");
-
-  std::vector<DirEntry> entries;
-  ASSERT_TRUE(platform_->ListDirectory(folder_.str(), &entries));
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].name, "url.dat");
-
-  EXPECT_FALSE(platform_->WriteFileAtomic(folder_ / "no\\such\\folder.dat", "x"));
-  EXPECT_EQ(platform_->ReadFile(folder_ / "none.dat", &bytes), FileRead::kMissing);
-  EXPECT_EQ(platform_->ReadFile(folder_ / "no\\such.dat", &bytes), FileRead::kMissing);
-  EXPECT_EQ(platform_->ReadFile(folder_.str(), &bytes), FileRead::kFailed);
-}
-
-TEST_F(Win32PlatformTest, ReplacesAndRemovesFolderTrees) {
-  const std::string target = folder_ / "表示";
-  const std::string staged = folder_ / ".new";
-  const auto fill = [&](const std::string& folder, const std::string& file) {
-    ASSERT_TRUE(platform_->CreateDirectory(folder));
-    ASSERT_TRUE(platform_->CreateDirectory(folder + "\\sub"));
-    ASSERT_TRUE(platform_->WriteNewFile(folder + "\\sub\\" + file, file));
-    EXPECT_FALSE(platform_->WriteNewFile(folder + "\\sub\\" + file, "again"));
-  };
-  fill(staged, "first.url");
-  ASSERT_TRUE(platform_->ReplaceDirectory(staged, target));  // nothing there yet
-  fill(staged, "second.url");
-  ::SetFileAttributesA((folder_.str() + "\\\x95\x5C\x8E\xA6\\sub\\first.url").c_str(),
-                       FILE_ATTRIBUTE_READONLY);
-  ASSERT_TRUE(platform_->ReplaceDirectory(staged, target));
-  std::vector<DirEntry> entries;
-  ASSERT_TRUE(platform_->ListDirectory(folder_.str(), &entries));
-  ASSERT_EQ(entries.size(), 1u);  // neither the staged nor the old folder is left
-  std::string bytes;
-  EXPECT_EQ(platform_->ReadFile(target + "\\sub\\second.url", &bytes), FileRead::kRead);
-  EXPECT_EQ(platform_->ReadFile(target + "\\sub\\first.url", &bytes), FileRead::kMissing);
-
-  EXPECT_FALSE(platform_->ReplaceDirectory(folder_ / "missing", target));
-  EXPECT_TRUE(platform_->RemoveDirectoryTree(target));
-  EXPECT_TRUE(platform_->RemoveDirectoryTree(target));  // nothing there: done already
-  EXPECT_EQ(platform_->GetFileAttributes(target), kInvalidFileAttributes);
-}
-
-// The temporary name does not grow with the target's: a path a few characters short of
-// MAX_PATH, whose name plus any suffix would pass it, is written; a separator byte inside
-// a double-byte character ("表" is 0x95 0x5C) does not cut the folder short.
-TEST_F(Win32PlatformTest, WriteFileAtomicReachesPathsNearlyAsLongAsAllowed) {
-  const std::string prefix = folder_ / "";
-  ASSERT_LT(prefix.size() + 10, std::size_t{MAX_PATH - 5});
-  const std::string name = std::string(MAX_PATH - 5 - prefix.size() - 4, 'n') + ".url";
-  ASSERT_TRUE(platform_->WriteFileAtomic(prefix + name, "long"));
-  ASSERT_TRUE(platform_->WriteFileAtomic(folder_ / "表.url", "dbcs"));
-  std::vector<DirEntry> entries;
-  ASSERT_TRUE(platform_->ListDirectory(folder_.str(), &entries));
-  std::vector<std::string> names;
-  for (const DirEntry& entry : entries) names.push_back(entry.name);
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{name, "表.url"}));
 }
 
 TEST_F(Win32PlatformTest, ExpandsEnvironmentReferences) {

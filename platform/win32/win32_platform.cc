@@ -251,6 +251,12 @@ class Win32Platform final : public Platform {
   // grow with the target's, so a target whose name nearly fills MAX_PATH can be written.
   bool WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     const std::string ansi_path = Utf8ToAnsi(path);
+    // A read-only file is never replaced. Windows refuses the move below by itself; Wine
+    // keeps the bit in the Unix permissions, which do not stop a process running as root.
+    const DWORD existing = ::GetFileAttributesA(ansi_path.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+      return false;
+    }
     // The folder is cut from the UTF-8 form: in the ANSI form a "\" byte may be the
     // second half of a double-byte character.
     const std::size_t separator = path.find_last_of("\\/");
