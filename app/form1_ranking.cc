@@ -67,9 +67,9 @@ void Form1::Command1_Click() {
   state_.label1 = form1_texts::kScanning;
   Refresh();
 
-  // The scan counts and sums every row it accepts but appends only the favourites' rows
-  // that pass the pre-filter: the list after it is the one the pre-filter and the match
-  // with the catalogue leave of a full scan.
+  // The scan counts and sums every row it accepts but appends, of the favourites' rows
+  // that pass the pre-filter, only the ten that the sort below keeps of them all, in the
+  // order they came: the sort then puts them where it would have put them among all.
   const ScanCount scanned = ScanUrlCacheForFavourites(platform_, mask, favourites, &rows);
   state_.label1 = FormatCountLabel(scanned.rows);
   const std::int64_t total_hits = scanned.total_hits;

@@ -1,6 +1,8 @@
-// The cache-list reader over any text: the file reader, which reads piece by piece, and
-// the reader over the whole text yield the same entries, and each is what its line alone
-// parses to; every hit count is one the ranking reads as a non-negative number.
+// The cache-list reader over any text: the file reader, which reads piece by piece (in
+// reads of its own size and of a small size the input chooses, so that lines are carried
+// from read to read), and the reader over the whole text yield the same entries, and each
+// is what its line alone parses to; every hit count is one the ranking reads as a
+// non-negative number.
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -47,9 +49,9 @@ std::vector<Entry> LineByLine(std::string_view text) {
     if (first && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     first = false;
     std::uint32_t type = 0, hits = 0;
-    std::string address;
+    std::string_view address;
     if (zorvane::urlcache::ParseCacheListLine(line, &type, &hits, &address)) {
-      entries.emplace_back(type, address, hits);
+      entries.emplace_back(type, zorvane::cp932::FromUtf8(address), hits);
     }
   }
   return entries;
@@ -59,6 +61,7 @@ std::vector<Entry> LineByLine(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zorvane;
+  using namespace zorvane::urlcache;
   static const ScratchFile scratch;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
@@ -81,5 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return true;
   }));
   FUZZ_CHECK(from_file == whole);
+
+  std::vector<Entry> small_reads;
+  const UrlCacheBatchVisitor each = EachEntry([&](const UrlCacheEntry& entry) {
+    small_reads.emplace_back(entry.type, cp932::FromUtf8(entry.address), entry.hit_rate);
+    return true;
+  });
+  EntryBatch batch(each);
+  FUZZ_CHECK(ReadCacheListFile(scratch.path(), batch, 1 + size % 61));
+  FUZZ_CHECK(small_reads == whole);
   return 0;
 }

@@ -1,16 +1,45 @@
 #include "ranking/top_ten.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "list/listsort.h"
 
 namespace zorvane {
-namespace {}  // namespace
 
 void SortAndKeepTopTen(AnsiCodePage& code_page, std::vector<ListViewRow>* rows) {
   SortListByColumn(code_page, rows, kHitsColumn, kCompareAsNumbers, kSortDescending);
   if (rows->size() > kTopTenRows) rows->resize(kTopTenRows);
+}
+
+void TopRows::Keep(std::int32_t hits, const std::string* address) {
+  const Kept row{hits, kept_so_far_++, address};
+  if (kept_.size() < limit_) {
+    kept_.push_back(row);
+    if (kept_.size() < limit_) return;
+  } else {
+    // A later row with the count of the smallest beats it.
+    kept_[smallest_] = row;
+  }
+  smallest_ = 0;
+  for (std::size_t i = 1; i < kept_.size(); ++i) {
+    const Kept& a = kept_[i];
+    const Kept& b = kept_[smallest_];
+    if (a.hits < b.hits || (a.hits == b.hits && a.order < b.order)) smallest_ = i;
+  }
+}
+
+void TopRows::AppendRows(std::vector<ListViewRow>* rows) const {
+  std::vector<Kept> in_order = kept_;
+  std::sort(in_order.begin(), in_order.end(),
+            [](const Kept& a, const Kept& b) { return a.order < b.order; });
+  for (const Kept& kept : in_order) {
+    ListViewRow row;
+    row.address = *kept.address;
+    row.hits = std::to_string(kept.hits);
+    rows->push_back(std::move(row));
+  }
 }
 
 std::int16_t ParseStoredPlace(std::string_view text) {

@@ -30,6 +30,41 @@ inline constexpr char kDefaultStoredPlace[] = "3";
 // every row after the tenth.
 void SortAndKeepTopTen(AnsiCodePage& code_page, std::vector<ListViewRow>* rows);
 
+// The rows SortAndKeepTopTen keeps of a run of rows with positive hit counts, chosen as
+// the rows come instead of sorting them all. The list sort orders rows by count, largest
+// first, and rows of equal count in the reverse of their order before; so the rows kept
+// are the `limit` largest by (count, place in the run), and a row that comes later wins
+// a tie. They are handed out in the order they came, so that the list sort orders them as
+// it would have ordered them among all the others.
+class TopRows final {
+ public:
+  explicit TopRows(std::size_t limit) : limit_(limit) {}
+
+  // Offers the next row: the address `*address` (which must outlive this object) seen
+  // `hits` times.
+  void Offer(std::int32_t hits, const std::string* address) {
+    if (kept_.size() == limit_ && (limit_ == 0 || hits < kept_[smallest_].hits)) return;
+    Keep(hits, address);
+  }
+
+  // Appends the rows kept, in the order they were offered: the address and the hit count
+  // in decimal digits, the other cells empty.
+  void AppendRows(std::vector<ListViewRow>* rows) const;
+
+ private:
+  struct Kept {
+    std::int32_t hits;
+    std::size_t order;
+    const std::string* address;
+  };
+  void Keep(std::int32_t hits, const std::string* address);
+
+  std::size_t limit_;
+  std::size_t kept_so_far_ = 0;  // the order of the next row kept
+  std::vector<Kept> kept_;
+  std::size_t smallest_ = 0;  // the row that goes first once limit_ rows are kept
+};
+
 // A stored place as a number: the number its text starts with (blanks skipped, an
 // optional sign, digits, "." and digits), 0 when there is none, rounded half to even to
 // a whole number and clamped to the signed 16-bit range.

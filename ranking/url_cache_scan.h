@@ -1,6 +1,8 @@
-// The URL cache scan: one result-list row per cache entry that the ranking looks at.
+// The URL cache scan: the count and hit total of the entries the ranking looks at, and
+// the rows of the favourites among them that can reach the top ten.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,6 +10,7 @@
 
 #include "list/list_rows.h"
 #include "platform/platform.h"
+#include "ranking/top_ten.h"
 
 namespace zorvane {
 
@@ -31,6 +34,9 @@ class FavouriteAddresses final {
 
   // The entry equal to the text `address`, or nullptr.
   const std::string* FindText(std::string_view address) const;
+  // The entry equal to `utf8` when the code page gives that entry back unchanged, or
+  // nullptr: UTF-8 that finds one is its own text, without a look at its characters.
+  const std::string* FindSurvivingText(std::string_view utf8) const;
   // The entry whose ANSI form is `ansi`, for an address in the one form the code page
   // writes its characters in (Platform::IsCanonicalAnsi, ASCII included); nullptr when
   // there is none.
@@ -55,29 +61,40 @@ class FavouriteAddresses final {
       std::uint32_t hash = 0;   // the high half of the form's hash
       std::uint32_t index = 0;  // 1 + the position in forms_, 0 for an empty slot
     };
+    // A form with its entry side by side: a match costs one look fewer.
+    struct Form {
+      std::string_view form;
+      const std::string* entry;
+    };
     std::vector<Slot> slots_;
-    std::vector<std::string_view> forms_;
-    std::vector<const std::string*> entries_;
+    std::vector<Form> forms_;
     std::vector<std::uint64_t> sieve_;  // kSieveBits bits
   };
 
   std::vector<std::string> entries_;
-  std::vector<std::string> ansi_forms_;
+  std::vector<bool> survives_;           // per entry: whether the code page gives it back unchanged
+  std::vector<std::string> ansi_forms_;  // of the entries beyond ASCII that survive
   FormTable by_text_;
   FormTable by_ansi_;
 };
+
+// Rows to keep in ScanUrlCacheForFavourites: all of them.
+inline constexpr std::size_t kAllRows = static_cast<std::size_t>(-1);
 
 // The ranking's scan in one pass. It walks the platform's URL cache from its first entry
 // and accepts each entry whose type shares a bit with `lngTypeMask` and whose address
 // does not hold "cookie:" in any letter case; the address is the entry's text (FromAnsi,
 // after ToAnsi for a UTF-8 source) and its hit count the entry's 32-bit count read as a
-// signed number. Every accepted entry is counted and its hits summed, but a row (address,
-// hit count in decimal digits; title and rate empty) is appended, in enumeration order,
-// only for an entry that names a favourite and passes the pre-filter (no history row,
-// more than one hit); its address is the catalogue entry it equals. Entries that are not
-// kept cost no allocation, and their addresses are compared in the source's form.
+// signed number. Every accepted entry is counted and its hits summed. A row (address,
+// hit count in decimal digits; title and rate empty) is due for an entry that names a
+// favourite and passes the pre-filter (no history row, more than one hit); its address is
+// the catalogue entry it equals. Of the rows due, the `keep` that SortAndKeepTopTen would
+// keep of them all are appended (TopRows), in enumeration order: the top ten by default.
+// Entries that are not kept cost no allocation, and their addresses are compared in the
+// source's form; an address is only looked at character by character (the code page's
+// round trip) when it holds a byte above 0x7F and is not a favourite as it stands.
 ScanCount ScanUrlCacheForFavourites(Platform& platform, std::uint32_t lngTypeMask,
                                     const FavouriteAddresses& favourites,
-                                    std::vector<ListViewRow>* rows);
+                                    std::vector<ListViewRow>* rows, std::size_t keep = kTopTenRows);
 
 }  // namespace zorvane

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "urlcache/entry_batch.h"
 
 namespace zorvane::urlcache {
 
@@ -32,13 +33,23 @@ inline constexpr std::size_t kMaxCacheListLine = 64 * 1024;
 bool ParseCacheListLine(std::string_view line, std::uint32_t* type, std::uint32_t* hits,
                         std::string_view* address);
 
-// Calls `visit` for each entry of the cache list `text`, in order. Returns false when
-// `visit` asked to stop.
+// Adds each entry of the cache list `text` that `batch` wants to it, in order, and
+// flushes it at the end. Returns false when the batch's visitor asked to stop.
+bool ReadCacheList(std::string_view text, EntryBatch& batch);
+
+// How much of a cache list file one read takes: a system call per mebibyte.
+inline constexpr std::size_t kCacheListReadSize = 1 << 20;
+
+// The same over the file at `path`, read `read_size` bytes at a time into one buffer whose
+// lines are parsed where they lie, so that a file of any size needs little memory; the
+// batch is flushed before the buffer is refilled. A file that cannot be opened yields
+// nothing.
+bool ReadCacheListFile(const std::string& path, EntryBatch& batch,
+                       std::size_t read_size = kCacheListReadSize);
+
+// The two above, calling `visit` for each entry.
 bool EnumerateCacheList(std::string_view text,
                         const std::function<bool(const UrlCacheEntry&)>& visit);
-
-// The same over the file at `path`, read a mebibyte at a time so that a file of any size
-// needs little memory. A file that cannot be opened yields nothing.
 bool EnumerateCacheListFile(const std::string& path,
                             const std::function<bool(const UrlCacheEntry&)>& visit);
 

@@ -5,13 +5,13 @@
 #include <utility>
 
 #include "base/text.h"
+#include "urlcache/entry_batch.h"
 
 namespace zorvane::urlcache {
 
 using browsers::AddressForCodePage;
 namespace {
 
-constexpr std::uint32_t kNormalEntry = 0x1;
 constexpr std::uint32_t kMaxHits = 2147483647;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -20,14 +20,16 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 CacheWithHistory::CacheWithHistory(const MergedHistory& history, CodePageForms forms)
     : history_(history), forms_(std::move(forms)), taken_(history.size(), false) {}
 
-std::string_view CacheWithHistory::Form(std::size_t index) {
+std::string_view CacheWithHistory::Form(std::size_t index, bool* lasting) {
   const std::string_view address = history_.address(index);
+  *lasting = true;
   if (by_form_built_) {
     const auto changed = changed_forms_.find(index);
     return changed == changed_forms_.end() ? address : std::string_view(changed->second);
   }
   if (forms_.survives(address)) return address;
   scratch_ = AddressForCodePage(address, forms_);
+  *lasting = false;
   return scratch_;
 }
 
@@ -50,7 +52,10 @@ std::size_t CacheWithHistory::Lookup(const UrlCacheEntry& entry) {
   }
   if (!by_ansi_built_) {
     by_ansi_.reserve(history_.size());
-    for (std::size_t i = 0; i < history_.size(); ++i) by_ansi_.emplace(forms_.to_ansi(Form(i)), i);
+    bool lasting = false;
+    for (std::size_t i = 0; i < history_.size(); ++i) {
+      by_ansi_.emplace(forms_.to_ansi(Form(i, &lasting)), i);
+    }
     by_ansi_built_ = true;
   }
   const auto found =
@@ -59,28 +64,27 @@ std::size_t CacheWithHistory::Lookup(const UrlCacheEntry& entry) {
   return found == by_ansi_.end() ? kNone : found->second;
 }
 
-bool CacheWithHistory::VisitCacheEntry(const UrlCacheEntry& entry, const CacheVisitor& visit) {
-  if ((entry.type & kNormalEntry) == 0 || history_.size() == 0) return visit(entry);
-  const std::size_t index = Lookup(entry);
-  if (index == kNone || taken_[index]) return visit(entry);
+void CacheWithHistory::JoinHistory(UrlCacheEntry* entry) {
+  const std::size_t index = Lookup(*entry);
+  if (index == kNone || taken_[index]) return;
   taken_[index] = true;
-  UrlCacheEntry sum = entry;
-  if (entry.hit_rate <= kMaxHits) {
-    sum.hit_rate = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(std::uint64_t{entry.hit_rate} + history_.hits(index), kMaxHits));
+  if (entry->hit_rate <= kMaxHits) {
+    entry->hit_rate = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(std::uint64_t{entry->hit_rate} + history_.hits(index), kMaxHits));
   }
-  return visit(sum);
 }
 
-bool CacheWithHistory::VisitRemainingHistory(const CacheVisitor& visit) {
+bool CacheWithHistory::AddRemainingHistory(EntryBatch& batch) {
   for (std::size_t i = 0; i < history_.size(); ++i) {
     if (taken_[i]) continue;
     UrlCacheEntry entry;
     entry.type = kNormalEntry;
-    entry.address = Form(i);
+    bool lasting = false;
+    entry.address = Form(i, &lasting);
     entry.hit_rate = history_.hits(i);
     entry.encoding = AddressEncoding::kUtf8;
-    if (!visit(entry)) return false;
+    // A form made for this entry alone is handed on before the next one replaces it.
+    if (!batch.Add(entry) || (!lasting && !batch.Flush())) return false;
   }
   return true;
 }

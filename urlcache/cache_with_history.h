@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,7 +26,7 @@ namespace zorvane::urlcache {
 using browsers::CodePageForms;
 using browsers::MergedHistory;
 
-using CacheVisitor = std::function<bool(const UrlCacheEntry&)>;
+class EntryBatch;
 
 class CacheWithHistory final {
  public:
@@ -35,17 +34,23 @@ class CacheWithHistory final {
   CacheWithHistory(const CacheWithHistory&) = delete;
   CacheWithHistory& operator=(const CacheWithHistory&) = delete;
 
-  // Hands one entry of the cache on to `visit`, with the views of the history address it
-  // holds added when it is a normal entry (type bit 0x1) and no earlier entry took them
-  // (the sum at most 2147483647; a count that already reads as negative stays as it is).
-  // Returns what `visit` returned.
-  bool VisitCacheEntry(const UrlCacheEntry& entry, const CacheVisitor& visit);
-  // Hands the history addresses no cache entry took on to `visit`, until it returns false.
-  bool VisitRemainingHistory(const CacheVisitor& visit);
+  // Adds to one entry of the cache the views of the history address it holds, when it is
+  // a normal entry (type bit 0x1) and no earlier entry took them (the sum at most
+  // 2147483647; a count that already reads as negative stays as it is).
+  void Join(UrlCacheEntry* entry) {
+    if ((entry->type & kNormalEntry) != 0 && history_.size() != 0) JoinHistory(entry);
+  }
+  // Adds the history addresses no cache entry took to `batch`, until it stops; false
+  // then.
+  bool AddRemainingHistory(EntryBatch& batch);
 
  private:
-  // The history address `index` as an entry hands it over.
-  std::string_view Form(std::size_t index);
+  static constexpr std::uint32_t kNormalEntry = 0x1;
+
+  void JoinHistory(UrlCacheEntry* entry);
+  // The history address `index` as an entry hands it over. Unless `*lasting` comes back
+  // true, the text lies in a buffer that the next call reuses.
+  std::string_view Form(std::size_t index, bool* lasting);
   std::size_t Lookup(const UrlCacheEntry& entry);
 
   const MergedHistory& history_;

@@ -14,11 +14,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/platform.h"
+#include "urlcache/entry_batch.h"
 
 namespace zorvane::urlcache {
 
@@ -28,24 +29,45 @@ inline constexpr std::size_t kIeCacheSignatureBytes = 28;
 // Whether `first_bytes` start an index file of one of the two variants.
 bool IsIeCacheIndex(std::string_view first_bytes);
 
-// Calls `visit` for each URL record of the index file `bytes`, in file order, until it
-// returns false; returns false then. Addresses are handed over as the file holds them:
-// those of Internet Explorer's files in code page 932, those of Wine's files in UTF-8
-// (standing for their code page 932 form, in which characters the code page cannot hold
-// become "?"), except that an address of Wine's that is not UTF-8 goes as code page 932.
-// Records with an empty address are skipped.
+// Adds each URL record of the index file `bytes` whose type `batch` wants to it, in file
+// order, and flushes it at the end; returns false when the batch's visitor asked to stop.
+// Addresses are handed over as the file holds them: those of Internet Explorer's files in
+// code page 932, those of Wine's files in UTF-8 (standing for their code page 932 form,
+// in which characters the code page cannot hold become "?"), except that an address of
+// Wine's that is not UTF-8 goes as code page 932. Records with an empty address are
+// skipped.
+bool ReadIeCacheIndex(std::string_view bytes, EntryBatch& batch);
+
+// Holds what reading index files takes, kept from one file to the next: the header of the
+// file being read and a window of a fixed size onto its records.
+class IeIndexReader final {
+ public:
+  // The window's size: a read of the file per this many bytes.
+  static constexpr std::size_t kDefaultWindow = 128 * 1024;
+
+  // `window` is the size of the window onto the records, at least one block (128 bytes);
+  // tests make it small.
+  explicit IeIndexReader(std::size_t window = kDefaultWindow);
+  ~IeIndexReader();
+  IeIndexReader(const IeIndexReader&) = delete;
+  IeIndexReader& operator=(const IeIndexReader&) = delete;
+
+  // ReadIeCacheIndex over the file at `path`, which is read from start to end through the
+  // window (never mapped: a file cut short while it is read ends where its reads end,
+  // where a mapping would fault), no further than the largest index the bitmap can
+  // describe. The batch is flushed before the window moves. A file that cannot be read
+  // yields nothing.
+  bool ReadFile(const std::string& path, EntryBatch& batch);
+
+ private:
+  class Window;
+  std::unique_ptr<Window> window_;
+};
+
+// The two above, calling `visit` for each entry, until it returns false; false then.
 bool EnumerateIeCacheIndex(std::string_view bytes,
                            const std::function<bool(const UrlCacheEntry&)>& visit);
-
-// The same over the file at `path`; reads no more than the largest index the bitmap can
-// describe. A file that cannot be read yields nothing.
 bool EnumerateIeCacheIndexFile(const std::string& path,
                                const std::function<bool(const UrlCacheEntry&)>& visit);
-
-// The same, reading the file into `buffer`, which keeps its room for the next file: a
-// cache of many index files then faults in the pages of one.
-bool EnumerateIeCacheIndexFile(const std::string& path,
-                               const std::function<bool(const UrlCacheEntry&)>& visit,
-                               std::vector<char>* buffer);
 
 }  // namespace zorvane::urlcache

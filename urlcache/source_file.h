@@ -34,6 +34,12 @@ class SourceFile final {
     in_.read(buffer, static_cast<std::streamsize>(size));
     return static_cast<std::size_t>(in_.gcount());
   }
+  // Moves the next read to `offset` from the start; false on an error, after which
+  // nothing more is read.
+  bool Seek(std::size_t offset) {
+    in_.seekg(static_cast<std::streamoff>(offset));
+    return static_cast<bool>(in_);
+  }
 
  private:
   std::filesystem::path path_;

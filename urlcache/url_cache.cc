@@ -98,8 +98,8 @@ std::vector<std::string> SourcePaths(Platform& platform, const DiagnoseSource& d
 
 }  // namespace
 
-void EnumerateUrlCache(Platform& platform, std::uint32_t type_mask,
-                       const std::function<bool(const UrlCacheEntry&)>& visit) {
+void EnumerateUrlCacheInBatches(Platform& platform, std::uint32_t type_mask,
+                                const UrlCacheBatchVisitor& visit) {
   const DiagnoseSource diagnose = [&platform](const std::string& line) { platform.Diagnose(line); };
   const auto report = [&](const std::string& path, browsers::SourceStatus status) {
     diagnose(path + ": " + std::string(browsers::SourceStatusReason(status)));
@@ -136,25 +136,31 @@ void EnumerateUrlCache(Platform& platform, std::uint32_t type_mask,
   CacheWithHistory cache(
       history, {[&platform](std::string_view utf8) { return platform.SurvivesAnsi(utf8); },
                 [&platform](std::string_view utf8) { return platform.ToAnsi(utf8); }});
-  bool go_on = true;
-  const auto joined = [&](const UrlCacheEntry& entry) {
-    return go_on = cache.VisitCacheEntry(entry, visit);
-  };
-  const auto wanted = [&](const UrlCacheEntry& entry) {
-    return (entry.type & type_mask) == 0 || joined(entry);
-  };
-  platform.EnumerateUrlCache(type_mask, joined);
-  std::vector<char> index_buffer;
-  for (std::size_t i = 0; go_on && i < files.size(); ++i) {
+  EntryBatch batch(visit, type_mask, &cache);
+  // The system's cache has chosen its entries by type already, and an address it hands
+  // over lasts only as long as the call.
+  platform.EnumerateUrlCache(type_mask, [&batch](const UrlCacheEntry& entry) {
+    return batch.Add(entry) && batch.Flush();
+  });
+  std::optional<IeIndexReader> index_reader;  // its buffers serve every index file
+  for (std::size_t i = 0; !batch.stopped() && i < files.size(); ++i) {
     if (files[i].kind == UrlCacheSourceKind::kCacheList) {
-      EnumerateCacheListFile(files[i].file, wanted);
+      ReadCacheListFile(files[i].file, batch);
     } else {
-      EnumerateIeCacheIndexFile(files[i].file, wanted, &index_buffer);
+      if (!index_reader) index_reader.emplace();
+      index_reader->ReadFile(files[i].file, batch);
     }
   }
-  if (go_on && (type_mask & kNormalEntry) != 0) {
-    cache.VisitRemainingHistory(visit);
-  }
+  if (!batch.Flush() || (type_mask & kNormalEntry) == 0) return;
+  // The history addresses that remain are handed over as they are, not joined again.
+  EntryBatch remaining(visit);
+  cache.AddRemainingHistory(remaining);
+  remaining.Flush();
+}
+
+void EnumerateUrlCache(Platform& platform, std::uint32_t type_mask,
+                       const std::function<bool(const UrlCacheEntry&)>& visit) {
+  EnumerateUrlCacheInBatches(platform, type_mask, EachEntry(visit));
 }
 
 }  // namespace zorvane::urlcache

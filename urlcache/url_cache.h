@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "urlcache/entry_batch.h"
 
 namespace zorvane::urlcache {
 
@@ -48,11 +49,15 @@ std::vector<std::string> SplitUrlCacheSources(std::string_view sources);
 // Receives one diagnostic line (no line break) per source that was skipped.
 using DiagnoseSource = std::function<void(const std::string& line)>;
 
-// Calls `visit` for every entry whose type shares a bit with `type_mask`, in the order
-// above, until it returns false. Sources that cannot be read, or are of an unknown kind,
-// yield nothing and are named through the platform's diagnostics with the reason ("PATH:
-// REASON"); so are profile folders that cannot be read. A damaged cache list or index.dat
-// yields the entries that can be read.
+// Hands every entry whose type shares a bit with `type_mask` to `visit`, in the order
+// above, a run at a time (entry_batch.h), until it returns false. Sources that cannot be
+// read, or are of an unknown kind, yield nothing and are named through the platform's
+// diagnostics with the reason ("PATH: REASON"); so are profile folders that cannot be
+// read. A damaged cache list or index.dat yields the entries that can be read.
+void EnumerateUrlCacheInBatches(Platform& platform, std::uint32_t type_mask,
+                                const UrlCacheBatchVisitor& visit);
+
+// The same, calling `visit` for each entry.
 void EnumerateUrlCache(Platform& platform, std::uint32_t type_mask,
                        const std::function<bool(const UrlCacheEntry&)>& visit);
 

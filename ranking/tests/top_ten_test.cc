@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -73,6 +74,41 @@ TEST(SortAndKeepTopTenTest, TiesAtTheCutFollowTheSortOrder) {
   ASSERT_EQ(rows.size(), 10u);
   EXPECT_EQ(rows.front().title, "T12");  // equal counts end reversed
   EXPECT_EQ(rows.back().title, "T3");
+}
+
+// The rows kept as they come, then sorted, are the rows that sorting them all keeps, in
+// the same order: random runs with many equal counts, fewer and more rows than ten.
+TEST(TopRowsTest, KeepsWhatSortingEveryRowKeeps) {
+  MemoryPlatform platform;
+  std::uint32_t state = 4242;
+  auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7fff; };
+  const std::int32_t kCounts[] = {2, 3, 4, 10, 11, 100, 2147483647};
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    const std::size_t n = next() % 40;
+    const std::size_t spread = 1 + next() % std::size(kCounts);
+    std::vector<std::string> addresses;
+    for (std::size_t i = 0; i < n; ++i) addresses.push_back("http://a/" + std::to_string(i));
+    std::vector<ListViewRow> all;
+    TopRows top(kTopTenRows);
+    for (const std::string& address : addresses) {
+      const std::int32_t hits = kCounts[next() % spread];
+      ListViewRow row;
+      row.address = address;
+      row.hits = std::to_string(hits);
+      all.push_back(row);
+      top.Offer(hits, &address);
+    }
+    std::vector<ListViewRow> kept;
+    top.AppendRows(&kept);
+    ASSERT_EQ(kept.size(), std::min(n, kTopTenRows));
+    SortAndKeepTopTen(platform, &all);
+    SortAndKeepTopTen(platform, &kept);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      EXPECT_EQ(kept[i].address, all[i].address);
+      EXPECT_EQ(kept[i].hits, all[i].hits);
+    }
+  }
 }
 
 TEST(ParseStoredPlaceTest, LeadingNumberRoundedAndClamped) {

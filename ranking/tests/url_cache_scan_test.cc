@@ -102,6 +102,25 @@ TEST(ScanUrlCacheForFavouritesTest, RowsAreAppendedWithTheirCountsAsSigned32Bits
   }
 }
 
+// By default only the rows that can reach the top ten stay, in the order they came: the
+// list sort then orders them as it would have ordered them among all the others.
+TEST(ScanUrlCacheForFavouritesTest, KeepsTheRowsOfTheTopTenInTheirOrder) {
+  MemoryPlatform platform;
+  const std::uint32_t hits[] = {5, 9, 5, 2, 7, 5, 9, 3, 5, 8, 5, 4, 6, 5};
+  std::vector<std::string> expected;
+  for (std::size_t i = 0; i < std::size(hits); ++i) {
+    const std::string address = "http://a/" + std::to_string(i);
+    platform.url_cache().push_back({0x1, address, hits[i]});
+    // Five rows have more than 5 hits; of the six with 5, the five that come last take the
+    // places left.
+    if (hits[i] > 5 || (hits[i] == 5 && i >= 2)) expected.push_back(address);
+  }
+  std::vector<ListViewRow> rows;
+  EXPECT_EQ(ScanAll(platform, 0x1, &rows).rows, 14);
+  EXPECT_EQ(Addresses(rows), expected);
+  EXPECT_EQ(rows.front().hits, "9");
+}
+
 // The ranking's steps one by one, as plainly as they can be written: each entry of the
 // mask converted to its text, cookies skipped, every count summed, then the pre-filter
 // and a comparison with every catalogue entry. The one-pass scan must agree with it.
@@ -140,7 +159,7 @@ void ExpectSameAsStepByStep(MemoryPlatform& platform, std::uint32_t mask,
   const StepByStep expected = ScanThenMatchPairwise(platform, mask, catalogue);
   const FavouriteAddresses favourites(platform, catalogue);
   std::vector<ListViewRow> rows;
-  const ScanCount scanned = ScanUrlCacheForFavourites(platform, mask, favourites, &rows);
+  const ScanCount scanned = ScanUrlCacheForFavourites(platform, mask, favourites, &rows, kAllRows);
   EXPECT_EQ(scanned.rows, expected.count);
   EXPECT_EQ(scanned.total_hits, expected.total);
   ASSERT_EQ(rows.size(), expected.rows.size());
@@ -233,9 +252,29 @@ TEST(ScanUrlCacheForFavouritesTest, ConvertsOnlyWhereTheFormCouldMislead) {
   ExpectSameAsStepByStep(platform, 0x1, catalogue);
 }
 
+// A cookie mark, a colon or a character beyond ASCII is seen wherever it stands in an
+// address, however long.
+TEST(ScanUrlCacheForFavouritesTest, LooksAtEveryPlaceOfAnAddress) {
+  MemoryPlatform platform;
+  std::vector<std::string> catalogue;
+  for (std::size_t before = 0; before <= 80; ++before) {
+    for (const std::size_t after : {0, 3, 17, 40}) {
+      for (const char* part : {"COOKIE:", "cookie", ":", "é", "日本"}) {
+        const std::string address =
+            "http://x/" + std::string(before, 'a') + part + std::string(after, 'b');
+        platform.url_cache().push_back({0x1, address, 2, kUtf8});
+        platform.url_cache().push_back({0x1, platform.ToAnsi(address), 3});
+        catalogue.push_back(platform.FromAnsi(platform.ToAnsi(address)));
+      }
+    }
+  }
+  ExpectSameAsStepByStep(platform, 0x1, catalogue);
+}
+
 // Random caches and catalogues over parts chosen to meet often and to hold every case
-// where a source's bytes and its text could disagree; a fixed linear congruential
-// sequence keeps the test repeatable.
+// where a source's bytes and its text could disagree, and catalogue entries the code
+// page does not give back (so that a cache address can equal an entry that is not its
+// text); a fixed linear congruential sequence keeps the test repeatable.
 TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
   std::uint32_t state = 12345;
   auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7fff; };
@@ -271,10 +310,14 @@ TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
       "\xff",                                                                    // not UTF-8
       "😀",         "ャ",
   };
+  // Now and then a long run of ASCII, which moves what follows far into the address.
+  const std::string kLong = "/0123456789abcdefghijklmnopqrstuv";
   auto pick = [&](const auto& parts) {
     std::string s;
     const std::size_t n = std::size(parts);
-    for (int k = static_cast<int>(next() % 3); k >= 0; --k) s += parts[next() % n];
+    for (int k = static_cast<int>(next() % 7); k >= 0; --k) {
+      s += next() % 8 == 0 ? kLong : std::string(parts[next() % n]);
+    }
     return s;
   };
   MemoryPlatform platform;
@@ -285,8 +328,8 @@ TEST(ScanUrlCacheForFavouritesTest, AgreesWithTheStepsOneByOne) {
       catalogue_bytes += next() % 2 ? pick(kAnsiParts) : platform.ToAnsi(pick(kUtf8Parts));
       catalogue_bytes += "\r\n";
     }
-    const std::vector<std::string> catalogue =
-        ReadCatalogueEntries(platform.FromAnsi(catalogue_bytes));
+    std::vector<std::string> catalogue = ReadCatalogueEntries(platform.FromAnsi(catalogue_bytes));
+    for (int i = static_cast<int>(next() % 3); i > 0; --i) catalogue.push_back(pick(kUtf8Parts));
     platform.url_cache().clear();
     for (int i = static_cast<int>(next() % 12); i > 0; --i) {
       const std::uint32_t hits = next() % 4;

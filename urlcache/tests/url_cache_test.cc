@@ -114,6 +114,7 @@ TEST(CacheListTest, ParsesLines) {
       {"0x1\t99999999999999999999\thttp://a/", true, {0x1, "http://a/", 2147483647}},
       {"0x1\t+4\thttp://a/", true, {0x1, "http://a/", 4}},
       {"0xFFFFFFFF\t0\thttp://a/", true, {0xFFFFFFFF, "http://a/", 0}},
+      {"0\t1\thttp://a/", true, {0x0, "http://a/", 1}},
       {"0x100000000\t1\thttp://a/", false, {}},
       {"4294967296\t1\thttp://a/", false, {}},
       {"0x1\t-1\thttp://a/", false, {}},
@@ -123,6 +124,15 @@ TEST(CacheListTest, ParsesLines) {
       {"normal\t1\thttp://a/", false, {}},
       {"0x1\t1\t", false, {}},
       {"0x1\t1", false, {}},
+      {"0x00000000000000000001\t2\ta", true, {0x1, "a", 2}},
+      {"0x1\t000000000000000000000000000007\ta", true, {0x1, "a", 7}},
+      {"0x1\t18446744073709551616\ta", true, {0x1, "a", 2147483647}},
+      {"0x1FFFFFFFF\t1\ta", false, {}},
+      {"0x10000000000000000\t1\ta", false, {}},
+      {"0xg\t1\ta", false, {}},
+      {"0x1 \t1\ta", true, {0x1, "a", 1}},
+      {"0x1\t1 \ta", true, {0x1, "a", 1}},
+      {"0x1\t\t1\ta", false, {}},
       {"0x1 1 http://a/", false, {}},
       {"# 0x1\t1\thttp://a/", false, {}},
       {"", false, {}},
@@ -137,6 +147,10 @@ TEST(CacheListTest, ParsesLines) {
     if (c.ok) {
       EXPECT_EQ(e, c.entry);
     }
+    // The readers, which read the usual lines their own quicker way, agree.
+    Collector read;
+    EXPECT_TRUE(EnumerateCacheList(c.line, read.Visit()));
+    EXPECT_EQ(read.entries, c.ok ? std::vector<Entry>{c.entry} : std::vector<Entry>{});
   }
 }
 
@@ -202,6 +216,15 @@ TEST(CacheListTest, FileGivesWhatTheWholeTextGives) {
   EXPECT_TRUE(EnumerateCacheListFile(file, pieces.Visit()));
   ASSERT_GT(whole.entries.size(), 2000u);
   EXPECT_EQ(pieces.entries, whole.entries);
+  // Smaller reads end inside overlong lines too, and carry lines from read to read.
+  for (const std::size_t read_size : {4093u, 65543u}) {
+    SCOPED_TRACE(read_size);
+    Collector small;
+    const UrlCacheBatchVisitor each = EachEntry(small.Visit());
+    EntryBatch batch(each);
+    EXPECT_TRUE(ReadCacheListFile(file, batch, read_size));
+    EXPECT_EQ(small.entries, whole.entries);
+  }
   EXPECT_EQ(whole.entries.back(), (Entry{0x1, "http://last/", 5}));
   EXPECT_EQ(whole.entries.front(), (Entry{0x1,
                                           "http://e/\x93\xfa\x96\x7b"
@@ -336,6 +359,17 @@ TEST(UrlCacheSourcesTest, MergesHistoriesByAddress) {
                                            {0x1, "http://b/", 2}}));
   EXPECT_EQ(diagnostics, (std::vector<std::string>{damaged + ": damaged or locked, skipped",
                                                    cut + ": damaged or locked, skipped"}));
+
+  // With nothing to join them to, addresses the code page cannot carry come each in its
+  // own percent-encoded form.
+  const std::string forms = history("forms",
+                                    "INSERT INTO urls (url, visit_count) VALUES"
+                                    " ('http://x/é', 2), ('http://y/😀', 3), ('http://z/', 4);");
+  Collector alone;
+  EnumerateUrlCacheSources(forms.c_str(), "/nonexistent", nullptr, alone.Visit());
+  EXPECT_EQ(alone.entries, (std::vector<Entry>{{0x1, "http://x/%C3%A9", 2},
+                                               {0x1, "http://y/%F0%9F%98%80", 3},
+                                               {0x1, "http://z/", 4}}));
 }
 
 // ---- index.dat written by Wine's WinINet -------------------------------------------------
@@ -452,8 +486,22 @@ TEST(IeCacheIndexTest, DamagedRecordsAreSkipped) {
   EXPECT_EQ(ReadIndex(wild_header), WineContentEntries());
 }
 
+// The entries of the index file at `path` read through a window of `window` bytes.
+std::vector<Entry> ReadIndexFile(const std::string& path, std::size_t window) {
+  Collector c;
+  const UrlCacheBatchVisitor each = EachEntry(c.Visit());
+  EntryBatch batch(each);
+  IeIndexReader reader(window);
+  EXPECT_TRUE(reader.ReadFile(path, batch));
+  return c.entries;
+}
+
+// Windows onto the records: a block, less than a record, a little more, the default.
+constexpr std::size_t kWindows[] = {128, 200, 1000, IeIndexReader::kDefaultWindow};
+
 TEST(IeCacheIndexTest, GarbageNeverReadsOutsideTheFile) {
   const std::string original = ReadAll(TestData("wine-content-index.dat"));
+  TempFolder dir;
   std::uint32_t state = 20240607;
   auto next = [&] { return state = state * 1664525u + 1013904223u; };
   for (int round = 0; round < 300; ++round) {
@@ -464,8 +512,17 @@ TEST(IeCacheIndexTest, GarbageNeverReadsOutsideTheFile) {
       bytes[at] = static_cast<char>(next() >> 24);
     }
     const std::size_t size = next() % (bytes.size() + 1);
-    for (const Entry& e : ReadIndex(std::string_view(bytes).substr(0, size))) {
+    const std::vector<Entry> entries = ReadIndex(std::string_view(bytes).substr(0, size));
+    for (const Entry& e : entries) {
       ASSERT_LE(e.address.size(), bytes.size());
+    }
+    // The file read through a window yields the same, however small the window.
+    if (round % 10 == 0) {
+      const std::string file = dir.Write("index.dat", bytes.substr(0, size));
+      for (const std::size_t window : kWindows) {
+        SCOPED_TRACE(window);
+        ASSERT_EQ(ReadIndexFile(file, window), entries);
+      }
     }
   }
   // Every block allocated, every byte 0xFF.
@@ -473,6 +530,68 @@ TEST(IeCacheIndexTest, GarbageNeverReadsOutsideTheFile) {
   full.replace(0, 28, std::string("WINE URLCache Ver 0.2012001\0", 28));
   EXPECT_TRUE(ReadIndex(full).empty());
   EXPECT_TRUE(ReadIndex(std::string("WINE URLCache Ver 0.2012001\0", 28)).empty());
+}
+
+// An index of Internet Explorer's kind holding `records` (type, hits, address, blocks) one
+// after the other, each with its address at offset 0x68.
+struct IndexRecord {
+  std::uint32_t type;
+  std::uint32_t hits;
+  std::string address;
+  std::size_t blocks;
+};
+
+std::string MakeIndex(const std::vector<IndexRecord>& records) {
+  const auto put32 = [](std::string* bytes, std::size_t offset, std::size_t value) {
+    for (int i = 0; i < 4; ++i) (*bytes)[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  std::string bytes(0x4000, '\0');
+  bytes.replace(0, 28, std::string("Client UrlCache MMF Ver 5.2\0", 28));
+  std::size_t block = 0;
+  for (const IndexRecord& r : records) {
+    std::string record(r.blocks * 128, '\0');
+    record.replace(0, 4, "URL ");
+    put32(&record, 4, r.blocks);
+    put32(&record, 52, 0x68);
+    put32(&record, 64, r.type);
+    put32(&record, 84, r.hits);
+    record.replace(0x68, r.address.size(), r.address);
+    for (std::size_t b = block; b < block + r.blocks; ++b)
+      bytes[0x250 + b / 8] |= static_cast<char>(1 << (b % 8));
+    bytes += record;
+    block += r.blocks;
+  }
+  put32(&bytes, 28, bytes.size());
+  return bytes;
+}
+
+// An address longer than the window is gathered whole; the records around it are read
+// from the window as usual, and a visitor that stops is obeyed.
+TEST(IeCacheIndexTest, AddressLongerThanTheWindow) {
+  const std::string long_address = "http://long/" + std::string(300 * 1024, 'x');
+  const std::vector<IndexRecord> records = {
+      {0x1, 3, "http://before/", 2},
+      {0x1, 4, long_address, long_address.size() / 128 + 3},
+      {0x1, 5, "http://after/", 2},
+      {0x1, 6, std::string(1700 * 128 - 0x68, 'y'), 1700},  // no NUL in the record: skipped
+      {0x1, 7, "http://last/", 1},
+  };
+  const std::string bytes = MakeIndex(records);
+  const std::vector<Entry> expected = {{0x1, "http://before/", 3},
+                                       {0x1, long_address, 4},
+                                       {0x1, "http://after/", 5},
+                                       {0x1, "http://last/", 7}};
+  EXPECT_EQ(ReadIndex(bytes), expected);
+  TempFolder dir;
+  const std::string file = dir.Write("index.dat", bytes);
+  for (const std::size_t window : kWindows) {
+    SCOPED_TRACE(window);
+    EXPECT_EQ(ReadIndexFile(file, window), expected);
+  }
+  Collector two;
+  two.limit = 2;
+  EXPECT_FALSE(EnumerateIeCacheIndexFile(file, two.Visit()));
+  EXPECT_EQ(two.entries, std::vector<Entry>(expected.begin(), expected.begin() + 2));
 }
 
 }  // namespace
